@@ -1,0 +1,94 @@
+# Cross build of everything; tests run under Wine through the runner script, all in
+# one Wine prefix per test run (created by the setup fixture, removed by the cleanup).
+set(VELMORA_RUNNER "${CMAKE_SOURCE_DIR}/tools/wine-run.sh")
+set(VELMORA_PREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+set(CMAKE_CROSSCOMPILING_EMULATOR "${VELMORA_RUNNER};--prefix;${VELMORA_PREFIX}")
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
+                        _WIN32_IE=0x0800)
+# A self-contained executable: no runtime DLL beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(VELMORA_SYSTEM_LIBS shlwapi comctl32 ole32 oleaut32 uuid version advapi32 shell32 gdi32 user32 msimg32
+                        psapi wininet ws2_32 taskschd mstask uxtheme)
+
+velmora_sources(core_sources core)
+add_library(velmora_core STATIC ${core_sources})
+target_include_directories(velmora_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(velmora_core PUBLIC ${VELMORA_WARNINGS})
+
+# A folder library links everything below it; an empty folder yields an interface target.
+function(velmora_library name folder)
+    velmora_sources(sources ${folder})
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_link_libraries(${name} PUBLIC ${ARGN})
+    else()
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE ${ARGN})
+    endif()
+endfunction()
+
+velmora_library(velmora_framework framework velmora_core ${VELMORA_SYSTEM_LIBS})
+velmora_library(velmora_engine engine velmora_framework)
+velmora_library(velmora_online online velmora_engine)
+velmora_library(velmora_controls controls velmora_framework)
+
+# The resources go into every executable that shows windows: the program, the console
+# driver (version resource) and the test programs (dialog templates, skins).
+set(VELMORA_RC "${CMAKE_SOURCE_DIR}/res/Velmora.rc")
+set_source_files_properties(${VELMORA_RC} PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -DVELMORA_VERSION_TEXT=\\\"${PROJECT_VERSION}\\\"")
+
+velmora_sources(ui_sources ui)
+list(FILTER ui_sources EXCLUDE REGEX "/WinMain\\.cpp$")
+add_library(velmora_ui STATIC ${ui_sources})
+target_link_libraries(velmora_ui PUBLIC velmora_controls velmora_online)
+
+add_executable(Velmora WIN32 ui/WinMain.cpp ${VELMORA_RC})
+target_link_libraries(Velmora PRIVATE velmora_ui)
+target_link_options(Velmora PRIVATE -municode)
+
+velmora_sources(cli_sources cli)
+if(cli_sources)
+    add_executable(velmora-cli ${cli_sources} ${VELMORA_RC})
+    target_link_libraries(velmora-cli PRIVATE velmora_online)
+    target_link_options(velmora-cli PRIVATE -municode)
+endif()
+
+# --- tests -------------------------------------------------------------------------
+add_test(NAME wine_prefix_setup COMMAND ${VELMORA_RUNNER} --prefix ${VELMORA_PREFIX} --setup)
+add_test(NAME wine_prefix_cleanup COMMAND ${VELMORA_RUNNER} --prefix ${VELMORA_PREFIX} --teardown)
+set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix)
+set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wine_prefix)
+
+# One CTest test per test executable: each Wine start costs a second or more.
+function(velmora_test_executable name folder)
+    velmora_sources(sources tests/${folder})
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name} ${sources} ${VELMORA_RC})
+    target_link_libraries(${name} PRIVATE ${ARGN} gtest)
+    target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA="${VELMORA_TEST_DATA}")
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
+endfunction()
+
+velmora_test_executable(core_tests core velmora_core gtest_main)
+velmora_test_executable(framework_tests framework velmora_framework gtest_main)
+velmora_test_executable(engine_tests engine velmora_engine gtest_main)
+velmora_test_executable(online_tests online velmora_online gtest_main)
+velmora_test_executable(controls_tests controls velmora_controls gtest_main)
+velmora_test_executable(ui_tests ui velmora_ui gtest_main)
+
+# End-to-end journeys: a Win32 driver program drives the real Velmora.exe in the test prefix.
+velmora_sources(e2e_sources tests/e2e)
+if(e2e_sources)
+    add_executable(velmora-e2e ${e2e_sources})
+    target_link_libraries(velmora-e2e PRIVATE velmora_framework)
+    target_link_options(velmora-e2e PRIVATE -municode)
+    add_test(NAME e2e COMMAND velmora-e2e --program $<TARGET_FILE:Velmora>
+                                          --output ${CMAKE_BINARY_DIR}/test-output)
+    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED wine_prefix)
+endif()

@@ -1,0 +1,30 @@
+#include "framework/Pacing.h"
+
+#include <atomic>
+
+namespace {
+
+bool PacingFromEnvironment()
+{
+    wchar_t value[8] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"VELMORA_NO_PAUSE", value, 8);
+    return !(length == 1 && value[0] == L'1');
+}
+
+std::atomic<bool>& PacingFlag()
+{
+    static std::atomic<bool> flag{PacingFromEnvironment()};
+    return flag;
+}
+
+}  // namespace
+
+bool PacingEnabled() { return PacingFlag().load(); }
+
+void SetPacingEnabled(bool enabled) { PacingFlag().store(enabled); }
+
+void PacedSleep(DWORD milliseconds)
+{
+    if (PacingEnabled())
+        ::Sleep(milliseconds);
+}

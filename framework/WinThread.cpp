@@ -1,0 +1,29 @@
+#include "framework/WinThread.h"
+
+#include <process.h>
+
+bool CWinThread::CreateThread(bool suspended)
+{
+    unsigned threadId = 0;
+    // Always start suspended so the handle is stored before the body can run (and
+    // an auto-delete object can delete itself).
+    const auto handle = ::_beginthreadex(nullptr, 0, &CWinThread::ThreadMain, this, CREATE_SUSPENDED, &threadId);
+    if (handle == 0)
+        return false;
+    m_thread.reset(reinterpret_cast<HANDLE>(handle));
+    m_threadId = threadId;
+    if (!suspended)
+        ::ResumeThread(m_thread.get());
+    return true;
+}
+
+unsigned __stdcall CWinThread::ThreadMain(void* self)
+{
+    auto* thread = static_cast<CWinThread*>(self);
+    int exitCode = 1;
+    if (thread->InitInstance())
+        exitCode = thread->Run();
+    if (thread->m_bAutoDelete)
+        delete thread;  // the framework owns auto-delete objects from here on
+    return static_cast<unsigned>(exitCode);
+}

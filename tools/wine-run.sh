@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Runs a Windows program of this project under Wine, in the project's own prefix
+# (never ~/.wine), and returns the program's exit code.
+#
+#   wine-run.sh --prefix DIR [--gui] PROGRAM.exe [ARGS...]   run (creating the prefix if needed)
+#   wine-run.sh --prefix DIR --setup                          create the prefix, start its services
+#   wine-run.sh --prefix DIR --teardown                       stop its services, remove the prefix
+#
+# One persistent wineserver per prefix keeps the Schedule service and volatile keys
+# alive between the run's processes. Without a display, an Xvfb server is started for
+# the prefix's lifetime, so windows can be created and photographed.
+set -u
+
+prefix=""
+action=run
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --prefix) prefix="$2"; shift 2 ;;
+        --gui) shift ;;  # every run has a display (see above)
+        --setup) action=setup; shift ;;
+        --teardown) action=teardown; shift ;;
+        *) break ;;
+    esac
+done
+[ -n "$prefix" ] || { echo "wine-run.sh: --prefix DIR is required" >&2; exit 2; }
+mkdir -p "$(dirname "$prefix")"
+prefix="$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+state="$prefix.state"
+
+start_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "$DISPLAY" > "$state/display"
+        return
+    fi
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+        echo $! > "$state/xvfb.pid"
+        for _ in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        echo ":$n" > "$state/display"
+        return
+    done
+    echo "wine-run.sh: no free display number for Xvfb" >&2
+    return 1
+}
+
+# The new prefix links the profile's Desktop, Documents... to the Linux home; replace
+# them with real empty folders so nothing here walks or changes the user's files.
+unlink_home_folders() {
+    local profile
+    for profile in "$prefix"/drive_c/users/*/; do
+        local folder
+        for folder in Desktop Documents Downloads Music Pictures Videos; do
+            if [ -L "$profile$folder" ]; then
+                rm -f "$profile$folder"
+                mkdir -p "$profile$folder"
+            fi
+        done
+    done
+}
+
+setup() {
+    mkdir -p "$state"
+    if [ ! -f "$state/ready" ]; then
+        start_display || return 1
+        export DISPLAY="$(cat "$state/display")"
+        mkdir -p "$prefix"
+        wineserver -p 9>&-
+        wineboot -i >/dev/null 2>&1 9>&-
+        unlink_home_folders
+        wine net start schedule >/dev/null 2>&1 9>&- || true
+        touch "$state/ready"
+    fi
+}
+
+teardown() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" >/dev/null 2>&1 || true
+    fi
+    rm -rf "$prefix" "$state" "$prefix.lock"
+}
+
+ensure_ready() {
+    (
+        flock 9
+        if [ ! -f "$state/ready" ]; then
+            setup >&2 || exit 1
+        fi
+        # A test may have ended the persistent server; starting one again is harmless
+        # when it still runs.
+        DISPLAY="$(cat "$state/display")" wineserver -p 2>/dev/null 9>&- || true
+    ) 9>"$prefix.lock"
+}
+
+case "$action" in
+    setup) ensure_ready; exit $? ;;
+    teardown) teardown; exit 0 ;;
+esac
+
+[ $# -gt 0 ] || { echo "wine-run.sh: no program given" >&2; exit 2; }
+ensure_ready || { echo "wine-run.sh: could not prepare the Wine prefix $prefix" >&2; exit 3; }
+export DISPLAY="$(cat "$state/display")"
+wine "$@"
