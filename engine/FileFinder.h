@@ -1,0 +1,58 @@
+#pragma once
+// Recursive file search, depth first: a folder's subfolders are searched before the
+// folder's own matches, so the deepest folders come first. Folders that are reparse
+// points (junctions, symbolic links) are never entered, so a link loop cannot make a
+// search endless and nothing outside the searched tree is reached through a link.
+
+#include "core/ArrayEx.h"
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+class CFileFinder {
+public:
+    // Callback codes.
+    static constexpr int kEntryFound = 0;       // the entry is the last element of Found
+    static constexpr int kSearchingFolder = 2;  // CurrentFolder's own entries come next
+
+    using Callback = void (*)(CFileFinder& finder, int code, void* user);
+
+    CFileFinder() = default;
+    virtual ~CFileFinder() = default;
+    CFileFinder(const CFileFinder&) = delete;
+    CFileFinder& operator=(const CFileFinder&) = delete;
+
+    void SetCallback(Callback callback, void* user)
+    {
+        m_callback = callback;
+        m_user = user;
+    }
+
+    // Searches folder (a trailing "\" is added when missing) for entries matching mask;
+    // returns the size of Found. A folder entry is listed with a trailing "\".
+    // Clears StopRequested when it starts; setting it from another thread ends the
+    // whole search at every depth.
+    std::ptrdiff_t FindFiles(const std::wstring& folder, const std::wstring& mask, bool recursive);
+
+    [[nodiscard]] const std::wstring& CurrentFolder() const { return m_currentFolder; }
+
+    // Entries in the order found; not cleared between searches. With KeepAll false
+    // only the latest entry is kept (what a callback needs), so memory stays flat
+    // however many entries a search meets.
+    CStringArrayEx Found;
+    bool KeepAll = true;
+    std::atomic<bool> StopRequested{false};
+
+private:
+    void Search(const std::wstring& folder, const std::wstring& mask, bool recursive);
+    void Notify(int code)
+    {
+        if (m_callback)
+            m_callback(*this, code, m_user);
+    }
+
+    Callback m_callback = nullptr;
+    void* m_user = nullptr;
+    std::wstring m_currentFolder;
+};

@@ -1,0 +1,159 @@
+// Checks of registry values that name files.
+
+#include "core/PathText.h"
+#include "engine/FileSystem.h"
+#include "engine/Registry.h"
+#include "engine/Scanners.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum class ValueKind { Paths, SharedDlls };
+
+// One value as the walker reads it: name, type and (when it fits) its data.
+struct ValueRead {
+    wchar_t name[kRegNameChars];
+    DWORD nameChars;
+    DWORD type;
+    BYTE data[kRegBufferBytes];  // zero-filled before each read
+    DWORD dataBytes;
+    bool hasData;
+};
+
+// Name, type and data of value index in one call; when the data is longer than
+// 1024 bytes, the name and type alone. False when the value cannot be enumerated
+// (or its name is too long).
+bool ReadValue(HKEY key, DWORD index, ValueRead& v)
+{
+    std::memset(v.data, 0, sizeof v.data);
+    v.nameChars = kRegNameChars;
+    v.dataBytes = kRegDataBytes;
+    LONG status = ::RegEnumValueW(key, index, v.name, &v.nameChars, nullptr, &v.type, v.data, &v.dataBytes);
+    v.hasData = status == ERROR_SUCCESS;
+    if (status == ERROR_MORE_DATA) {
+        v.nameChars = kRegNameChars;
+        status = ::RegEnumValueW(key, index, v.name, &v.nameChars, nullptr, &v.type, nullptr, nullptr);
+    }
+    return status == ERROR_SUCCESS;
+}
+
+bool QueryCounts(HKEY key, DWORD* subkeys, DWORD* values)
+{
+    return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr,
+                              nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void ScanOpenKeyValues(ScanContext& ctx, HKEY key, const std::wstring& keyPath, ValueKind kind)
+{
+    DWORD count = 0;
+    if (!QueryCounts(key, nullptr, &count) || count == 0)
+        return;
+    ValueRead v;
+    for (DWORD index = 0; ctx.running && index < count; ++index) {
+        if (!ReadValue(key, index, v))
+            continue;
+        const std::wstring valueName(v.name, v.nameChars);
+        const std::wstring valuePath = keyPath + L'\\' + valueName;
+        ctx.ReportItem(valuePath);
+
+        const bool wanted = kind == ValueKind::SharedDlls ? v.type == REG_DWORD
+                                                          : v.type == REG_SZ || v.type == REG_EXPAND_SZ;
+        if (!wanted || !v.hasData)
+            continue;
+
+        CRegistryItem item;
+        item.Type = v.type;
+        item.Root = ctx.root;
+        item.Hive = ctx.rootName;
+        item.SubKey = keyPath;
+        item.ValueName = valueName;
+        const std::wstring displayName = ctx.rootName + L'\\' + valuePath;
+        if (kind == ValueKind::SharedDlls) {
+            // The count as decimal text: a restore writes back the decimal value of ValueData.
+            const DWORD references = static_cast<DWORD>(v.data[0]) | static_cast<DWORD>(v.data[1]) << 8 |
+                                     static_cast<DWORD>(v.data[2]) << 16 | static_cast<DWORD>(v.data[3]) << 24;
+            item.ValueData = std::to_wstring(references);
+            item.Tag = ctx.ordinal;
+            CheckPathValue(ctx, item, displayName, valueName);
+        } else {
+            item.ValueData = RegDataText(v.data, v.dataBytes);
+            CheckPathValue(ctx, item, displayName, item.ValueData);
+        }
+    }
+}
+
+void ScanTreeAt(ScanContext& ctx, HKEY parent, RootKey root, const std::wstring& keyPath,
+                const std::wstring& openPath, int depth)
+{
+    UniqueHKey key;
+    if (::RegOpenKeyExW(parent, openPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths);
+    if (depth > 10)
+        return;
+    DWORD subkeys = 0;
+    if (!QueryCounts(key.get(), &subkeys, nullptr))
+        return;
+    for (DWORD index = 0; index < subkeys && ctx.running; ++index) {
+        wchar_t name[kRegNameChars];
+        DWORD nameChars = kRegNameChars;
+        if (::RegEnumKeyExW(key.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::wstring child(name, nameChars);
+        ScanTreeAt(ctx, key.get(), root, keyPath + L'\\' + child, child, depth + 1);
+    }
+}
+
+}  // namespace
+
+void ScanKeyValues(ScanContext& ctx, RootKey root, const std::wstring& keyPath)
+{
+    UniqueHKey key;
+    if (::RegOpenKeyExW(RootToHKey(root), keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths);
+}
+
+void ScanKeyTree(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth)
+{
+    // One open per key serves both its values and its subkeys; subkeys open relative
+    // to their parent, which the walk holds anyway.
+    ScanTreeAt(ctx, RootToHKey(root), root, keyPath, keyPath, depth);
+}
+
+void ScanSharedDlls(ScanContext& ctx, const std::wstring& keyPath)
+{
+    UniqueHKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::SharedDlls);
+}
+
+bool LooksAbsolute(const std::wstring& text)
+{
+    return ExpandEnv(NormaliseSystemRoot(text)).find(L':') != std::wstring::npos;
+}
+
+bool KnownFileMissing(const std::wstring& text)
+{
+    if (!HasKnownExtension(text))
+        return false;
+    return !FileExists(BeginsWithSystemRoot(text) ? ExpandEnv(NormaliseSystemRoot(text)) : text);
+}
+
+void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstring& displayName,
+                    const std::wstring& text)
+{
+    try {
+        const std::wstring expanded = ExpandEnv(text);
+        if (!LooksAbsolute(expanded) || !IsSingleFilePath(expanded) || IsInstallerCommand(expanded) ||
+            !KnownFileMissing(expanded))
+            return;
+        ctx.AddProblem(text, L"The value in " + displayName + L"  contains an invalid path " + text,
+                       L"The file is missing or invalid.", item, InvalidValue);
+    } catch (...) {
+        // One text that cannot be tested must not end the walk.
+    }
+}

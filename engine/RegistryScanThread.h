@@ -1,0 +1,42 @@
+#pragma once
+// The scan worker: runs the chosen sections in number order and reports only by
+// posting messages (ScanMessages.h) to the target window.
+//
+// Owner's protocol: construct with the selection and the ScanTarget, Start(); to
+// cancel, StopAndWait() (or RequestStop() then wait on GetThreadHandle()); delete the
+// object only after its thread has ended. The object is never auto-deleted.
+
+#include "core/ScanSections.h"
+#include "engine/ScanContext.h"
+#include "framework/WinThread.h"
+
+#include <array>
+#include <cstdint>
+
+class CRegistryScanThread : public CWinThread {
+public:
+    using Selection = std::array<std::uint8_t, kSectionCount>;  // byte n non-zero: scan section n
+
+    CRegistryScanThread(const Selection& sections, const ScanTarget& target);
+    ~CRegistryScanThread() override = default;
+
+    // Sets running and starts the thread; false when the thread cannot be created
+    // (running is then cleared again).
+    [[nodiscard]] bool Start();
+    // Clears running and stops the file finder; returns at once.
+    void RequestStop();
+    // RequestStop, then waits for the thread without time-out.
+    void StopAndWait();
+    [[nodiscard]] bool IsRunning() const { return m_context.running; }
+
+    // The thread body: exit code 1.
+    int Run() override;
+
+    ScanContext& Context() { return m_context; }
+
+private:
+    void RunSection(int section, int ordinal);
+
+    Selection m_sections;
+    ScanContext m_context;
+};

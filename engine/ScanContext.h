@@ -1,0 +1,74 @@
+#pragma once
+// The state one scan shares between its checks, and the common steps every check
+// uses to report what it examines and what it finds.
+//
+// Ownership seam: the problem list, the section counters and the repaired-items list
+// belong to the scan's owner (the engine), which lends them through ScanTarget and
+// keeps them alive until the worker has ended. The worker is their only writer while
+// it runs; the owner reads them after WM_SCAN_FINISHED or after waiting for the thread.
+
+#include "core/ProblemRecord.h"
+#include "core/RegistryItem.h"
+#include "core/ScanSections.h"
+#include "engine/FileFinder.h"
+#include "framework/Handles.h"
+
+#include <shobjidl.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+struct ScanTarget {
+    CErrorListEx* problems = nullptr;               // problems are appended here
+    SectionCounters* counters = nullptr;            // Found of the section is counted per problem
+    const CRegistryItemListEx* repaired = nullptr;  // items already repaired are not reported; null: none
+    HWND notify = nullptr;                          // receives the scan messages; null: nothing is posted
+};
+
+class ScanContext {
+public:
+    explicit ScanContext(const ScanTarget& target);
+    ~ScanContext();
+    ScanContext(const ScanContext&) = delete;
+    ScanContext& operator=(const ScanContext&) = delete;
+
+    // Creates the shell-link object the shortcut check uses, on the calling thread
+    // (which must have initialised COM). False when it cannot be created; the shortcut
+    // check then reports nothing.
+    bool CreateShellLink();
+    void ReleaseShellLink() { shellLink.reset(); }
+
+    // Stores the section's root and numbers and posts WM_SCAN_SECTION_STARTED.
+    void BeginSection(const std::wstring& rootName, RootKey rootKey, int sectionNumber, int sectionOrdinal,
+                      bool sectionListOnly);
+    // The section's pause (only while pacing is on), then WM_SCAN_SECTION_DONE.
+    void EndSection();
+    // Posts WM_SCAN_ITEM with "root name\text" (the bare text in the shortcut section).
+    void ReportItem(const std::wstring& text);
+    // Adds a problem unless the scan was stopped or the item was already repaired:
+    // counts it, appends it, posts WM_SCAN_PROBLEM_FOUND.
+    void AddProblem(const std::wstring& subject, const std::wstring& reason, const std::wstring& summary,
+                    const CRegistryItem& item, std::int32_t errorType);
+    // The same for a broken shortcut, without the repaired-items filter.
+    void AddShortcutProblem(const std::wstring& path);
+
+    // Posts only while running (and when there is a window to post to).
+    void Post(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+    // Cleared by the owner to stop the scan (with finder.StopRequested); every loop polls it.
+    std::atomic<bool> running{false};
+    int section = 0;
+    bool listOnly = false;
+    std::wstring rootName;
+    RootKey root = 0;
+    int ordinal = 0;
+    ComPtr<IShellLinkW> shellLink;
+    CFileFinder finder;  // its callback is the shortcut handler, with this context as user value
+
+private:
+    void Append(CError&& error);
+
+    ScanTarget m_target;
+};

@@ -1,0 +1,174 @@
+// The scan worker: section order and ordinals, the posted messages, the repaired-items
+// filter, counters and cancellation.
+
+#include "ScanHarness.h"
+
+#include "engine/ScanMessages.h"
+#include "framework/Pacing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring kHelp = L"Software\\Microsoft\\Windows\\Help";
+
+PostedMessage Msg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return {message, wParam, lParam, {}}; }
+
+class ScanDriver : public testing::Test {
+protected:
+    void SetUp() override { SetPacingEnabled(false); }
+};
+
+}  // namespace
+
+TEST_F(ScanDriver, NothingSelectedPostsOnlyFinished)
+{
+    ScanRun run;
+    RunScan(Sections({}), run);
+    EXPECT_EQ(run.messages, std::vector<PostedMessage>{Msg(WM_SCAN_FINISHED)});
+    EXPECT_EQ(run.problems.GetSize(), 0);
+}
+
+TEST_F(ScanDriver, SelectedSectionsCountOrdinalsInNumberOrder)
+{
+    RegistrySandbox sandbox;
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kHelp, L"VelmoraT_help.chm", L"C:\\Nowhere\\VelmoraT\\help.chm");
+    ScanRun run;
+    RunScan(Sections({10, 3}), run);
+
+    std::vector<PostedMessage> expected = {Msg(WM_SCAN_SECTION_STARTED, 3, 0)};
+    for (const CError& e : run.problems) {
+        if (e.Section == 3)
+            expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 3, 0));
+    }
+    expected.push_back(Msg(WM_SCAN_SECTION_DONE, 3, 0));
+    expected.push_back(Msg(WM_SCAN_SECTION_STARTED, 10, 1));
+    for (const CError& e : run.problems) {
+        if (e.Section == 10)
+            expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 10, 1));
+    }
+    expected.push_back(Msg(WM_SCAN_SECTION_DONE, 10, 1));
+    expected.push_back(Msg(WM_SCAN_FINISHED));
+    EXPECT_EQ(run.WithoutItems(), expected);
+
+    // Problems come in section order, and each section's counter matches its problems.
+    ASSERT_GE(run.problems.GetSize(), 1);
+    EXPECT_EQ(run.problems[0].Section, 3);
+    for (int s = 0; s < kSectionCount; ++s)
+        EXPECT_EQ(run.counters[static_cast<std::size_t>(s)].Found.load(), run.problems.FilterBySection(s).GetSize());
+
+    const std::vector<std::wstring> items = run.ItemTexts();
+    EXPECT_NE(std::find(items.begin(), items.end(),
+                        L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help\\VelmoraT_help.chm"),
+              items.end());
+}
+
+TEST_F(ScanDriver, StartupSectionAnnouncesBothRoots)
+{
+    RegistrySandbox sandbox;
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kRun, L"VelmoraT_machine", L"C:\\Nowhere\\VelmoraT\\machine.exe");
+    sandbox.SetString(HKEY_CURRENT_USER, kRun, L"VelmoraT_user", L"C:\\Nowhere\\VelmoraT\\user.exe");
+    ScanRun run;
+    RunScan(Sections({4}), run);
+
+    const std::vector<PostedMessage> expected = {
+        Msg(WM_SCAN_SECTION_STARTED, 4, 0), Msg(WM_SCAN_PROBLEM_FOUND, 4, 0), Msg(WM_SCAN_SECTION_STARTED, 4, 0),
+        Msg(WM_SCAN_PROBLEM_FOUND, 4, 0),   Msg(WM_SCAN_SECTION_DONE, 4, 0),  Msg(WM_SCAN_FINISHED)};
+    EXPECT_EQ(run.WithoutItems(), expected);
+    ASSERT_EQ(run.problems.GetSize(), 2);
+    EXPECT_EQ(run.problems[0].Item.Hive, L"HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(run.problems[1].Item.Hive, L"HKEY_CURRENT_USER");
+    EXPECT_EQ(run.problems[1].Item.Root, kRootCurrentUser);
+    EXPECT_EQ(run.counters[4].Found.load(), 2);
+
+    // Items are announced before they are examined, each with its root name.
+    const std::vector<PostedMessage>& all = run.messages;
+    ASSERT_EQ(all.size(), 8u);
+    EXPECT_EQ(all[1], (PostedMessage{WM_SCAN_ITEM, 0, 0, L"HKEY_LOCAL_MACHINE\\" + kRun + L"\\VelmoraT_machine"}));
+    EXPECT_EQ(all[4], (PostedMessage{WM_SCAN_ITEM, 0, 0, L"HKEY_CURRENT_USER\\" + kRun + L"\\VelmoraT_user"}));
+}
+
+TEST_F(ScanDriver, RepairedItemsAreNeitherAddedCountedNorAnnounced)
+{
+    RegistrySandbox sandbox;
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kRun, L"VelmoraT_fixed", L"C:\\Nowhere\\VelmoraT\\fixed.exe");
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kRun, L"VelmoraT_other", L"C:\\Nowhere\\VelmoraT\\other.exe");
+    CRegistryItemListEx repaired;
+    CRegistryItem fixed;
+    fixed.Root = kRootLocalMachine;
+    fixed.Hive = L"anything";
+    fixed.Type = 4;
+    fixed.SubKey = kRun;
+    fixed.ValueName = L"VelmoraT_fixed";
+    repaired.Add(fixed);
+    CRegistryItem otherCase = fixed;  // the key path differs in case only: no match
+    otherCase.SubKey = L"software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    otherCase.ValueName = L"VelmoraT_other";
+    repaired.Add(otherCase);
+
+    ScanRun run;
+    RunScan(Sections({4}), run, &repaired);
+    ASSERT_EQ(run.problems.GetSize(), 1);
+    EXPECT_EQ(run.problems[0].Item.ValueName, L"VelmoraT_other");
+    EXPECT_EQ(run.counters[4].Found.load(), 1);
+    const auto found = std::count(run.messages.begin(), run.messages.end(), Msg(WM_SCAN_PROBLEM_FOUND, 4, 0));
+    EXPECT_EQ(found, 1);
+}
+
+TEST_F(ScanDriver, CancelDuringFirstSectionPostsNothingMore)
+{
+    // Enough classes that section 0 is still running when the stop arrives.
+    RegistrySandbox sandbox;
+    for (int i = 0; i < 400; ++i)
+        sandbox.SetString(HKEY_CLASSES_ROOT, L"CLSID\\{VelmoraT-Cancel-" + std::to_wstring(i) + L"}", L"AppID",
+                          L"{VelmoraT-Missing-AppID}");
+    SetPacingEnabled(true);
+
+    CErrorListEx problems;
+    SectionCounters counters;
+    MessageSink sink;
+    CRegistryScanThread thread(Sections({0, 1, 2}), ScanTarget{&problems, &counters, nullptr, sink.Window()});
+    ASSERT_TRUE(thread.Start());
+    EXPECT_TRUE(thread.IsRunning());
+    // Wait for the first announced item, then stop.
+    MSG msg;
+    while (::GetMessageW(&msg, sink.Window(), 0, 0) > 0) {
+        ::DispatchMessageW(&msg);
+        if (msg.message == WM_SCAN_ITEM)
+            break;
+    }
+    const DWORD started = ::GetTickCount();
+    thread.StopAndWait();
+    const DWORD waited = ::GetTickCount() - started;
+    SetPacingEnabled(false);
+    sink.Drain();
+
+    EXPECT_FALSE(thread.IsRunning());
+    DWORD exitCode = 0;
+    ::GetExitCodeThread(thread.GetThreadHandle(), &exitCode);
+    EXPECT_EQ(exitCode, 1u);
+    // The current section's pause still elapses (at least 100 ms), but nothing more is posted.
+    EXPECT_GE(waited, 90u);
+    EXPECT_LE(waited, 5000u);
+    for (const PostedMessage& m : sink.messages) {
+        EXPECT_NE(m.message, WM_SCAN_SECTION_DONE);
+        EXPECT_NE(m.message, WM_SCAN_FINISHED);
+        EXPECT_EQ(m.wParam == 1 && m.message == WM_SCAN_SECTION_STARTED, false);
+    }
+    EXPECT_LT(problems.GetSize(), 400);
+    EXPECT_EQ(counters[0].Found.load(), problems.GetSize());
+}
+
+TEST_F(ScanDriver, PacingMakesEachSectionLastAtLeastAPause)
+{
+    SetPacingEnabled(true);
+    ScanRun run;
+    const DWORD started = ::GetTickCount();
+    RunScan(Sections({3}), run);
+    const DWORD elapsed = ::GetTickCount() - started;
+    SetPacingEnabled(false);
+    EXPECT_GE(elapsed, 90u);
+    EXPECT_LE(elapsed, 4000u);
+    EXPECT_EQ(run.messages.back(), Msg(WM_SCAN_FINISHED));
+}

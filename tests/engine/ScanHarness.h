@@ -1,0 +1,114 @@
+#pragma once
+// Test helpers: run the real scan worker against the real (Wine) registry and file
+// system, collect what it posts through a message-only window, and plant registry
+// entries and files that are removed again when the test ends.
+
+#include "core/ProblemRecord.h"
+#include "core/ScanSections.h"
+#include "engine/RegistryScanThread.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct PostedMessage {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    std::wstring text;  // WM_SCAN_ITEM only (the BSTR is freed on receipt)
+
+    bool operator==(const PostedMessage& o) const
+    {
+        return message == o.message && wParam == o.wParam && lParam == o.lParam && text == o.text;
+    }
+};
+
+// A message-only window on the calling thread that records every scan message.
+class MessageSink {
+public:
+    MessageSink();
+    ~MessageSink();
+    MessageSink(const MessageSink&) = delete;
+    MessageSink& operator=(const MessageSink&) = delete;
+
+    [[nodiscard]] HWND Window() const { return m_window; }
+    // Pumps until the thread handle is signalled, then takes what is still queued.
+    void PumpUntilEnded(HANDLE thread);
+    // Takes what is queued now.
+    void Drain();
+
+    std::vector<PostedMessage> messages;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    HWND m_window = nullptr;
+};
+
+struct ScanRun {
+    CErrorListEx problems;
+    SectionCounters counters;
+    std::vector<PostedMessage> messages;
+
+    // Messages without the item texts, for sequence checks.
+    [[nodiscard]] std::vector<PostedMessage> WithoutItems() const;
+    [[nodiscard]] std::vector<std::wstring> ItemTexts() const;
+    // The problems whose subject, key path or value name contains the marker.
+    [[nodiscard]] std::vector<CError> Matching(const std::wstring& marker) const;
+};
+
+CRegistryScanThread::Selection Sections(std::initializer_list<int> sections);
+
+// Runs one scan to its end on a worker thread and returns what it produced.
+void RunScan(const CRegistryScanThread::Selection& sections, ScanRun& run,
+             const CRegistryItemListEx* repaired = nullptr);
+
+// Registry entries planted for one test and removed by the destructor: values
+// added to existing keys are deleted, keys created are deleted with their subtrees.
+class RegistrySandbox {
+public:
+    RegistrySandbox() = default;
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox&) = delete;
+    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+
+    // Creates the key (and its missing parents, all removed later) and sets a value.
+    void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& data,
+                   DWORD type = REG_SZ);
+    void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+    void SetRaw(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+                DWORD size);
+    // Creates an empty key with RegCreateKeyExW (no default value).
+    void CreateKey(HKEY root, const std::wstring& key);
+
+private:
+    void Track(HKEY root, const std::wstring& key);
+    struct Value {
+        HKEY root;
+        std::wstring key, name;
+    };
+    std::vector<Value> m_values;
+    std::vector<std::pair<HKEY, std::wstring>> m_createdKeys;  // the topmost key that did not exist
+};
+
+// A scratch folder below the given parent, removed with its content afterwards.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& parent, const std::wstring& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    [[nodiscard]] const std::wstring& Path() const { return m_path; }
+    // Creates a file (and its folders) below the scratch folder; returns its full path.
+    std::wstring AddFile(const std::wstring& relative, const std::string& content = "x");
+    std::wstring AddFolder(const std::wstring& relative);
+
+private:
+    std::wstring m_path;
+};
+
+// A .lnk file at linkPath pointing at target (through IShellLinkW/IPersistFile).
+bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target);
+
+[[nodiscard]] bool RunningUnderWine();
