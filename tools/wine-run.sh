@@ -73,8 +73,12 @@ setup() {
         start_display || return 1
         export DISPLAY="$(cat "$state/display")"
         mkdir -p "$prefix"
-        wineserver -p 9>&-
         wineboot -i >/dev/null 2>&1 9>&-
+        # Services started by the server that created the prefix never answer (every
+        # service start then times out after 10 s): finish that server, start afresh.
+        wineserver -w
+        wineserver -p 9>&-
+        wineboot >/dev/null 2>&1 9>&-
         unlink_home_folders
         wine net start schedule >/dev/null 2>&1 9>&- || true
         touch "$state/ready"
@@ -94,6 +98,10 @@ ensure_ready() {
         flock 9
         if [ ! -f "$state/ready" ]; then
             setup >&2 || exit 1
+        fi
+        # An Xvfb of ours that has gone away is replaced, or no window could be made.
+        if [ -f "$state/xvfb.pid" ] && ! kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+            start_display >&2 || exit 1
         fi
         # A test may have ended the persistent server; starting one again is harmless
         # when it still runs.

@@ -1,0 +1,354 @@
+#include "framework/Dialog.h"
+#include "framework/File.h"
+#include "framework/Handles.h"
+#include "framework/Singleton.h"
+#include "framework/WinThread.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// ---- threads ----------------------------------------------------------------------
+
+class ResultThread : public CWinThread {
+public:
+    explicit ResultThread(bool init) : m_init(init) {}
+    bool InitInstance() override { return m_init; }
+    int Run() override
+    {
+        m_ran = true;
+        return 42;
+    }
+    bool m_init;
+    std::atomic<bool> m_ran{false};
+};
+
+DWORD ExitCodeAfterEnd(CWinThread& thread)
+{
+    EXPECT_EQ(::WaitForSingleObject(thread.GetThreadHandle(), 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(::GetExitCodeThread(thread.GetThreadHandle(), &code));
+    return code;
+}
+
+TEST(WinThread, RunResultIsTheExitCodeAndFailedInitSkipsRun)
+{
+    ResultThread ok(true);
+    ASSERT_TRUE(ok.CreateThread());
+    EXPECT_EQ(ExitCodeAfterEnd(ok), 42u);
+    EXPECT_TRUE(ok.m_ran);
+
+    ResultThread refused(false);
+    ASSERT_TRUE(refused.CreateThread());
+    EXPECT_EQ(ExitCodeAfterEnd(refused), 1u);
+    EXPECT_FALSE(refused.m_ran);
+}
+
+TEST(WinThread, SuspendedThreadWaitsForResume)
+{
+    ResultThread thread(true);
+    ASSERT_TRUE(thread.CreateThread(true));
+    EXPECT_EQ(::WaitForSingleObject(thread.GetThreadHandle(), 50), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(thread.m_ran);
+    thread.ResumeThread();
+    EXPECT_EQ(ExitCodeAfterEnd(thread), 42u);
+}
+
+class SelfDeletingThread : public CWinThread {
+public:
+    explicit SelfDeletingThread(HANDLE deleted) : m_deleted(deleted) { m_bAutoDelete = true; }
+    ~SelfDeletingThread() override { ::SetEvent(m_deleted); }
+    int Run() override { return 0; }
+    HANDLE m_deleted;
+};
+
+TEST(WinThread, AutoDeleteObjectDeletesItselfWhenItEnds)
+{
+    UniqueHandle deleted(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto thread = std::make_unique<SelfDeletingThread>(deleted.get());
+    ASSERT_TRUE(thread->CreateThread());
+    static_cast<void>(thread.release());  // the thread owns itself now
+    EXPECT_EQ(::WaitForSingleObject(deleted.get(), 10000), WAIT_OBJECT_0);
+}
+
+// ---- singleton ----------------------------------------------------------------------
+
+std::atomic<int> g_constructed{0};
+
+class Counted : public CSingleton<Counted> {
+    friend class CSingleton<Counted>;
+    Counted() { ++g_constructed; }
+};
+
+TEST(Singleton, OneInstanceCreatedOnceEvenFromManyThreads)
+{
+    std::vector<std::thread> threads;
+    std::atomic<Counted*> seen[8] = {};
+    for (int i = 0; i < 8; ++i)
+        threads.emplace_back([&, i] { seen[i] = &Counted::Instance(); });
+    for (auto& thread : threads)
+        thread.join();
+    for (auto& pointer : seen)
+        EXPECT_EQ(pointer.load(), &Counted::Instance());
+    EXPECT_EQ(g_constructed.load(), 1);
+}
+
+// ---- files --------------------------------------------------------------------------
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+        m_folder = std::wstring(temp) + L"velmora-file-test\\";
+        Clean();
+        ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
+    }
+    void TearDown() override { Clean(); }
+    void Clean()
+    {
+        CFileFind find;
+        bool more = find.FindFile(m_folder + L"*");
+        while (more) {
+            if (!find.IsDots())
+                ::DeleteFileW(find.GetFilePath().c_str());
+            more = find.FindNextFile();
+        }
+        find.Close();
+        ::RemoveDirectoryW(m_folder.c_str());
+    }
+    std::wstring m_folder;
+};
+
+TEST_F(FileTest, WriteAppendReadAndReplace)
+{
+    const std::wstring path = m_folder + L"data.dat";
+    std::string bytes;
+    EXPECT_FALSE(CFile::ReadAll(path, bytes));
+
+    ASSERT_TRUE(CFile::WriteAll(path, std::string("one\0two", 7)));
+    ASSERT_TRUE(CFile::Append(path, "three"));
+    ASSERT_TRUE(CFile::ReadAll(path, bytes));
+    EXPECT_EQ(bytes, std::string("one\0twothree", 12));
+
+    ASSERT_TRUE(CFile::WriteAll(path, "x"));
+    ASSERT_TRUE(CFile::ReadAll(path, bytes));
+    EXPECT_EQ(bytes, "x");  // truncated, not overwritten in place
+
+    ASSERT_TRUE(CFile::ReplaceAtomically(path, "replaced"));
+    ASSERT_TRUE(CFile::ReadAll(path, bytes));
+    EXPECT_EQ(bytes, "replaced");
+
+    ASSERT_TRUE(CFile::Append(m_folder + L"new.dat", "created"));
+    ASSERT_TRUE(CFile::ReadAll(m_folder + L"new.dat", bytes));
+    EXPECT_EQ(bytes, "created");
+}
+
+TEST_F(FileTest, ReplaceIntoMissingFolderFailsAndLeavesNoTemporaryFile)
+{
+    EXPECT_FALSE(CFile::ReplaceAtomically(m_folder + L"missing\\data.dat", "x"));
+    ASSERT_TRUE(CFile::ReplaceAtomically(m_folder + L"data.dat", "x"));
+    CFileFind find;
+    int files = 0;
+    bool more = find.FindFile(m_folder + L"*");
+    while (more) {
+        files += find.IsDots() ? 0 : 1;
+        more = find.FindNextFile();
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(FileTest, FindEnumeratesByMask)
+{
+    ASSERT_TRUE(CFile::WriteAll(m_folder + L"a.dat", "a"));
+    ASSERT_TRUE(CFile::WriteAll(m_folder + L"b.dat", "b"));
+    ASSERT_TRUE(CFile::WriteAll(m_folder + L"c.txt", "c"));
+    CFileFind find;
+    std::vector<std::wstring> names;
+    bool more = find.FindFile(m_folder + L"*.dat");
+    while (more) {
+        names.push_back(find.GetFileName());
+        EXPECT_EQ(find.GetFilePath(), m_folder + find.GetFileName());
+        EXPECT_FALSE(find.IsDirectory());
+        more = find.FindNextFile();
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.dat", L"b.dat"}));
+    EXPECT_FALSE(find.FindFile(m_folder + L"*.none"));
+}
+
+// ---- handles ------------------------------------------------------------------------
+
+bool KernelHandleIsOpen(HANDLE handle)
+{
+    DWORD flags = 0;
+    return ::GetHandleInformation(handle, &flags) != 0;
+}
+
+TEST(Handles, EveryOwnerReleasesItsHandle)
+{
+    HANDLE rawEvent = nullptr;
+    {
+        UniqueHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        rawEvent = event.get();
+        ASSERT_TRUE(KernelHandleIsOpen(rawEvent));
+    }
+    EXPECT_FALSE(KernelHandleIsOpen(rawEvent));
+
+    HKEY rawKey = nullptr;
+    {
+        UniqueHKey key;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key.put()), ERROR_SUCCESS);
+        rawKey = key.get();
+    }
+    DWORD subkeys = 0;
+    EXPECT_NE(::RegQueryInfoKeyW(rawKey, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+
+    HBRUSH rawBrush = nullptr;
+    {
+        UniqueGdiObject<HBRUSH> brush(::CreateSolidBrush(RGB(13, 91, 153)));
+        rawBrush = brush.get();
+        ASSERT_NE(::GetObjectType(rawBrush), 0u);
+    }
+    EXPECT_EQ(::GetObjectType(rawBrush), 0u);
+
+    HDC rawDc = nullptr;
+    {
+        UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+        rawDc = dc.get();
+        ASSERT_NE(::GetObjectType(rawDc), 0u);
+    }
+    EXPECT_EQ(::GetObjectType(rawDc), 0u);
+}
+
+TEST(Handles, PredefinedRootsAreNeverClosedAndConvertCorrectly)
+{
+    EXPECT_EQ(RootToHKey(0x80000000u), HKEY_CLASSES_ROOT);
+    EXPECT_EQ(RootToHKey(0x80000002u), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(RootToHKey(0x80000003u), HKEY_USERS);
+    {
+        UniqueHKey root(HKEY_CURRENT_USER);
+        EXPECT_FALSE(root);
+    }
+    UniqueHKey key;
+    EXPECT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key.put()), ERROR_SUCCESS);
+}
+
+TEST(Handles, FindHandleIsClosedOnReset)
+{
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(::FindFirstFileW((std::wstring(windows) + L"\\*").c_str(), &data));
+    ASSERT_TRUE(find);
+    const HANDLE raw = find.get();
+    find.reset();
+    EXPECT_FALSE(find);
+    EXPECT_FALSE(::FindNextFileW(raw, &data));
+}
+
+TEST(Handles, PostedTextArrivesOnceAndIsTakenBack)
+{
+    const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const std::wstring text(L"C:\\Programmi\\app.exe\0tail", 25);
+    ASSERT_TRUE(PostText(window, WM_APP + 5, text, 17));
+    MSG message{};
+    ASSERT_TRUE(::PeekMessageW(&message, window, WM_APP + 5, WM_APP + 5, PM_REMOVE));
+    EXPECT_EQ(message.lParam, 17);
+    EXPECT_EQ(TakeText(message.wParam), text);  // embedded NUL kept: the length travels with the BSTR
+    EXPECT_EQ(TakeText(0), L"");
+    ::DestroyWindow(window);
+
+    // Posting to a window that no longer exists fails and frees the text itself.
+    EXPECT_FALSE(PostText(window, WM_APP + 5, L"lost"));
+}
+
+// ---- dialog base --------------------------------------------------------------------
+
+class ProbeDialog : public CDialogBase {
+public:
+    ProbeDialog() : CDialogBase(IDD_SCAN_DIALOG) {}
+    int initCalls = 0;
+    int okCalls = 0;
+    int commands = 0;
+    int custom = 0;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        ++initCalls;
+        return TRUE;
+    }
+    void OnOK() override { ++okCalls; }
+    bool OnCommand(WORD id, WORD, HWND) override
+    {
+        if (id != 1234)
+            return false;
+        ++commands;
+        return true;
+    }
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override
+    {
+        if (message != WM_APP + 1)
+            return false;
+        ++custom;
+        if (wParam == 99)
+            throw std::runtime_error("must not cross the window procedure");
+        result = 7;
+        return true;
+    }
+};
+
+TEST(Dialog, DispatchesInitCommandsEnterEscapeAndSurvivesExceptions)
+{
+    ProbeDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    const HWND window = dialog.GetSafeHwnd();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(dialog.initCalls, 1);
+
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0);
+    EXPECT_EQ(dialog.commands, 1);
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(dialog.okCalls, 1);
+    EXPECT_EQ(::SendMessageW(window, WM_APP + 1, 0, 0), 7);
+    ::SendMessageW(window, WM_APP + 1, 99, 0);
+    EXPECT_EQ(dialog.custom, 2);
+    EXPECT_TRUE(::IsWindow(window));
+
+    // Escape arrives as IDCANCEL; the default OnCancel ends (destroys) the modeless dialog.
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+}
+
+TEST(Dialog, ModalDialogEndsWithTheGivenResult)
+{
+    class SelfEnding : public CDialogBase {
+    public:
+        SelfEnding() : CDialogBase(IDD_SCAN_DIALOG) {}
+
+    protected:
+        BOOL OnInitDialog() override
+        {
+            ::PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return TRUE;
+        }
+    } dialog;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+}
+
+}  // namespace
