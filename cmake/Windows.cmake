@@ -56,6 +56,14 @@ if(cli_sources)
     target_link_options(velmora-cli PRIVATE -municode)
 endif()
 
+# Benchmarks: built with everything, run by hand (bench/*.sh), never by the tests.
+velmora_sources(bench_sources bench)
+if(bench_sources)
+    add_executable(velmora-scan-bench ${bench_sources})
+    target_link_libraries(velmora-scan-bench PRIVATE velmora_engine)
+    target_link_options(velmora-scan-bench PRIVATE -municode)
+endif()
+
 # --- tests -------------------------------------------------------------------------
 add_test(NAME wine_prefix_setup COMMAND ${VELMORA_RUNNER} --prefix ${VELMORA_PREFIX} --setup)
 add_test(NAME wine_prefix_cleanup COMMAND ${VELMORA_RUNNER} --prefix ${VELMORA_PREFIX} --teardown)
@@ -86,7 +94,7 @@ velmora_test_executable(ui_tests ui velmora_ui gtest_main)
 velmora_sources(e2e_sources tests/e2e)
 if(e2e_sources)
     add_executable(velmora-e2e ${e2e_sources})
-    target_link_libraries(velmora-e2e PRIVATE velmora_framework)
+    target_link_libraries(velmora-e2e PRIVATE velmora_framework gtest)
     target_link_options(velmora-e2e PRIVATE -municode)
     add_test(NAME e2e COMMAND velmora-e2e --program $<TARGET_FILE:Velmora>
                                           --output ${CMAKE_BINARY_DIR}/test-output)

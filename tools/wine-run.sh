@@ -4,6 +4,7 @@
 #
 #   wine-run.sh --prefix DIR [--gui] PROGRAM.exe [ARGS...]   run (creating the prefix if needed)
 #   wine-run.sh --prefix DIR --setup                          create the prefix, start its services
+#   wine-run.sh --prefix DIR --stop                           stop its services, keep the prefix
 #   wine-run.sh --prefix DIR --teardown                       stop its services, remove the prefix
 #
 # One persistent wineserver per prefix keeps the Schedule service and volatile keys
@@ -19,6 +20,7 @@ while [ $# -gt 0 ]; do
         --gui) shift ;;  # every run has a display (see above)
         --setup) action=setup; shift ;;
         --teardown) action=teardown; shift ;;
+        --stop) action=stop; shift ;;
         *) break ;;
     esac
 done
@@ -85,11 +87,17 @@ setup() {
     fi
 }
 
-teardown() {
+stop_services() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" >/dev/null 2>&1 || true
+        rm -f "$state/xvfb.pid"
+        rm -f "$state/display"
     fi
+}
+
+teardown() {
+    stop_services
     rm -rf "$prefix" "$state" "$prefix.lock"
 }
 
@@ -99,19 +107,25 @@ ensure_ready() {
         if [ ! -f "$state/ready" ]; then
             setup >&2 || exit 1
         fi
-        # An Xvfb of ours that has gone away is replaced, or no window could be made.
-        if [ -f "$state/xvfb.pid" ] && ! kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+        # A display of ours that has gone away is replaced, or no window could be made.
+        if [ ! -f "$state/display" ] ||
+           { [ -f "$state/xvfb.pid" ] && ! kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; }; then
             start_display >&2 || exit 1
         fi
-        # A test may have ended the persistent server; starting one again is harmless
-        # when it still runs.
-        DISPLAY="$(cat "$state/display")" wineserver -p 2>/dev/null 9>&- || true
+        # The server may have been stopped (--stop, or a test that restarts it): start
+        # it again with the Schedule service.
+        if ! wineserver -k0 2>/dev/null; then
+            export DISPLAY="$(cat "$state/display")"
+            wineserver -p 9>&-
+            wine net start schedule >/dev/null 2>&1 9>&- || true
+        fi
     ) 9>"$prefix.lock"
 }
 
 case "$action" in
     setup) ensure_ready; exit $? ;;
     teardown) teardown; exit 0 ;;
+    stop) stop_services; exit 0 ;;
 esac
 
 [ $# -gt 0 ] || { echo "wine-run.sh: no program given" >&2; exit 2; }

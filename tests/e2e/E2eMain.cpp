@@ -1,0 +1,25 @@
+// End-to-end tests: drive the real Velmora.exe as a user would, from a separate
+// process in the same Wine prefix. Arguments: --program PATH --output FOLDER
+// (Linux paths are accepted and mapped to Wine's Z: drive).
+
+#include "tests/e2e/Driver.h"
+
+#include <gtest/gtest.h>
+
+int wmain(int argc, wchar_t** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::wstring name = argv[i];
+        if (name == L"--program")
+            e2e::Settings().program = e2e::ToWindowsPath(argv[i + 1]);
+        else if (name == L"--output")
+            e2e::Settings().output = e2e::ToWindowsPath(argv[i + 1]);
+    }
+    if (e2e::Settings().program.empty()) {
+        fwprintf(stderr, L"usage: velmora-e2e --program Velmora.exe --output FOLDER\n");
+        return 2;
+    }
+    ::CreateDirectoryW(e2e::Settings().output.c_str(), nullptr);
+    return RUN_ALL_TESTS();
+}
