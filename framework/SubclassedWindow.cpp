@@ -13,6 +13,7 @@ bool CSubclassedWindow::Attach(HWND window)
     if (!::SetWindowSubclass(window, &CSubclassedWindow::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
     m_hWnd = window;
+    OnAttached();
     return true;
 }
 

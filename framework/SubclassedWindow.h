@@ -19,6 +19,9 @@ public:
     [[nodiscard]] HWND GetSafeHwnd() const { return m_hWnd; }
 
 protected:
+    // Called once the window is subclassed: the place for set-up that needs the window
+    // (styles, fonts, text), since a control made by a template has long passed WM_CREATE.
+    virtual void OnAttached() {}
     // Override to handle messages; call DefaultProc for what is not handled.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     {
