@@ -1,0 +1,39 @@
+#pragma once
+// Base of every program window: a dialog painted from one bitmap, dragged by any point
+// of its background, whose static labels are see-through so they sit on the bitmap.
+
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+
+class CBitmapDialog : public CDialogBase {
+public:
+    explicit CBitmapDialog(UINT templateId) : CDialogBase(templateId) {}
+
+    // Frees any previous background and loads bitmap `resourceId` from the resource module.
+    // False when it does not load; the window then paints the default dialog background.
+    [[nodiscard]] bool SetSkinBitmap(UINT resourceId);
+    [[nodiscard]] bool HasSkinBitmap() const { return static_cast<bool>(m_skin); }
+    // Size of the loaded background; 0 x 0 without one.
+    [[nodiscard]] SIZE GetSkinSize() const { return m_skinSize; }
+
+    // Static controls get the transparent background mode and the hollow brush.
+    void SetTransparentLabels(bool on) { m_transparentLabels = on; }
+    // A left click on the background moves the window.
+    void SetDragEnabled(bool on) { m_dragEnabled = on; }
+    // Kept for the windows; the background is drawn opaque, so drawing never uses it.
+    void SetTransparentColor(COLORREF color) { m_transparentColor = color; }
+    [[nodiscard]] COLORREF GetTransparentColor() const { return m_transparentColor; }
+
+protected:
+    // Derived windows must pass every message they do not handle on to this one.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void PaintBackground(HDC dc) const;
+
+    UniqueGdiObject<HBITMAP> m_skin;
+    SIZE m_skinSize{};
+    bool m_transparentLabels = false;
+    bool m_dragEnabled = false;
+    COLORREF m_transparentColor = RGB(255, 0, 255);
+};

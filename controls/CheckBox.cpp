@@ -1,0 +1,309 @@
+#include "controls/CheckBox.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/Dialog.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kTextGapRight = 5;  // from the box to text on its right
+constexpr int kTextGapLeft = 6;   // from text on the left to the box
+
+}  // namespace
+
+void CCheckBox::OnAttached()
+{
+    const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
+    m_textOnLeft = (style & BS_LEFTTEXT) != 0 || (exStyle & WS_EX_RIGHT) != 0;
+    ReadText();
+    const HWND parent = ::GetParent(m_hWnd);
+    m_parentFont = parent ? reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
+    m_textFont.reset(::CreateFontW(13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Verdana"));
+    m_strip.reset(static_cast<HBITMAP>(::LoadImageW(CDialogBase::ResourceModule(),
+                                                    MAKEINTRESOURCEW(IDB_CHECKBOX_STRIP), IMAGE_BITMAP, 0, 0,
+                                                    LR_DEFAULTCOLOR)));
+    MeasureImageHeight();
+    // The check state now lives here: an owner-drawn button keeps none of its own.
+    m_checked = ::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+    m_frame = FrameOf(::IsWindowEnabled(m_hWnd) ? Look::Normal : Look::Disabled, m_checked);
+    m_imagesValid = false;
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+int CCheckBox::FrameOf(Look look, bool checked) const
+{
+    return static_cast<int>(look) + (checked ? 0 : 1);
+}
+
+void CCheckBox::SetFrame(int frame)
+{
+    if (frame == m_frame)
+        return;
+    m_frame = frame;
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+bool CCheckBox::IsCursorInside(LPARAM clientPoint) const
+{
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const POINT point{static_cast<short>(LOWORD(clientPoint)), static_cast<short>(HIWORD(clientPoint))};
+    return ::PtInRect(&client, point) != FALSE;
+}
+
+bool CCheckBox::IsCursorInside() const
+{
+    POINT point{};
+    ::GetCursorPos(&point);
+    return ::WindowFromPoint(point) == m_hWnd;
+}
+
+void CCheckBox::ReadText()
+{
+    std::vector<wchar_t> buffer(kMaxTextLength + 1, L'\0');
+    const int length = ::GetWindowTextW(m_hWnd, buffer.data(), static_cast<int>(buffer.size()));
+    m_text.assign(buffer.data(), static_cast<size_t>(std::max(length, 0)));
+}
+
+void CCheckBox::MeasureImageHeight()
+{
+    const HDC dc = ::GetDC(m_hWnd);
+    int lineHeight = 0;
+    if (dc) {
+        const HGDIOBJ font = m_parentFont ? static_cast<HGDIOBJ>(m_parentFont) : ::GetStockObject(DEFAULT_GUI_FONT);
+        SelectObjectGuard selected(dc, font);
+        SIZE sample{};
+        if (::GetTextExtentPoint32W(dc, L"Ag", 2, &sample))
+            lineHeight = sample.cy;
+        ::ReleaseDC(m_hWnd, dc);
+    }
+    m_imageHeight = std::max(kBoxSize, lineHeight + 1);
+}
+
+void CCheckBox::DrawBackgroundBehind(HDC dc, int frameTop) const
+{
+    // The parent paints its own background into the look, so the box looks transparent.
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const int top = (client.bottom - m_imageHeight) / 2;
+    const HWND parent = ::GetParent(m_hWnd);
+    POINT origin{0, 0};
+    if (parent)
+        ::MapWindowPoints(m_hWnd, parent, &origin, 1);
+    // The parent paints its whole client area: keep it inside this look's band.
+    UniqueGdiObject<HRGN> band(::CreateRectRgn(0, frameTop, client.right, frameTop + m_imageHeight));
+    ::SelectClipRgn(dc, band.get());
+    POINT previous{};
+    ::SetViewportOrgEx(dc, -origin.x, frameTop - top - origin.y, &previous);
+    const bool painted = parent && ::SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0;
+    ::SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+    ::SelectClipRgn(dc, nullptr);
+    if (!painted) {
+        const RECT area{0, frameTop, client.right, frameTop + m_imageHeight};
+        ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
+    }
+}
+
+void CCheckBox::DrawText(HDC dc, const RECT& area, int frame) const
+{
+    if (m_text.empty())
+        return;
+    RECT textArea = area;
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    if (m_textOnLeft) {
+        textArea.right = area.right - kBoxSize - kTextGapLeft;
+        format |= DT_RIGHT;
+    } else {
+        textArea.left = area.left + kBoxSize + kTextGapRight;
+        format |= DT_LEFT;
+    }
+    SelectObjectGuard selected(dc, m_textFont ? static_cast<HGDIOBJ>(m_textFont.get())
+                                              : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    const auto text = m_text.c_str();
+    const int length = static_cast<int>(m_text.size());
+    if (frame >= static_cast<int>(Look::Disabled)) {
+        RECT shifted = textArea;
+        ::OffsetRect(&shifted, 1, 1);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
+        ::DrawTextW(dc, text, length, &shifted, format);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
+    } else {
+        ::SetTextColor(dc, kTextColor);
+    }
+    ::DrawTextW(dc, text, length, &textArea, format);
+}
+
+void CCheckBox::RenderImages(HDC reference)
+{
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const int width = std::max<int>(client.right, kBoxSize);
+    const int height = m_imageHeight * kFrameCount;
+    UniqueMemoryDc canvas(::CreateCompatibleDC(reference));
+    UniqueGdiObject<HBITMAP> images(::CreateCompatibleBitmap(reference, width, height));
+    if (!canvas || !images)
+        return;
+    {
+        SelectObjectGuard selectedImages(canvas.get(), images.get());
+        UniqueMemoryDc strip(m_strip ? ::CreateCompatibleDC(reference) : nullptr);
+        for (int frame = 0; frame < kFrameCount; ++frame) {
+            const int top = frame * m_imageHeight;
+            DrawBackgroundBehind(canvas.get(), top);
+            const int boxLeft = m_textOnLeft ? width - kBoxSize : 0;
+            const int boxTop = top + (m_imageHeight - kBoxSize) / 2;
+            if (strip) {
+                SelectObjectGuard selectedStrip(strip.get(), m_strip.get());
+                ::TransparentBlt(canvas.get(), boxLeft, boxTop, kBoxSize, kBoxSize, strip.get(), frame * kBoxSize, 0,
+                                 kBoxSize, kBoxSize, kStripTransparent);
+            }
+            DrawText(canvas.get(), RECT{0, top, width, top + m_imageHeight}, frame);
+        }
+    }
+    m_images = std::move(images);
+    m_imagesSize = {width, height};
+    m_imagesFace = ::GetSysColor(COLOR_BTNFACE);
+    m_imagesValid = true;
+    ++m_renderCount;
+}
+
+void CCheckBox::Paint()
+{
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(m_hWnd, &paint);
+    if (!dc)
+        return;
+    if (!m_imagesValid || m_imagesFace != ::GetSysColor(COLOR_BTNFACE))
+        RenderImages(dc);
+    if (m_images) {
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        UniqueMemoryDc source(::CreateCompatibleDC(dc));
+        if (source) {
+            SelectObjectGuard selected(source.get(), m_images.get());
+            const int top = (client.bottom - m_imageHeight) / 2;
+            ::BitBlt(dc, 0, top, m_imagesSize.cx, m_imageHeight, source.get(), 0, m_frame * m_imageHeight, SRCCOPY);
+        }
+    }
+    ::EndPaint(m_hWnd, &paint);
+}
+
+void CCheckBox::OnLeftButtonUp(LPARAM lParam)
+{
+    if (!m_pressedByMouse)
+        return;
+    m_pressedByMouse = false;
+    if (IsCursorInside(lParam)) {
+        // Toggled before the button's own handling sends BN_CLICKED, so that the parent
+        // reads the new state.
+        m_checked = !m_checked;
+        SetFrame(FrameOf(m_pressedBySpace ? Look::Pressed : Look::Normal, m_checked));
+    } else {
+        SetFrame(FrameOf(m_pressedBySpace ? Look::Pressed : Look::Normal, m_checked));
+    }
+}
+
+LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case BM_GETCHECK:
+        return m_checked ? BST_CHECKED : BST_UNCHECKED;
+    case BM_SETCHECK: {
+        m_checked = wParam == BST_CHECKED;
+        Look look = Look::Normal;
+        if (!::IsWindowEnabled(m_hWnd))
+            look = Look::Disabled;
+        else if (m_tracking && IsCursorInside())
+            look = Look::Hover;
+        else if (m_pressedByMouse || m_pressedBySpace)
+            look = Look::Pressed;
+        SetFrame(FrameOf(look, m_checked));
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (!m_tracking) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
+            m_tracking = ::TrackMouseEvent(&track) != FALSE;
+        }
+        if (!IsCursorInside(lParam))
+            SetFrame(FrameOf(Look::Normal, m_checked));
+        else if (m_pressedByMouse || m_pressedBySpace)
+            SetFrame(FrameOf(Look::Pressed, m_checked));
+        else
+            SetFrame(FrameOf(Look::Hover, m_checked));
+        break;
+    case WM_MOUSELEAVE:
+        m_tracking = false;
+        SetFrame(FrameOf(Look::Normal, m_checked));
+        break;
+    case WM_LBUTTONDOWN:
+        m_pressedByMouse = true;
+        SetFrame(FrameOf(Look::Pressed, m_checked));
+        break;
+    case WM_LBUTTONDBLCLK:
+        // An owner-drawn button answers a double click with BN_DOUBLECLICKED and no press;
+        // a check box treats it as a second click so that state and BN_CLICKED stay in step.
+        m_pressedByMouse = true;
+        SetFrame(FrameOf(Look::Pressed, m_checked));
+        return DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
+    case WM_LBUTTONUP:
+        OnLeftButtonUp(lParam);
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE) {
+            if (!m_pressedBySpace) {
+                m_pressedBySpace = true;
+                SetFrame(FrameOf(Look::Pressed, m_checked));
+            }
+        } else if (m_pressedBySpace) {
+            // Any other key cancels the press; the button must not click on the Space release either.
+            m_pressedBySpace = false;
+            ::SendMessageW(m_hWnd, BM_SETSTATE, FALSE, 0);
+            if (::GetCapture() == m_hWnd)
+                ::ReleaseCapture();
+            SetFrame(FrameOf(Look::Normal, m_checked));
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE && m_pressedBySpace) {
+            m_pressedBySpace = false;
+            m_checked = !m_checked;
+            SetFrame(FrameOf(Look::Normal, m_checked));
+        }
+        break;
+    case WM_KILLFOCUS:
+        if (m_pressedBySpace)
+            m_pressedBySpace = false;
+        SetFrame(FrameOf(::IsWindowEnabled(m_hWnd) ? Look::Normal : Look::Disabled, m_checked));
+        break;
+    case WM_ENABLE:
+        SetFrame(FrameOf(wParam ? Look::Normal : Look::Disabled, m_checked));
+        break;
+    case WM_SETTEXT: {
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        ReadText();
+        m_imagesValid = false;
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return result;
+    }
+    case WM_WINDOWPOSCHANGED:
+        // A new size or place shows another part of the background.
+        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_NOSIZE | SWP_NOMOVE)) !=
+            (SWP_NOSIZE | SWP_NOMOVE))
+            m_imagesValid = false;
+        break;
+    default:
+        break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Every check box of the program: drawn from an 8-frame bitmap strip (13 x 13 frames,
+// magenta transparent) with its own text painting, hover and pressed frames. The eight
+// looks are rendered once over the background behind the control and then copied.
+//
+// Frames of the strip: 0 checked, 1 unchecked, 2 checked hovered, 3 unchecked hovered,
+// 4 checked pressed, 5 unchecked pressed, 6 checked disabled, 7 unchecked disabled.
+
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/SubclassedWindow.h"
+
+class CCheckBox : public CSubclassedWindow {
+public:
+    static constexpr int kBoxSize = 13;
+    static constexpr int kFrameCount = 8;
+    static constexpr size_t kMaxTextLength = 64;
+    static constexpr COLORREF kTextColor = 0x3F362D;
+    static constexpr COLORREF kStripTransparent = RGB(255, 0, 255);
+
+    CCheckBox() = default;
+
+    [[nodiscard]] bool IsChecked() const { return m_checked; }
+    [[nodiscard]] int GetFrame() const { return m_frame; }
+    [[nodiscard]] bool IsTextOnLeft() const { return m_textOnLeft; }
+    [[nodiscard]] const std::wstring& GetText() const { return m_text; }
+    // Height of each rendered look: the larger of the box and the parent font's line + 1.
+    [[nodiscard]] int GetImageHeight() const { return m_imageHeight; }
+    // How many times the eight looks were rendered (they are rebuilt only when needed).
+    [[nodiscard]] unsigned GetRenderCount() const { return m_renderCount; }
+
+protected:
+    void OnAttached() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    enum class Look { Normal = 0, Hover = 2, Pressed = 4, Disabled = 6 };
+    [[nodiscard]] int FrameOf(Look look, bool checked) const;
+    void SetFrame(int frame);
+    [[nodiscard]] bool IsCursorInside(LPARAM clientPoint) const;
+    [[nodiscard]] bool IsCursorInside() const;
+    void ReadText();
+    void MeasureImageHeight();
+    void RenderImages(HDC reference);
+    void DrawBackgroundBehind(HDC dc, int frameTop) const;
+    void DrawText(HDC dc, const RECT& area, int frame) const;
+    void Paint();
+    void OnLeftButtonUp(LPARAM lParam);
+
+    bool m_checked = false;
+    bool m_pressedByMouse = false;
+    bool m_pressedBySpace = false;
+    bool m_tracking = false;
+    bool m_textOnLeft = false;
+    int m_frame = 1;
+
+    std::wstring m_text;
+    HFONT m_parentFont = nullptr;  // the parent's: only its height is used, never freed here
+    UniqueGdiObject<HFONT> m_textFont;
+    UniqueGdiObject<HBITMAP> m_strip;
+    UniqueGdiObject<HBITMAP> m_images;  // the eight looks stacked top to bottom
+    SIZE m_imagesSize{};
+    COLORREF m_imagesFace = 0;
+    bool m_imagesValid = false;
+    int m_imageHeight = kBoxSize;
+    unsigned m_renderCount = 0;
+};

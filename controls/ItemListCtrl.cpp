@@ -1,0 +1,113 @@
+#include "controls/ItemListCtrl.h"
+
+#include "controls/CheckBox.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+
+void CItemListCtrl::OnAttached()
+{
+    // The image lists belong to this object; without this style the list view would
+    // destroy them a second time.
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+    static_cast<void>(m_reflector.Start(m_hWnd, *this));
+}
+
+bool CItemListCtrl::UseSkinnedCheckBoxes()
+{
+    if (!m_hWnd)
+        return false;
+    UniqueGdiObject<HBITMAP> strip(static_cast<HBITMAP>(::LoadImageW(
+        CDialogBase::ResourceModule(), MAKEINTRESOURCEW(IDB_CHECKBOX_STRIP), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    if (!strip)
+        return false;
+    const int size = CCheckBox::kBoxSize;
+    UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0));
+    if (!images)
+        return false;
+    // State image 1 is "unchecked" and 2 "checked": strip frames 1 and 0.
+    const HDC screen = ::GetDC(nullptr);
+    UniqueMemoryDc source(::CreateCompatibleDC(screen));
+    UniqueMemoryDc target(::CreateCompatibleDC(screen));
+    bool added = source && target;
+    for (const int frame : {1, 0}) {
+        if (!added)
+            break;
+        UniqueGdiObject<HBITMAP> image(::CreateCompatibleBitmap(screen, size, size));
+        if (!image) {
+            added = false;
+            break;
+        }
+        {
+            SelectObjectGuard fromStrip(source.get(), strip.get());
+            SelectObjectGuard intoImage(target.get(), image.get());
+            ::BitBlt(target.get(), 0, 0, size, size, source.get(), frame * size, 0, SRCCOPY);
+        }
+        added = ::ImageList_AddMasked(images.get(), image.get(), CCheckBox::kStripTransparent) >= 0;
+    }
+    ::ReleaseDC(nullptr, screen);
+    if (!added)
+        return false;
+    ListView_SetExtendedListViewStyleEx(m_hWnd, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    // The list made its own state images for LVS_EX_CHECKBOXES; they are handed back here.
+    UniqueImageList systemBoxes(ListView_SetImageList(m_hWnd, images.get(), LVSIL_STATE));
+    if (systemBoxes.get() == m_checkBoxImages.get())
+        static_cast<void>(systemBoxes.release());
+    m_checkBoxImages = std::move(images);
+    return true;
+}
+
+CItemListCtrl::~CItemListCtrl()
+{
+    // The window may outlive this object; it must not keep drawing from freed image lists.
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        if (m_checkBoxImages)
+            ListView_SetImageList(m_hWnd, nullptr, LVSIL_STATE);
+        if (m_rowHeightImages)
+            ListView_SetImageList(m_hWnd, nullptr, LVSIL_SMALL);
+    }
+}
+
+bool CItemListCtrl::SetMinimumRowHeight(int pixels)
+{
+    if (!m_hWnd || pixels <= 0)
+        return false;
+    UniqueImageList images(::ImageList_Create(1, pixels, ILC_COLOR24, 1, 0));
+    if (!images)
+        return false;
+    ListView_SetImageList(m_hWnd, images.get(), LVSIL_SMALL);
+    m_rowHeightImages = std::move(images);
+    return true;
+}
+
+void CItemListCtrl::OnClick(POINT point)
+{
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    const int item = ListView_HitTest(m_hWnd, &hit);
+    if (item < 0 || (hit.flags & LVHT_ONITEM) != LVHT_ONITEMSTATEICON)
+        return;
+    ListView_RedrawItems(m_hWnd, item, item);
+    LVITEMW data{};
+    data.mask = LVIF_PARAM;
+    data.iItem = item;
+    if (!ListView_GetItem(m_hWnd, &data))
+        return;
+    if (data.lParam >= 0 && m_notifyWindow)
+        ::SendMessageW(m_notifyWindow, WM_LISTITEM_CHECK_CLICKED, static_cast<WPARAM>(data.lParam), 0);
+}
+
+bool CItemListCtrl::OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result)
+{
+    if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != NM_CLICK)
+        return false;
+    OnClick(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->ptAction);
+    result = 0;
+    return true;
+}
+
+LRESULT CItemListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCDESTROY)
+        m_reflector.Stop();
+    return DefaultProc(message, wParam, lParam);
+}

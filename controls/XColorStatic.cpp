@@ -1,0 +1,188 @@
+#include "controls/XColorStatic.h"
+
+#include <utility>
+#include <vector>
+
+CXColorStatic::CXColorStatic()
+    : m_textColor(::GetSysColor(COLOR_BTNTEXT)),
+      m_backgroundColor(::GetSysColor(COLOR_BTNFACE)),
+      m_backgroundBrush(::CreateSolidBrush(m_backgroundColor))
+{
+}
+
+void CXColorStatic::OnAttached()
+{
+    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) | SS_NOTIFY);
+    HGDIOBJ source = reinterpret_cast<HGDIOBJ>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    if (!source)
+        source = ::GetStockObject(DEFAULT_GUI_FONT);
+    if (!source)
+        source = ::GetStockObject(ANSI_VAR_FONT);
+    LOGFONTW description{};
+    if (source && ::GetObjectW(source, sizeof(description), &description) == sizeof(description))
+        m_font.reset(::CreateFontIndirectW(&description));
+    const int length = ::GetWindowTextLengthW(m_hWnd);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+    m_windowText.assign(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+    Redraw();
+}
+
+void CXColorStatic::SetTextFont(int points, int weight)
+{
+    const HDC screen = ::GetDC(nullptr);
+    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    UniqueGdiObject<HFONT> font(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                              DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    if (font)
+        m_font = std::move(font);
+    Redraw();
+}
+
+void CXColorStatic::SetStaticText(std::wstring text)
+{
+    m_storedText = std::move(text);
+    m_useStoredText = true;
+    Redraw();
+}
+
+void CXColorStatic::SetTextColor(COLORREF color)
+{
+    m_textColor = color;
+    Redraw();
+}
+
+void CXColorStatic::SetBackgroundColor(COLORREF color)
+{
+    UniqueGdiObject<HBRUSH> brush(::CreateSolidBrush(color));
+    if (!brush)
+        return;
+    m_backgroundColor = color;
+    m_backgroundBrush = std::move(brush);
+    Redraw();
+}
+
+void CXColorStatic::SetTextOffset(int x, int y)
+{
+    m_offsetX = x;
+    m_offsetY = y;
+    Redraw();
+}
+
+void CXColorStatic::SetIcon(HICON icon)
+{
+    m_icon = icon;
+    Redraw();
+}
+
+std::wstring CXColorStatic::GetDisplayedText() const
+{
+    return m_useStoredText ? m_storedText : m_windowText;
+}
+
+bool CXColorStatic::IsTransparent() const
+{
+    return m_hWnd && (::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+}
+
+UINT CXColorStatic::GetDrawFormat() const
+{
+    const LONG_PTR style = m_hWnd ? ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) : 0;
+    // Labels show paths and names verbatim: an ampersand is never a mnemonic here.
+    UINT format = DT_NOPREFIX;
+    switch (style & SS_TYPEMASK) {
+    case SS_CENTER:
+        format |= DT_CENTER;
+        break;
+    case SS_RIGHT:
+        format |= DT_RIGHT;
+        break;
+    default:
+        format |= DT_LEFT;
+        break;
+    }
+    format |= (style & SS_CENTERIMAGE) ? (DT_VCENTER | DT_SINGLELINE) : DT_WORDBREAK;
+    return format;
+}
+
+void CXColorStatic::Redraw()
+{
+    if (!m_hWnd)
+        return;
+    const HWND parent = ::GetParent(m_hWnd);
+    if (!IsTransparent() || !parent) {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        return;
+    }
+    RECT area{};
+    ::GetWindowRect(m_hWnd, &area);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    ::RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CXColorStatic::Paint()
+{
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(m_hWnd, &paint);
+    if (!dc)
+        return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    ::SetTextColor(dc, m_textColor);
+    if (IsTransparent()) {
+        ::SetBkMode(dc, TRANSPARENT);
+    } else {
+        ::SetBkMode(dc, OPAQUE);
+        ::SetBkColor(dc, m_backgroundColor);
+    }
+    if (m_icon) {
+        const int width = ::GetSystemMetrics(SM_CXICON);
+        const int height = ::GetSystemMetrics(SM_CYICON);
+        ::DrawIconEx(dc, (client.right - width) / 2, (client.bottom - height) / 2, m_icon, width, height, 0, nullptr,
+                     DI_NORMAL);
+    } else {
+        const std::wstring text = GetDisplayedText();
+        RECT area = client;
+        ::OffsetRect(&area, m_offsetX, m_offsetY);
+        SelectObjectGuard selected(dc, m_font ? static_cast<HGDIOBJ>(m_font.get())
+                                              : ::GetStockObject(DEFAULT_GUI_FONT));
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, GetDrawFormat());
+    }
+    ::EndPaint(m_hWnd, &paint);
+}
+
+LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        if (!IsTransparent()) {
+            RECT client{};
+            ::GetClientRect(m_hWnd, &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, m_backgroundBrush.get());
+        }
+        return TRUE;
+    case WM_SETTEXT: {
+        // The static control paints new text at once in its own look; keep it from doing
+        // so, then repaint in this one. (WM_SETREDRAW works through WS_VISIBLE, so a hidden
+        // label is left as it is.)
+        const bool visible = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (visible)
+            ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        if (visible)
+            ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+        m_windowText = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        Redraw();
+        return result;
+    }
+    default:
+        break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// Every label of the program: a static control painted in its own font, text colour and
+// background colour (or see-through), aligned as its style says, optionally showing an
+// icon instead of text.
+
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/SubclassedWindow.h"
+
+class CXColorStatic : public CSubclassedWindow {
+public:
+    CXColorStatic();
+
+    // Arial of `points` at the display's resolution and `weight` (400 or 700); repaints.
+    void SetTextFont(int points, int weight);
+    // Shows `text` instead of the window text from now on; repaints.
+    void SetStaticText(std::wstring text);
+    void SetTextColor(COLORREF color);
+    // Also rebuilds the background brush; repaints.
+    void SetBackgroundColor(COLORREF color);
+    void SetTextOffset(int x, int y);
+    // Shown centred instead of the text. Not owned: pass a shared or longer-living icon.
+    void SetIcon(HICON icon);
+
+    [[nodiscard]] COLORREF GetTextColor() const { return m_textColor; }
+    [[nodiscard]] COLORREF GetBackgroundColor() const { return m_backgroundColor; }
+    [[nodiscard]] HFONT GetTextFont() const { return m_font.get(); }
+    // The text the next painting draws: the stored text once set, else the window text.
+    [[nodiscard]] std::wstring GetDisplayedText() const;
+    // The DrawText format the style asks for.
+    [[nodiscard]] UINT GetDrawFormat() const;
+
+protected:
+    void OnAttached() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Paint();
+    [[nodiscard]] bool IsTransparent() const;
+    // A see-through label cannot erase its old text itself: the parent repaints the
+    // background under it, and the label is painted again on top.
+    void Redraw();
+
+    COLORREF m_textColor;
+    COLORREF m_backgroundColor;
+    UniqueGdiObject<HBRUSH> m_backgroundBrush;
+    UniqueGdiObject<HFONT> m_font;
+    std::wstring m_windowText;
+    std::wstring m_storedText;
+    bool m_useStoredText = false;
+    int m_offsetX = 0;
+    int m_offsetY = 0;
+    HICON m_icon = nullptr;
+};
