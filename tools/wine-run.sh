@@ -79,7 +79,7 @@ setup() {
         # Services started by the server that created the prefix never answer (every
         # service start then times out after 10 s): finish that server, start afresh.
         wineserver -w
-        wineserver -p 9>&-
+        wineserver -p >/dev/null 2>&1 9>&-
         wineboot >/dev/null 2>&1 9>&-
         unlink_home_folders
         wine net start schedule >/dev/null 2>&1 9>&- || true
@@ -116,7 +116,7 @@ ensure_ready() {
         # it again with the Schedule service.
         if ! wineserver -k0 2>/dev/null; then
             export DISPLAY="$(cat "$state/display")"
-            wineserver -p 9>&-
+            wineserver -p >/dev/null 2>&1 9>&-
             wine net start schedule >/dev/null 2>&1 9>&- || true
         fi
     ) 9>"$prefix.lock"
