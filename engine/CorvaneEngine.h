@@ -1,0 +1,160 @@
+#pragma once
+// The engine: the one object through which the windows (and the console driver) reach
+// the scan, the repair, the stores on disk, the settings, the backups, the report and
+// the scheduled scan. It owns the problem list, the per-section counters, the
+// repaired-items list and the worker threads; workers report by posting messages to
+// the window set with SetNotifyWindow.
+//
+// Use it from one thread (the user-interface thread). While a worker runs, it is the
+// only writer of the problem list (scan), the counters and the repaired-items list;
+// read them after the worker's finishing message or after waiting for its thread.
+
+#include "core/ProblemRecord.h"
+#include "core/RegistryItem.h"
+#include "core/ScanSections.h"
+#include "core/ScheduleText.h"
+#include "engine/RegistryScanThread.h"
+#include "engine/RepairErrorsThread.h"
+#include "engine/RepairedItems.h"
+#include "engine/ScanSchedule.h"
+#include "framework/Singleton.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CCorvaneEngine : public CSingleton<CCorvaneEngine> {
+    friend class CSingleton<CCorvaneEngine>;
+
+public:
+    using Selection = std::array<std::uint8_t, kSectionCount>;  // byte n non-zero: scan section n
+
+    CCorvaneEngine(const CCorvaneEngine&) = delete;
+    CCorvaneEngine& operator=(const CCorvaneEngine&) = delete;
+    // Stops (and waits for) a running scan and repair.
+    virtual ~CCorvaneEngine();
+
+    // The window that receives the workers' messages and WM_BACKUP_FOUND; null posts
+    // nothing. A worker keeps the window it was started with.
+    void SetNotifyWindow(HWND window) { m_notify = window; }
+    [[nodiscard]] HWND NotifyWindow() const { return m_notify; }
+
+    // --- what the windows read ------------------------------------------------------
+    [[nodiscard]] CErrorListEx& ProblemList() { return m_problems; }
+    [[nodiscard]] const CErrorListEx& ProblemList() const { return m_problems; }
+    [[nodiscard]] const ::SectionCounters& SectionCounters() const { return m_counters; }
+    [[nodiscard]] const std::wstring& ProductVersion() const { return m_productVersion; }
+    [[nodiscard]] const std::wstring& ReleaseDate() const { return m_releaseDate; }
+    // "Non ancora effettuata" until a scan has been started on this machine.
+    [[nodiscard]] const std::wstring& LastScanDate() const { return m_lastScanDate; }
+    [[nodiscard]] CRepairedItems& RepairedItems() { return m_repairedItems; }
+
+    // --- scan and repair ------------------------------------------------------------
+    // Stops a running repair and scan (waiting for them), reloads the repaired-items
+    // list, stores LastScanDate (setting "LastScanDate"), zeroes every counter, empties
+    // the problem list and starts the scan worker. False when the thread cannot start.
+    [[nodiscard]] bool StartScan(const Selection& sections);
+    // Stops the scan worker, waits for it and deletes it; nothing when there is none.
+    void StopScan();
+    [[nodiscard]] bool IsScanning() const;
+    // The running or finished scan worker's thread (null when there is none), for
+    // waiting on it.
+    [[nodiscard]] HANDLE ScanThreadHandle() const;
+
+    // Stops a running scan, replaces the previous repair worker and starts a repair of
+    // the first count problems of ProblemList. False when the thread cannot start.
+    [[nodiscard]] bool StartRepair(std::int32_t count);
+    // Stops the repair worker (it still saves and posts its finishing message), waits
+    // for it and deletes it.
+    void StopRepair();
+    [[nodiscard]] bool IsRepairing() const;
+    [[nodiscard]] HANDLE RepairThreadHandle() const;
+    // After the repair worker has ended: true when its backup could not be created or
+    // written (so registry entries and shortcut files were left alone) or the
+    // repaired-items list could not be saved. The repair window tells the user instead
+    // of reporting success.
+    [[nodiscard]] bool RepairFailed() const;
+    // The backup file of the last repair; empty when none could be created.
+    [[nodiscard]] std::wstring LastBackupPath() const;
+
+    // --- counters ---------------------------------------------------------------------
+    [[nodiscard]] int GetTotalFound() const;
+    [[nodiscard]] std::wstring FormatTotalFound() const;
+    [[nodiscard]] std::wstring FormatTotalRepaired() const;
+    [[nodiscard]] std::wstring FormatTotalIgnored() const;
+    // One section's counter as decimal text; empty text for a section outside 0..11.
+    [[nodiscard]] std::wstring FormatSectionFound(int section) const;
+    [[nodiscard]] std::wstring FormatSectionRepaired(int section) const;
+    [[nodiscard]] std::wstring FormatSectionIgnored(int section) const;
+
+    // --- settings and registry ------------------------------------------------------
+    // REG_SZ values under HKEY_LOCAL_MACHINE\Software\Velmora; a missing one reads empty.
+    [[nodiscard]] std::wstring ReadSetting(const std::wstring& name) const;
+    [[nodiscard]] bool WriteSetting(const std::wstring& name, const std::wstring& text);
+    // The value "Velmora" under HKEY_LOCAL_MACHINE\<keyPath>; empty when missing.
+    [[nodiscard]] std::wstring ReadProductValue(const std::wstring& keyPath) const;
+    // REG_SZ under HKEY_LOCAL_MACHINE\<keyPath>, creating the key.
+    [[nodiscard]] bool WriteMachineValue(const std::wstring& keyPath, const std::wstring& valueName,
+                                         const std::wstring& text);
+    [[nodiscard]] bool DeleteRegistryValue(RootKey root, const std::wstring& keyPath, const std::wstring& valueName);
+    // The values of the Run key of HKEY_CURRENT_USER, then of HKEY_LOCAL_MACHINE, with
+    // their data as text; values whose data exceeds 1023 characters are left out.
+    [[nodiscard]] CRegistryItemListEx GetStartupEntries() const;
+
+    // --- unresolved problems (see CIgnoredProblemsStore) ------------------------------
+    // stays[i] true keeps ProblemList[i] for the repair; every other problem is stored
+    // and leaves the list. False when the file could not be written.
+    [[nodiscard]] bool SaveUnresolvedProblems(const std::vector<bool>& stays);
+    [[nodiscard]] bool ClearUnresolvedProblems();
+    [[nodiscard]] bool LoadIgnoredProblems();
+
+    // --- backups ----------------------------------------------------------------------
+    // The folder "backup" beside the program.
+    [[nodiscard]] std::wstring BackupFolder() const;
+    // Posts one WM_BACKUP_FOUND per backup file to the notify window, newest first,
+    // before it returns; returns the paths in the same order.
+    std::vector<std::wstring> ListBackups();
+    // Writes one backup back; true only when the whole file was restored (the
+    // repaired-items file is then deleted). The backup file itself is left for the
+    // caller to delete, and a failed restore leaves both files alone.
+    [[nodiscard]] bool RestoreBackup(const std::wstring& backupPath);
+
+    // --- report -----------------------------------------------------------------------
+    // Writes the HTML report of ProblemList; see WriteScanReportFile.
+    [[nodiscard]] bool WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile) const;
+    void OpenReportFolder() const;
+
+    // --- scheduled scan ---------------------------------------------------------------
+    // kind 0 none (the task stays, without trigger), 1 daily, 2 weekly with the day mask
+    // (Sunday 0x01 ... Saturday 0x40). False when the scheduler is unavailable, a step
+    // fails or the arguments are out of range.
+    [[nodiscard]] bool SetScanSchedule(int kind, int hour, int minute, std::uint16_t daysOfWeek);
+    // True when the task exists (kind 0 when it has no trigger); false when it does not
+    // or the scheduler is unavailable, the outputs then unchanged.
+    [[nodiscard]] bool GetScanSchedule(int& kind, int& hour, int& minute, std::uint16_t& daysOfWeek) const;
+    [[nodiscard]] ScheduleLookup LookupScanSchedule(ScanScheduleSetting& setting) const;
+    // The task a first SetScanSchedule creates: "Velmora", the user, the program, "-scan".
+    // The console driver points application at the program beside it.
+    [[nodiscard]] ScanScheduleTask& ScanSchedule() { return m_scanSchedule; }
+
+private:
+    CCorvaneEngine();
+
+    [[nodiscard]] std::wstring FormatCounter(int section, std::atomic<std::int32_t> SectionCounter::*counter) const;
+    [[nodiscard]] std::int64_t Total(std::atomic<std::int32_t> SectionCounter::*counter) const;
+
+    CErrorListEx m_problems;
+    ::SectionCounters m_counters;
+    std::wstring m_productVersion;
+    std::wstring m_releaseDate;
+    std::wstring m_lastScanDate;
+    CRepairedItems m_repairedItems;
+    ScanScheduleTask m_scanSchedule;
+    HWND m_notify = nullptr;
+    std::unique_ptr<CRegistryScanThread> m_scan;
+    std::unique_ptr<CRepairErrorsThread> m_repair;
+};

@@ -1,0 +1,12 @@
+#pragma once
+// Messages the repair worker and the backup listing post to the window that shows
+// that work (absolute values; 0x8000 is WM_APP). Text travels as a BSTR the receiver
+// frees (TakeText in framework/Handles.h).
+
+#include <windows.h>
+
+inline constexpr UINT WM_REPAIR_STARTED = 0x8113;   // wParam number of problems to repair, lParam 0
+inline constexpr UINT WM_REPAIR_PROGRESS = 0x8114;  // wParam problems handled so far (1 for the first)
+inline constexpr UINT WM_REPAIR_ITEM = 0x8115;      // wParam BSTR: where the problem is
+inline constexpr UINT WM_REPAIR_FINISHED = 0x8116;  // 0, 0; also after a stop
+inline constexpr UINT WM_BACKUP_FOUND = 0x8118;     // wParam BSTR: full path of one backup file

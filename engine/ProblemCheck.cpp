@@ -1,0 +1,243 @@
+#include "engine/ProblemCheck.h"
+
+#include "core/PathText.h"
+#include "core/ScanSections.h"
+#include "engine/FileSystem.h"
+#include "engine/Registry.h"
+#include "engine/Scanners.h"
+#include "framework/Handles.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+// Where a section's value walk looks: a key and how many levels below it (0: the
+// key's own values only; 10: a tree walk down to depth 11).
+struct ValueScope {
+    RootKey root;
+    const wchar_t* key;
+    int levelsBelow;
+};
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr int kTreeLevels = 10;
+
+std::vector<ValueScope> ValueScopes(int section)
+{
+    switch (section) {
+    case AppPaths: return {{kRootLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", kTreeLevels}};
+    case SoundFiles: return {{kRootCurrentUser, L"AppEvents\\Schemes\\Apps", kTreeLevels}};
+    case HelpFiles:
+        return {{kRootLocalMachine, L"Software\\Microsoft\\Windows\\Help", 0},
+                {kRootLocalMachine, L"Software\\Microsoft\\Windows\\HTML Help", 0}};
+    case WindowsStartup: return {{kRootLocalMachine, kRunKey, 0}, {kRootCurrentUser, kRunKey, 0}};
+    case SystemPrograms: return {{kRootLocalMachine, L"Software\\Microsoft\\MMC\\SnapIns", kTreeLevels}};
+    case SharedDlls: return {{kRootLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0}};
+    case SystemDrivers:
+        return {{kRootLocalMachine, L"SYSTEM\\CurrentControlSet\\Services\\SessionLauncher", kTreeLevels}};
+    case UninstallFiles:
+        return {{kRootLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kTreeLevels}};
+    case WindowsFonts: return {{kRootLocalMachine, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0}};
+    default: return {};
+    }
+}
+
+// The parts of a backslash-separated path; empty when any part is empty (a leading,
+// trailing or doubled backslash), so such a path never matches a scope.
+std::vector<std::wstring> PathParts(const std::wstring& path)
+{
+    std::vector<std::wstring> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = path.find(L'\\', start);
+        const std::wstring part = path.substr(start, slash == std::wstring::npos ? slash : slash - start);
+        if (part.empty())
+            return {};
+        parts.push_back(part);
+        if (slash == std::wstring::npos)
+            return parts;
+        start = slash + 1;
+    }
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) { return ToLowerAscii(a) == ToLowerAscii(b); }
+
+// True when subKey is the scope's key or lies at most levelsBelow levels under it.
+bool KeyInScope(const std::wstring& subKey, const std::wstring& scopeKey, int levelsBelow)
+{
+    const std::vector<std::wstring> parts = PathParts(subKey);
+    const std::vector<std::wstring> scopeParts = PathParts(scopeKey);
+    if (parts.size() < scopeParts.size() || parts.size() > scopeParts.size() + static_cast<std::size_t>(levelsBelow))
+        return false;
+    for (std::size_t i = 0; i < scopeParts.size(); ++i)
+        if (!SameName(parts[i], scopeParts[i]))
+            return false;
+    return true;
+}
+
+struct LiveValue {
+    DWORD type = 0;
+    std::wstring text;  // REG_SZ / REG_EXPAND_SZ: up to the first NUL; REG_DWORD: decimal
+};
+
+// Reads a value the way the scan does (at most 1024 bytes of data).
+std::optional<LiveValue> ReadLiveValue(RootKey root, const std::wstring& subKey, const std::wstring& valueName)
+{
+    UniqueHKey key;
+    if (::RegOpenKeyExW(RootToHKey(root), subKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    BYTE data[kRegBufferBytes] = {};
+    DWORD size = kRegDataBytes;
+    LiveValue value;
+    if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &value.type, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (value.type == REG_DWORD) {
+        if (size != sizeof(DWORD))
+            return std::nullopt;
+        const DWORD number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
+                             static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24;
+        value.text = std::to_wstring(number);
+    } else {
+        value.text = RegDataText(data, size);
+    }
+    return value;
+}
+
+bool IsReparsePointOrMissing(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool EndsWithLnk(const std::wstring& path)
+{
+    return path.size() > 4 && ToLowerAscii(path.substr(path.size() - 4)) == L".lnk";
+}
+
+}  // namespace
+
+bool PathReferenceBroken(const std::wstring& text)
+{
+    const std::wstring expanded = ExpandEnv(text);
+    return LooksAbsolute(expanded) && IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) &&
+           KnownFileMissing(expanded);
+}
+
+bool PathInsideFolder(const std::wstring& path, const std::wstring& folder)
+{
+    if (folder.size() < 3 || path.size() <= folder.size() + 1 || path.size() >= 32767)
+        return false;
+    if (!SameName(path.substr(0, folder.size()), folder) || path[folder.size()] != L'\\')
+        return false;
+    if (path.find(L'/') != std::wstring::npos || path.find(L':', 2) != std::wstring::npos)
+        return false;
+    for (const std::wstring& part : PathParts(path.substr(folder.size() + 1)))
+        if (part == L"." || part == L"..")
+            return false;
+    if (PathParts(path.substr(folder.size() + 1)).empty())
+        return false;
+    // Trailing dots or spaces, and other forms the file system would rewrite, name a
+    // different file than the text says.
+    std::vector<wchar_t> full(path.size() + 16);
+    const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    return length > 0 && length < full.size() && std::wstring(full.data(), length) == path;
+}
+
+CProblemCheck::CProblemCheck() : m_context(ScanTarget{}) { m_context.running = true; }
+
+bool CProblemCheck::StillHolds(const CError& problem)
+{
+    try {
+        switch (problem.ErrorType) {
+        case InvalidValue: return ValueStillBroken(problem);
+        case EmptyKey: return EmptyKeyStillEmpty(problem);
+        case MissingShortcut: return ShortcutStillBroken(problem);
+        default: return false;
+        }
+    } catch (...) {
+        // A problem that cannot be checked is not repaired.
+        return false;
+    }
+}
+
+bool CProblemCheck::ValueStillBroken(const CError& problem) const
+{
+    const CRegistryItem& item = problem.Item;
+    if (item.Hive != RootToHive(item.Root))
+        return false;
+
+    if (problem.Section == ActiveX) {
+        // "CLSID\<class>" with "AppID", or "CLSID\<class>\TypeLib" with the default value.
+        const std::vector<std::wstring> parts = PathParts(item.SubKey);
+        const bool appId = parts.size() == 2 && item.ValueName == L"AppID";
+        const bool typeLib = parts.size() == 3 && item.ValueName.empty() && SameName(parts[2], L"TypeLib");
+        if (item.Root != kRootClassesRoot || !(appId || typeLib) || !SameName(parts[0], L"CLSID"))
+            return false;
+        const auto live = ReadLiveValue(item.Root, item.SubKey, item.ValueName);
+        if (!live || live->type != item.Type || live->text != item.ValueData || live->text.empty())
+            return false;
+        return !RegKeyExists((appId ? L"AppID\\" : L"TypeLib\\") + live->text, HKEY_CLASSES_ROOT);
+    }
+
+    bool inScope = false;
+    for (const ValueScope& scope : ValueScopes(problem.Section))
+        inScope = inScope || (item.Root == scope.root && KeyInScope(item.SubKey, scope.key, scope.levelsBelow));
+    if (!inScope)
+        return false;
+
+    const auto live = ReadLiveValue(item.Root, item.SubKey, item.ValueName);
+    if (!live || live->type != item.Type || live->text != item.ValueData)
+        return false;
+    if (problem.Section == SharedDlls)
+        return live->type == REG_DWORD && PathReferenceBroken(item.ValueName);
+    return (live->type == REG_SZ || live->type == REG_EXPAND_SZ) && PathReferenceBroken(live->text);
+}
+
+bool CProblemCheck::EmptyKeyStillEmpty(const CError& problem) const
+{
+    const CRegistryItem& item = problem.Item;
+    if (problem.Section != EmptyKeys || item.Root != kRootUsers || item.Hive != RootToHive(item.Root))
+        return false;
+    const std::vector<std::wstring> parts = PathParts(item.SubKey);
+    if (parts.size() < 3)
+        return false;
+    if (!SameName(parts[0], L"S-1-5-18") && !SameName(parts[0], L"S-1-5-19") && !SameName(parts[0], L"S-1-5-20"))
+        return false;
+    UniqueHKey key;
+    if (::RegOpenKeyExW(HKEY_USERS, item.SubKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    return subkeys == 0 && values == 0;
+}
+
+bool CProblemCheck::ShortcutStillBroken(const CError& problem)
+{
+    if (problem.Section != ProgramShortcuts)
+        return false;
+    const std::wstring profile = ExpandEnv(L"%USERPROFILE%");
+    const std::wstring& path = problem.Subject;
+    if (profile.find(L'%') != std::wstring::npos || !EndsWithLnk(path) || !PathInsideFolder(path, profile))
+        return false;
+    // Every folder between the profile and the file must be a real folder: the scan
+    // never follows a link or junction, so nothing reached through one is its to delete.
+    for (std::size_t slash = path.find(L'\\', profile.size() + 1); slash != std::wstring::npos;
+         slash = path.find(L'\\', slash + 1))
+        if (IsReparsePointOrMissing(path.substr(0, slash)))
+            return false;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return false;
+    if (!m_shellLinkTried) {
+        m_shellLinkTried = true;
+        m_context.CreateShellLink();
+    }
+    if (!m_context.shellLink)
+        return false;  // nothing can be tested, so nothing is deleted
+    return !ShortcutTargetExists(m_context, path);
+}
