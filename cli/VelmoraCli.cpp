@@ -1,13 +1,16 @@
 // velmora-cli: the console driver of the engine, for automation, tests and benchmarks.
 //
 //   velmora-cli scan [--sections LIST] [--no-pause] [--json]
+//   velmora-cli repair | backups | restore | report | ignored | schedule  (cli/ServiceCommands.h)
 //
 // Runs one scan exactly as the program does (repaired-items filter included) and
 // writes the problems to standard output as UTF-8, the per-section counts to standard
 // error. Exit codes: 0 a completed scan, 1 a scan that was interrupted or could not
 // start, 2 bad arguments.
 
+#include "cli/ServiceCommands.h"
 #include "core/ScanCommand.h"
+#include "core/ServiceCommands.h"
 #include "core/Utf16Text.h"
 #include "engine/RegistryScanThread.h"
 #include "engine/RepairedItems.h"
@@ -161,17 +164,20 @@ int wmain(int argc, wchar_t** argv)
 {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.empty()) {
-        WriteBytes(STD_ERROR_HANDLE, CliUsage());
+        WriteBytes(STD_ERROR_HANDLE, CliUsage() + ServiceCommandsUsage());
         return kExitUsage;
     }
     const std::wstring command = args.front();
     args.erase(args.begin());
     if (command == L"--help" || command == L"-h" || command == L"help") {
-        WriteBytes(STD_OUTPUT_HANDLE, CliUsage());
+        WriteBytes(STD_OUTPUT_HANDLE, CliUsage() + ServiceCommandsUsage());
         return kExitOk;
     }
     if (command == L"scan")
         return RunScanCommand(args);
-    WriteBytes(STD_ERROR_HANDLE, "velmora-cli: unknown command: " + utf16::ToUtf8(command) + "\r\n" + CliUsage());
+    if (IsServiceCommand(command))
+        return RunServiceCommand(command, args);
+    WriteBytes(STD_ERROR_HANDLE, "velmora-cli: unknown command: " + utf16::ToUtf8(command) + "\r\n" + CliUsage() +
+                                     ServiceCommandsUsage());
     return kExitUsage;
 }

@@ -1,0 +1,228 @@
+#include "cli/ServiceCommands.h"
+
+#include "cli/EngineListener.h"
+#include "core/ScanCommand.h"
+#include "core/ServiceCommands.h"
+#include "core/Utf16Text.h"
+#include "engine/CorvaneEngine.h"
+#include "engine/FileSystem.h"
+#include "framework/Pacing.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string_view>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Raw bytes to a standard handle: no text-mode translation, so CR LF stays CR LF.
+void Write(DWORD which, std::string_view bytes)
+{
+    const HANDLE handle = ::GetStdHandle(which);
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(bytes.size() < 0x100000 ? bytes.size() : 0x100000);
+        if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return;
+        bytes.remove_prefix(written);
+    }
+}
+
+void Out(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, utf16::ToUtf8(line) + "\r\n"); }
+void Error(const std::wstring& line) { Write(STD_ERROR_HANDLE, "velmora-cli: " + utf16::ToUtf8(line) + "\r\n"); }
+
+std::atomic<EngineListener*> g_listener{nullptr};
+
+BOOL WINAPI OnConsoleBreak(DWORD)
+{
+    if (EngineListener* listener = g_listener.load())
+        listener->RequestStop();
+    return TRUE;
+}
+
+// Holds the console break handler for the life of one command: Ctrl+C stops the
+// running worker cleanly (a repair still saves and ends its backup) instead of
+// killing the process between a backup line and its deletion.
+class BreakGuard {
+public:
+    explicit BreakGuard(EngineListener& listener)
+    {
+        g_listener = &listener;
+        ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
+    }
+    ~BreakGuard()
+    {
+        ::SetConsoleCtrlHandler(&OnConsoleBreak, FALSE);
+        g_listener = nullptr;
+    }
+    BreakGuard(const BreakGuard&) = delete;
+    BreakGuard& operator=(const BreakGuard&) = delete;
+};
+
+// Runs a scan of the chosen sections to its end, as the main window starts one.
+bool RunScan(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
+{
+    if (!engine.StartScan(options.sections)) {
+        Error(L"the scan thread cannot be started");
+        return false;
+    }
+    const bool ended = listener.PumpUntilEnded(engine.ScanThreadHandle());
+    if (!ended)
+        engine.StopScan();
+    if (!ended || !listener.ScanFinished()) {
+        Error(L"the scan was interrupted");
+        return false;
+    }
+    return true;
+}
+
+int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
+{
+    if (!RunScan(engine, listener, options))
+        return kExitFailed;
+    if (engine.GetTotalFound() < 1) {
+        // As the main window does after a scan that found nothing.
+        if (!engine.ClearUnresolvedProblems())
+            Error(L"the stored unresolved problems could not be cleared");
+        Error(L"no problems found, nothing to repair");
+        Write(STD_OUTPUT_HANDLE, RepairCountsText(options.sections, engine.SectionCounters()));
+        return kExitOk;
+    }
+    // Every row stays ticked: the unresolved-problems file is rewritten empty.
+    const std::vector<bool> allStay(static_cast<std::size_t>(engine.ProblemList().GetSize()), true);
+    if (!engine.SaveUnresolvedProblems(allStay))
+        Error(L"the unresolved-problems file could not be written");
+    if (!engine.StartRepair(static_cast<std::int32_t>(engine.ProblemList().GetSize()))) {
+        Error(L"the repair thread cannot be started");
+        return kExitFailed;
+    }
+    const bool ended = listener.PumpUntilEnded(engine.RepairThreadHandle());
+    if (!ended)
+        engine.StopRepair();  // the worker finishes its current problem, saves and ends
+    const std::wstring backup = engine.LastBackupPath();
+    const bool failed = !ended || engine.RepairFailed();
+    if (!backup.empty())
+        Out(backup);
+    Write(STD_OUTPUT_HANDLE, RepairCountsText(options.sections, engine.SectionCounters()));
+    if (!ended)
+        Error(L"the repair was interrupted");
+    if (backup.empty())
+        Error(L"the backup file could not be created in " + engine.BackupFolder() +
+              L"; no registry entry or file was removed");
+    else if (failed && ended)
+        Error(L"the backup or the repaired-items list could not be written; entries not recorded were left alone");
+    return failed || backup.empty() ? kExitFailed : kExitOk;
+}
+
+int Backups(CCorvaneEngine& engine, EngineListener& listener)
+{
+    (void)engine.ListBackups();
+    listener.Drain();
+    for (const std::wstring& path : listener.BackupsFound())
+        Out(path);
+    return kExitOk;
+}
+
+int Restore(CCorvaneEngine& engine, const ServiceOptions& options)
+{
+    wchar_t full[MAX_PATH * 4] = {};
+    const DWORD length = ::GetFullPathNameW(options.file.c_str(), MAX_PATH * 4, full, nullptr);
+    const std::wstring path = length > 0 && length < MAX_PATH * 4 ? std::wstring(full, length) : options.file;
+    if (!FileExists(path)) {
+        Error(L"no such backup file: " + path);
+        return kExitFailed;
+    }
+    if (!engine.RestoreBackup(path)) {
+        Error(L"the backup was not restored completely; the file is kept: " + path);
+        return kExitFailed;
+    }
+    // As the restore window does after a restore.
+    if (!::DeleteFileW(path.c_str()))
+        Error(L"the backup was restored but its file could not be removed: " + path);
+    Out(L"restored " + path);
+    return kExitOk;
+}
+
+int Report(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
+{
+    if (!RunScan(engine, listener, options))
+        return kExitFailed;
+    std::wstring folder;
+    std::wstring path;
+    if (!engine.WriteScanReport(folder, path)) {
+        Error(folder.empty() ? L"the report could not be written: no common application-data folder"
+                             : L"the report could not be written; does the folder " + folder +
+                                   L"\\Velmora exist?");
+        return kExitFailed;
+    }
+    Out(path);
+    return kExitOk;
+}
+
+int Ignored(CCorvaneEngine& engine)
+{
+    if (!engine.LoadIgnoredProblems()) {
+        Error(L"the unresolved-problems file cannot be read");
+        return kExitFailed;
+    }
+    Write(STD_OUTPUT_HANDLE, ProblemLinesUtf8(engine.ProblemList()));
+    return kExitOk;
+}
+
+int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
+{
+    // The task must start the program, not this console driver.
+    engine.ScanSchedule().application = GetModuleFolder() + L"\\Velmora.exe";
+    if (options.scheduleGiven) {
+        const ScanScheduleSetting& s = options.schedule;
+        if (!engine.SetScanSchedule(s.kind, s.hour, s.minute, s.daysOfWeek)) {
+            Error(L"the scheduled scan could not be set (is the Schedule service running?)");
+            return kExitFailed;
+        }
+    }
+    ScanScheduleSetting current;
+    switch (engine.LookupScanSchedule(current)) {
+    case ScheduleLookup::Found: Write(STD_OUTPUT_HANDLE, FormatScheduleSetting(current) + "\r\n"); return kExitOk;
+    case ScheduleLookup::NoTask: Write(STD_OUTPUT_HANDLE, "none\r\n"); return kExitOk;
+    case ScheduleLookup::Unavailable: break;
+    }
+    Error(L"the task scheduler is unavailable (is the Schedule service running?)");
+    return kExitFailed;
+}
+
+}  // namespace
+
+int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args)
+{
+    ServiceOptions options;
+    const std::wstring error = ParseServiceArguments(command, args, options);
+    if (!error.empty()) {
+        Write(STD_ERROR_HANDLE, "velmora-cli: " + utf16::ToUtf8(error) + "\r\n" + CliUsage() + ServiceCommandsUsage());
+        return kExitUsage;
+    }
+    if (options.noPause)
+        SetPacingEnabled(false);
+
+    CCorvaneEngine& engine = CCorvaneEngine::Instance();
+    EngineListener listener;
+    BreakGuard guard(listener);
+    engine.SetNotifyWindow(listener.Window());
+    int result = kExitFailed;
+    switch (options.command) {
+    case ServiceCommand::Repair: result = Repair(engine, listener, options); break;
+    case ServiceCommand::Backups: result = Backups(engine, listener); break;
+    case ServiceCommand::Restore: result = Restore(engine, options); break;
+    case ServiceCommand::Report: result = Report(engine, listener, options); break;
+    case ServiceCommand::Ignored: result = Ignored(engine); break;
+    case ServiceCommand::Schedule: result = Schedule(engine, options); break;
+    }
+    // No worker may post to the listener after it is gone.
+    engine.StopScan();
+    engine.StopRepair();
+    engine.SetNotifyWindow(nullptr);
+    return result;
+}
