@@ -27,4 +27,8 @@ if [ -z "$had_display" ]; then
     echo "On a desktop, run this command again to open it."
     exit 0
 fi
-exec "${runner[@]}" "C:\\Program Files\\Velmora\\Velmora.exe" "$@"
+status=0
+"${runner[@]}" "C:\\Program Files\\Velmora\\Velmora.exe" "$@" || status=$?
+# The prefix's persistent server is not left running once the program has ended.
+"${runner[@]}" --stop
+exit $status
