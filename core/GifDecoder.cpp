@@ -121,6 +121,7 @@ struct ColourTable {
     std::span<const std::uint8_t> rgb;
     if (!reader.ReadSpan(count * 3, rgb))
         return false;
+    table = ColourTable{};  // a smaller table must not show a previous, larger one's entries
     for (std::size_t i = 0; i < count; ++i) {
         table.colours[i] = kGifOpaqueAlpha | (static_cast<std::uint32_t>(rgb[3 * i]) << 16) |
                            (static_cast<std::uint32_t>(rgb[3 * i + 1]) << 8) | rgb[3 * i + 2];
