@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Generates res/Loading.gif, the scan progress window's animation (Part 4.3, control 1084).
+"""Generates res/Loading.gif, the scan progress window's animation (control 1084).
 
 200 x 21 pixels, white, five dark blue (RGB 13, 91, 153) dots that sweep from left to
 right, slowing down as they pass the middle and bunching up there, then speeding off;

@@ -513,9 +513,9 @@ def loading_asset_arrays():
     rectangles with transparency): frame count, delays and a hash of every pixel."""
     import importlib.util
     script = os.path.join(ROOT, "res", "make_loading_gif.py")
-    spec = importlib.util.spec_from_file_location("make_loading_gif", script)
-    loading = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(loading)
+    module_spec = importlib.util.spec_from_file_location("make_loading_gif", script)
+    loading = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(loading)
     with open(os.path.join(ROOT, "res", "Loading.gif"), "rb") as f:
         shipped = f.read()
     built, _ = loading.build()
