@@ -1,9 +1,61 @@
 #pragma once
-// The application object: shows the main window modally; the process ends with it.
+// The application object: one instance per Windows user, elevated on Windows Vista and
+// later (a plain start restarts itself through "runas"), the shared windows, and the main
+// window shown modally; the program ends with it.
 
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// What the start-up asks of the system. The program's answers are the system's; tests
+// give their own, since Wine always reports an elevated Windows 6.1.
+class IStartupHost {
+public:
+    virtual ~IStartupHost() = default;
+    [[nodiscard]] virtual bool IsVistaOrLater() = 0;
+    [[nodiscard]] virtual bool IsProcessElevated() = 0;
+    virtual void RelaunchElevated(const std::wstring& parameters) = 0;
+    // Takes the single-instance mutex (kept for the process's life); true when another
+    // instance of this user holds it.
+    [[nodiscard]] virtual bool AnotherInstanceRuns() = 0;
+    // Shows, restores and brings to the front the other instance's main window; nothing
+    // when it cannot be found.
+    virtual void BringFirstInstanceToFront() = 0;
+    // Creates the shared windows and shows the main window modally until it ends.
+    virtual void RunMainWindow(bool scanAtStart) = 0;
+};
+
+// True only for the exact command line "-scan".
+[[nodiscard]] bool IsScanCommandLine(std::wstring_view commandLine);
+// "Global\MutexCorvane" followed by the user name (nothing appended when it is empty);
+// "MutexCorvane" alone on Windows NT 4 (major version 4).
+[[nodiscard]] std::wstring SingleInstanceMutexName(DWORD majorVersion, const std::wstring& userName);
+// The start-up sequence: a second instance brings the first one to the front (asking for
+// elevation first when needed, so the elevated copy may reach the first window); a first
+// instance without elevation on Vista or later restarts itself elevated; otherwise the
+// main window runs.
+void RunStartup(std::wstring_view commandLine, IStartupHost& host);
 
 class CCorvaneApp : public CWinApp {
 public:
+    // commandLine: the arguments after the program name.
+    explicit CCorvaneApp(std::wstring commandLine);
+
+    // Runs the whole program; always false (there is no message loop after it).
     bool InitInstance() override;
+
+    // GetVersionExW succeeds for an NT platform with a major version above 5.
+    [[nodiscard]] static bool IsVistaOrLater();
+    // True when the token says elevated, and also when the token cannot be opened.
+    [[nodiscard]] static bool IsProcessElevated();
+    // Starts this program again through the "runas" verb with the parameters; a refused
+    // or failed start is not reported.
+    static void RelaunchElevated(const std::wstring& parameters);
+
+private:
+    std::wstring m_commandLine;
 };

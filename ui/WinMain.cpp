@@ -1,7 +1,7 @@
 #include "ui/CorvaneApp.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
 {
-    CCorvaneApp application;
+    CCorvaneApp application(commandLine ? commandLine : L"");
     return application.RunApplication(instance);
 }

@@ -1,0 +1,261 @@
+#include "ui/ScanProgressDialog.h"
+
+#include "engine/FileSystem.h"
+#include "engine/ScanMessages.h"
+#include "framework/Handles.h"
+#include "res/resource.h"
+#include "ui/MessageForwarder.h"
+#include "ui/Prompts.h"
+#include "ui/SectionControls.h"
+#include "ui/WindowLayout.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr size_t kLongestWholeItem = 70;
+
+constexpr wchar_t kFinished[] = L"La scansione è stata completata con successo.";
+constexpr wchar_t kStoppedByButton[] = L"La scansione è stata interrotta dall’utente.";
+constexpr wchar_t kStoppedByClosing[] = L"Il processo di scansione è stato interrotto dall’utente.";
+constexpr wchar_t kNotStarted[] = L"Impossibile avviare la scansione.";
+
+constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
+
+constexpr int kProgressRangeTop = 100;
+constexpr int kProgressStep = 8;
+
+// Messages the worker posts that this window does not use; answered so they count as handled.
+constexpr UINT kIgnoredScanMessage = 0x810E;
+
+ControlPlace SectionNamePlace(int section)
+{
+    const int x = IsLeftColumn(section) ? 50 : 300;
+    return {x + 25, 225 + 20 * SectionRow(section), 200, 21};
+}
+
+ControlPlace SectionCountPlace(int section)
+{
+    const int x = IsLeftColumn(section) ? 50 : 300;
+    return {x, 225 + 20 * SectionRow(section) + 2, 25, 21};
+}
+
+}  // namespace
+
+std::wstring ShortenItemText(std::wstring text)
+{
+    if (text.size() > kLongestWholeItem) {
+        text.resize(kLongestWholeItem);
+        text += L"..";
+    }
+    return text;
+}
+
+int SectionProgressPosition(int section)
+{
+    // Kept in single precision before truncating, so the positions are exactly
+    // 8, 16, 25, 33, 41, 50, 58, 66, 75, 83, 91, 100.
+    const double exact = (section + 1) * 8.333333333333334;
+    return static_cast<int>(static_cast<float>(exact));
+}
+
+POINT AnimationPlace(int section)
+{
+    return {IsLeftColumn(section) ? 25 : 275, 225 + 20 * SectionRow(section)};
+}
+
+CScanProgressDialog::CScanProgressDialog() : CBitmapDialog(IDD_SCAN_PROGRESS), m_scans(&EngineScanService()) {}
+
+void CScanProgressDialog::Prepare(const IScanService::Selection& sections, IScanService& scans)
+{
+    m_sections = sections;
+    m_scans = &scans;
+}
+
+BOOL CScanProgressDialog::OnInitDialog()
+{
+    m_sectionProblems = 0;
+    m_closing = false;
+    // Without its bitmap the window still works, on the default background.
+    static_cast<void>(SetSkinBitmap(IDB_PANEL_BACKGROUND));
+    ::SetWindowTextW(m_hWnd, L"Velmora - Scansione del Registro");
+    SetTransparentColor(RGB(255, 0, 255));
+    SetTransparentLabels(true);
+    SetDragEnabled(true);
+    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
+                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpControls();
+    StartAnimation();
+    if (!m_scans->StartScan(m_sections)) {
+        // Without a worker no message would ever close the window.
+        m_closing = true;
+        ShowPrompt(m_hWnd, kNotStarted, kProductTitle, MB_OK | MB_ICONERROR);
+        Close(IDCANCEL);
+    }
+    return TRUE;
+}
+
+void CScanProgressDialog::SetUpControls()
+{
+    SetUpCaptionButton(m_stop, m_hWnd, IDC_PROGRESS_STOP, IDB_BUTTON, L"Stop scansione", {415, 398, 81, 21});
+    const ControlPlace titlePlace{50, 30, 250, 40};
+    const ControlPlace noticePlace{50, 90, 420, 40};
+    const ControlPlace itemPlace{50, 140, 420, 21};
+    SetUpLabel(m_title, m_hWnd, IDC_PROGRESS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"Scansione del Registro",
+               &titlePlace);
+    SetUpLabel(m_notice, m_hWnd, IDC_PROGRESS_NOTICE, {RGB(0, 0, 0), 9, FW_BOLD},
+               L"Scansione del PC in esecuzione. Il completamento dell’operazione può richiedere alcuni minuti.",
+               &noticePlace);
+    SetUpLabel(m_item, m_hWnd, IDC_PROGRESS_ITEM, {RGB(128, 128, 128), 8, FW_NORMAL}, L"", &itemPlace);
+    for (int section = 0; section < kSectionCount; ++section) {
+        const SectionControlIds& ids = kSectionControls[static_cast<size_t>(section)];
+        const ControlPlace namePlace = SectionNamePlace(section);
+        const ControlPlace countPlace = SectionCountPlace(section);
+        SetUpLabel(m_names[static_cast<size_t>(section)], m_hWnd, ids.name, {kBrandBlue, 10, FW_NORMAL},
+                   SectionName(section), &namePlace);
+        SetUpLabel(m_counts[static_cast<size_t>(section)], m_hWnd, ids.count, {RGB(154, 0, 0), 7, FW_NORMAL},
+                   L"(0)", &countPlace);
+    }
+    const HWND bar = GetDlgItem(IDC_PROGRESS_BAR);
+    PlaceControl(m_hWnd, IDC_PROGRESS_BAR, {50, 160, 420, 21});
+    ::SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRangeTop));
+    ::SendMessageW(bar, PBM_SETSTEP, kProgressStep, 0);
+    ::SendMessageW(bar, PBM_SETPOS, 0, 0);
+}
+
+void CScanProgressDialog::StartAnimation()
+{
+    const HWND picture = GetDlgItem(IDC_PROGRESS_ANIMATION);
+    if (!picture)
+        return;
+    PlaceControl(m_hWnd, IDC_PROGRESS_ANIMATION, {300, 325, 200, 21});
+    if (!m_animation.GetSafeHwnd() && !m_animation.SubclassDlgItem(IDC_PROGRESS_ANIMATION, m_hWnd))
+        return;
+    // The file ships beside the program; without it there is nothing to show, so the
+    // place stays empty rather than showing a blank box.
+    if (m_animation.Load(GetModuleFolder() + L"\\Loading.gif"))
+        m_animation.Draw();
+    else
+        ::ShowWindow(picture, SW_HIDE);
+}
+
+void CScanProgressDialog::OnProblemFound(WPARAM section)
+{
+    if (!IsSectionNumber(section))
+        return;
+    ++m_sectionProblems;
+    const HWND label = GetDlgItem(kSectionControls[section].count);
+    ::SetWindowTextW(label, (L"(" + std::to_wstring(m_sectionProblems) + L")").c_str());
+}
+
+void CScanProgressDialog::OnItem(WPARAM text)
+{
+    const std::wstring item = ShortenItemText(TakeText(text));
+    ::SetWindowTextW(GetDlgItem(IDC_PROGRESS_ITEM), item.c_str());
+}
+
+void CScanProgressDialog::OnSectionStarted(WPARAM section)
+{
+    if (!IsSectionNumber(section))
+        return;
+    m_sectionProblems = 0;
+    if (!m_animation.HasImage())
+        return;
+    const POINT place = AnimationPlace(static_cast<int>(section));
+    ::SetWindowPos(GetDlgItem(IDC_PROGRESS_ANIMATION), nullptr, place.x, place.y, kAnimationMarkSize,
+                   kAnimationMarkSize, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void CScanProgressDialog::OnSectionDone(WPARAM section)
+{
+    if (!IsSectionNumber(section))
+        return;
+    ::ShowWindow(GetDlgItem(IDC_PROGRESS_ANIMATION), SW_HIDE);
+    ::SendMessageW(GetDlgItem(IDC_PROGRESS_BAR), PBM_SETPOS, SectionProgressPosition(static_cast<int>(section)), 0);
+}
+
+void CScanProgressDialog::Finish()
+{
+    m_closing = true;
+    ::SendMessageW(GetDlgItem(IDC_PROGRESS_BAR), PBM_SETPOS, kProgressRangeTop, 0);
+    ShowPrompt(m_hWnd, kFinished, kProductTitle, MB_OK);
+    // The worker's last act was this message, so there is nothing to stop: asking whether
+    // it still runs could catch it between its last post and its end and wrongly report
+    // a completed scan as interrupted.
+    Close(IDOK);
+}
+
+void CScanProgressDialog::StopButton()
+{
+    m_closing = true;
+    if (m_scans->HasScanWorker())
+        m_scans->StopScan();
+    ShowPrompt(m_hWnd, kStoppedByButton, kProductTitle, MB_OK);
+    StopIfRunningAndClose(IDOK);
+}
+
+void CScanProgressDialog::StopIfRunningAndClose(INT_PTR result)
+{
+    m_closing = true;
+    if (m_scans->HasScanWorker() && m_scans->IsScanning()) {
+        m_scans->StopScan();
+        ShowPrompt(m_hWnd, kStoppedByClosing, kProductTitle, MB_OK);
+    }
+    Close(result);
+}
+
+void CScanProgressDialog::Close(INT_PTR result)
+{
+    m_animation.Stop();
+    EndDialog(result);
+}
+
+void CScanProgressDialog::OnOK() { StopIfRunningAndClose(IDOK); }
+
+void CScanProgressDialog::OnCancel() { StopIfRunningAndClose(IDCANCEL); }
+
+bool CScanProgressDialog::OnCommand(WORD id, WORD code, HWND)
+{
+    if (id != IDC_PROGRESS_STOP || code != BN_CLICKED)
+        return false;
+    if (!m_closing)
+        StopButton();
+    return true;
+}
+
+bool CScanProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_SCAN_PROBLEM_FOUND:
+    case WM_SCAN_ITEM:
+    case WM_SCAN_FINISHED:
+    case WM_SCAN_SECTION_STARTED:
+    case WM_SCAN_SECTION_DONE:
+        result = 1;
+        if (m_closing) {
+            ReleaseMessageText(message, wParam);
+            return true;
+        }
+        if (message == WM_SCAN_PROBLEM_FOUND)
+            OnProblemFound(wParam);
+        else if (message == WM_SCAN_ITEM)
+            OnItem(wParam);
+        else if (message == WM_SCAN_FINISHED)
+            Finish();
+        else if (message == WM_SCAN_SECTION_STARTED)
+            OnSectionStarted(wParam);
+        else
+            OnSectionDone(wParam);
+        return true;
+    case kIgnoredScanMessage:
+        result = 1;
+        return true;
+    case WM_DESTROY:
+        DiscardQueuedTexts(m_hWnd);
+        break;
+    default:
+        break;
+    }
+    return CBitmapDialog::OnMessage(message, wParam, lParam, result);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The window that runs one scan: it starts the scan, counts the problems of each section
+// as the worker reports them (its messages arrive through the main window), marks the
+// section being scanned with the animation, shows the item being examined and the
+// progress, and closes when the scan has finished or the user stopped it.
+//
+// One shared instance; its window exists only while it is shown modally.
+
+#include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
+#include "controls/PictureBoxEx.h"
+#include "controls/XColorStatic.h"
+#include "framework/Singleton.h"
+#include "ui/ScanService.h"
+
+#include <array>
+#include <string>
+
+// The item text as shown: 71 characters or more become the first 70 and "..".
+[[nodiscard]] std::wstring ShortenItemText(std::wstring text);
+// The progress bar's position after section `section` (0..11): (s + 1) x 8.33...,
+// truncated, so it depends on the section number and not on how many were chosen.
+[[nodiscard]] int SectionProgressPosition(int section);
+// Where the animation marks the row of section `section`.
+[[nodiscard]] POINT AnimationPlace(int section);
+
+class CScanProgressDialog : public CBitmapDialog, public CSingleton<CScanProgressDialog> {
+public:
+    static constexpr int kWidth = 528;
+    static constexpr int kHeight = 481;
+    static constexpr int kSkinHeight = 461;
+    static constexpr int kAnimationMarkSize = 21;
+
+    CScanProgressDialog();
+
+    // Before showing: the sections to scan and the engine that scans them (the engine
+    // itself until set).
+    void Prepare(const IScanService::Selection& sections, IScanService& scans);
+    [[nodiscard]] const IScanService::Selection& GetSections() const { return m_sections; }
+    // Problems counted in the section being scanned.
+    [[nodiscard]] int GetSectionProblemCount() const { return m_sectionProblems; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void SetUpControls();
+    void StartAnimation();
+    void OnProblemFound(WPARAM section);
+    void OnItem(WPARAM text);
+    void OnSectionStarted(WPARAM section);
+    void OnSectionDone(WPARAM section);
+    void Finish();
+    void StopButton();
+    // The OK and Cancel actions: a running scan is stopped (and the user told) first.
+    void StopIfRunningAndClose(INT_PTR result);
+    void Close(INT_PTR result);
+
+    IScanService* m_scans;
+    IScanService::Selection m_sections{};
+    int m_sectionProblems = 0;
+    // Set once the window has begun to close: a late worker message must not start a
+    // second ending (a finish message queued just before a stop, for instance).
+    bool m_closing = false;
+
+    CBitmapButtonEx m_stop;
+    CXColorStatic m_title;
+    CXColorStatic m_notice;
+    CXColorStatic m_item;
+    std::array<CXColorStatic, kSectionCount> m_names;
+    std::array<CXColorStatic, kSectionCount> m_counts;
+    CPictureBoxEx m_animation;
+};
