@@ -28,7 +28,8 @@ void ForEachClass(ScanContext& ctx, Visit visit)
             ERROR_SUCCESS)
             continue;
         const std::wstring className(name, nameChars);
-        ctx.ReportItem(L"CLSID\\" + className);
+        if (ctx.ItemDue())
+            ctx.ReportItem(L"CLSID\\" + className);
         visit(clsid.get(), className);
     }
 }

@@ -39,6 +39,17 @@ bool ReadValue(HKEY key, DWORD index, ValueRead& v)
     return status == ERROR_SUCCESS;
 }
 
+void ReportMissingFile(ScanContext& ctx, const CRegistryItem& item, const std::wstring& displayName,
+                       const std::wstring& text)
+{
+    try {
+        ctx.AddProblem(text, L"The value in " + displayName + L"  contains an invalid path " + text,
+                       L"The file is missing or invalid.", item, InvalidValue);
+    } catch (...) {
+        // Out of memory for one problem: the walk goes on.
+    }
+}
+
 bool QueryCounts(HKEY key, DWORD* subkeys, DWORD* values)
 {
     return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr,
@@ -55,32 +66,35 @@ void ScanOpenKeyValues(ScanContext& ctx, HKEY key, const std::wstring& keyPath, 
         if (!ReadValue(key, index, v))
             continue;
         const std::wstring valueName(v.name, v.nameChars);
-        const std::wstring valuePath = keyPath + L'\\' + valueName;
-        ctx.ReportItem(valuePath);
+        if (ctx.ItemDue())
+            ctx.ReportItem(keyPath + L'\\' + valueName);
 
         const bool wanted = kind == ValueKind::SharedDlls ? v.type == REG_DWORD
                                                           : v.type == REG_SZ || v.type == REG_EXPAND_SZ;
         if (!wanted || !v.hasData)
             continue;
 
+        // The shared-DLL check tests the value name (the DLL's path), the others the data.
+        const std::wstring data = kind == ValueKind::SharedDlls ? std::wstring() : RegDataText(v.data, v.dataBytes);
+        const std::wstring& text = kind == ValueKind::SharedDlls ? valueName : data;
+        if (!NamesMissingFile(text))
+            continue;
         CRegistryItem item;
         item.Type = v.type;
         item.Root = ctx.root;
         item.Hive = ctx.rootName;
         item.SubKey = keyPath;
         item.ValueName = valueName;
-        const std::wstring displayName = ctx.rootName + L'\\' + valuePath;
         if (kind == ValueKind::SharedDlls) {
             // The count as decimal text: a restore writes back the decimal value of ValueData.
             const DWORD references = static_cast<DWORD>(v.data[0]) | static_cast<DWORD>(v.data[1]) << 8 |
                                      static_cast<DWORD>(v.data[2]) << 16 | static_cast<DWORD>(v.data[3]) << 24;
             item.ValueData = std::to_wstring(references);
             item.Tag = ctx.ordinal;
-            CheckPathValue(ctx, item, displayName, valueName);
         } else {
-            item.ValueData = RegDataText(v.data, v.dataBytes);
-            CheckPathValue(ctx, item, displayName, item.ValueData);
+            item.ValueData = data;
         }
+        ReportMissingFile(ctx, item, ctx.rootName + L'\\' + keyPath + L'\\' + valueName, text);
     }
 }
 
@@ -143,17 +157,20 @@ bool KnownFileMissing(const std::wstring& text)
     return !FileExists(BeginsWithSystemRoot(text) ? ExpandEnv(NormaliseSystemRoot(text)) : text);
 }
 
-void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstring& displayName,
-                    const std::wstring& text)
+bool NamesMissingFile(const std::wstring& text) noexcept
 {
     try {
         const std::wstring expanded = ExpandEnv(text);
-        if (!LooksAbsolute(expanded) || !IsSingleFilePath(expanded) || IsInstallerCommand(expanded) ||
-            !KnownFileMissing(expanded))
-            return;
-        ctx.AddProblem(text, L"The value in " + displayName + L"  contains an invalid path " + text,
-                       L"The file is missing or invalid.", item, InvalidValue);
+        return LooksAbsolute(expanded) && IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) &&
+               KnownFileMissing(expanded);
     } catch (...) {
-        // One text that cannot be tested must not end the walk.
+        return false;  // one text that cannot be tested must not end the walk
     }
+}
+
+void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstring& displayName,
+                    const std::wstring& text)
+{
+    if (NamesMissingFile(text))
+        ReportMissingFile(ctx, item, displayName, text);
 }

@@ -52,10 +52,20 @@ void ScanContext::EndSection()
     Post(WM_SCAN_SECTION_DONE, static_cast<WPARAM>(section), ordinal);
 }
 
-void ScanContext::ReportItem(const std::wstring& text)
+bool ScanContext::ItemDue() const
 {
     if (!running || !m_target.notify)
+        return false;
+    return !m_itemPosted || m_target.itemIntervalMs == 0 ||
+           ::GetTickCount64() - m_lastItemTick >= m_target.itemIntervalMs;
+}
+
+void ScanContext::ReportItem(const std::wstring& text)
+{
+    if (!ItemDue())
         return;
+    m_itemPosted = true;
+    m_lastItemTick = ::GetTickCount64();
     if (section == ProgramShortcuts)
         (void)PostText(m_target.notify, WM_SCAN_ITEM, text, 0);
     else

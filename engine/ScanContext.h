@@ -25,6 +25,13 @@ struct ScanTarget {
     SectionCounters* counters = nullptr;            // Found of the section is counted per problem
     const CRegistryItemListEx* repaired = nullptr;  // items already repaired are not reported; null: none
     HWND notify = nullptr;                          // receives the scan messages; null: nothing is posted
+    // WM_SCAN_ITEM is posted for the item being examined only when this many
+    // milliseconds have passed since the last one (0: for every item). A display
+    // needs no more, and the receiver's queue then stays short however large the
+    // registry is; every other message is always posted.
+    unsigned itemIntervalMs = kDefaultItemIntervalMs;
+
+    static constexpr unsigned kDefaultItemIntervalMs = 20;
 };
 
 class ScanContext {
@@ -45,8 +52,12 @@ public:
                       bool sectionListOnly);
     // The section's pause (only while pacing is on), then WM_SCAN_SECTION_DONE.
     void EndSection();
-    // Posts WM_SCAN_ITEM with "root name\text" (the bare text in the shortcut section).
+    // Posts WM_SCAN_ITEM with "root name\text" (the bare text in the shortcut section),
+    // at most once per item interval.
     void ReportItem(const std::wstring& text);
+    // False while an item posted within the item interval still stands for the
+    // current one: callers can skip building the text.
+    [[nodiscard]] bool ItemDue() const;
     // Adds a problem unless the scan was stopped or the item was already repaired:
     // counts it, appends it, posts WM_SCAN_PROBLEM_FOUND.
     void AddProblem(const std::wstring& subject, const std::wstring& reason, const std::wstring& summary,
@@ -71,4 +82,6 @@ private:
     void Append(CError&& error);
 
     ScanTarget m_target;
+    ULONGLONG m_lastItemTick = 0;
+    bool m_itemPosted = false;
 };

@@ -20,6 +20,10 @@ void ScanSharedDlls(ScanContext& ctx, const std::wstring& keyPath);
 void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstring& displayName,
                     const std::wstring& text);
 
+// The decision of CheckPathValue: the text, expanded, is an absolute single file path
+// with a known extension, no installer command, and the file is missing.
+[[nodiscard]] bool NamesMissingFile(const std::wstring& text) noexcept;
+
 // True when the lower-case copy, with "\systemroot" made "%systemroot%" and expanded,
 // contains a colon.
 [[nodiscard]] bool LooksAbsolute(const std::wstring& text);

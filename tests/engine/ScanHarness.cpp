@@ -138,7 +138,9 @@ CRegistryScanThread::Selection Sections(std::initializer_list<int> sections)
 void RunScan(const CRegistryScanThread::Selection& sections, ScanRun& run, const CRegistryItemListEx* repaired)
 {
     MessageSink sink;
-    CRegistryScanThread thread(sections, ScanTarget{&run.problems, &run.counters, repaired, sink.Window()});
+    ScanTarget target{&run.problems, &run.counters, repaired, sink.Window()};
+    target.itemIntervalMs = 0;  // every item, so tests can check each text
+    CRegistryScanThread thread(sections, target);
     if (!thread.Start())
         return;
     sink.PumpUntilEnded(thread.GetThreadHandle());
