@@ -103,8 +103,10 @@ bool CRepairErrorsThread::Handle(const CError& problem, CProblemCheck& check)
         return false;
 
     if (registryProblem && (problem.ListOnly || SectionListOnly(problem.Section))) {
-        // Listing touches no registry entry; its line lets a restore undo the listing.
-        if (!AppendBackupLine(problem)) {
+        // Listing touches no registry entry. Its line is written only when it reads back
+        // exactly: the restore writes every line, and a cut one would overwrite the
+        // entry that was never removed with wrong data.
+        if (BackupLineRoundTrips(problem.ErrorType, problem.Item) && !AppendBackupLine(problem)) {
             m_backupFailed = true;
             return false;
         }

@@ -13,7 +13,8 @@
 //   alone without a backup line;
 // - the backup line is appended and flushed before the entry is deleted.
 // A problem of a list-only section is never removed: its registry item goes to the
-// repaired-items list (and gets its backup line), so later scans skip it.
+// repaired-items list (and gets its backup line when the line reads back exactly), so
+// later scans skip it.
 //
 // Owner's protocol: construct, Start(); to cancel, StopAndWait(). Delete the object
 // only after its thread has ended. The object is never auto-deleted.

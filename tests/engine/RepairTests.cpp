@@ -169,6 +169,25 @@ TEST_F(Repair, ListOnlyProblemIsListedNotRemovedAndTheRestoreUnlistsIt)
     EXPECT_EQ(engine.ProblemList().GetSize(), 1);
 }
 
+TEST_F(Repair, ListedEntryWhoseLineWouldReadBackCutGetsNoLine)
+{
+    // The restore writes every line back, so a cut line would overwrite the entry the
+    // listing never removed.
+    RegistrySandbox sandbox;
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kAppPaths + L"\\VelmoraR.exe", L"", L"C:\\Nowhere\\VelmoraR::app.exe");
+    Scan({1});
+    KeepOnly(L"VelmoraR");
+    ASSERT_EQ(engine.ProblemList().GetSize(), 1);
+
+    const std::wstring path = RunRepair(1);
+    EXPECT_EQ(ReadBytes(path), std::string());
+    EXPECT_EQ(engine.RepairedItems().GetSize(), 1);
+    ASSERT_TRUE(engine.RestoreBackup(path));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kAppPaths + L"\\VelmoraR.exe", L""),
+              (RegValue{REG_SZ, L"C:\\Nowhere\\VelmoraR::app.exe"}));
+    EXPECT_FALSE(Exists(CRepairedItems::FilePath()));
+}
+
 TEST_F(Repair, BrokenShortcutIsDeletedWithoutBackupLine)
 {
     const std::wstring profile = ExpandEnv(L"%USERPROFILE%");
