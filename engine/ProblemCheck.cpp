@@ -7,7 +7,6 @@
 #include "engine/Scanners.h"
 #include "framework/Handles.h"
 
-#include <array>
 #include <vector>
 
 namespace {
@@ -117,13 +116,6 @@ bool EndsWithLnk(const std::wstring& path)
 
 }  // namespace
 
-bool PathReferenceBroken(const std::wstring& text)
-{
-    const std::wstring expanded = ExpandEnv(text);
-    return LooksAbsolute(expanded) && IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) &&
-           KnownFileMissing(expanded);
-}
-
 bool PathInsideFolder(const std::wstring& path, const std::wstring& folder)
 {
     if (folder.size() < 3 || path.size() <= folder.size() + 1 || path.size() >= 32767)
@@ -190,8 +182,8 @@ bool CProblemCheck::ValueStillBroken(const CError& problem) const
     if (!live || live->type != item.Type || live->text != item.ValueData)
         return false;
     if (problem.Section == SharedDlls)
-        return live->type == REG_DWORD && PathReferenceBroken(item.ValueName);
-    return (live->type == REG_SZ || live->type == REG_EXPAND_SZ) && PathReferenceBroken(live->text);
+        return live->type == REG_DWORD && NamesMissingFile(item.ValueName);
+    return (live->type == REG_SZ || live->type == REG_EXPAND_SZ) && NamesMissingFile(live->text);
 }
 
 bool CProblemCheck::EmptyKeyStillEmpty(const CError& problem) const

@@ -42,10 +42,6 @@ private:
     bool m_shellLinkTried = false;
 };
 
-// The file-reference test of the value scanners on one text: expanded, absolute, a
-// single file path with a known extension, not an installer command, and missing.
-[[nodiscard]] bool PathReferenceBroken(const std::wstring& text);
-
 // True when path lies strictly inside folder (both full Win32 paths): it starts with
 // the folder and a backslash (ASCII case ignored), has no ".", ".." or empty part, no
 // "/", no ":" after the drive, and is already in its full, normalised form.
