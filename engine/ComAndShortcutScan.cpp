@@ -155,8 +155,7 @@ bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path)
     // Resolve can succeed for a link whose target is gone; a link with a file-system
     // target is intact only when that target exists.
     wchar_t target[1024] = {};
-    WIN32_FIND_DATAW data{};
-    if (ctx.shellLink->GetPath(target, 1024, &data, 0) != S_OK || target[0] == L'\0')
+    if (ctx.shellLink->GetPath(target, 1024, nullptr, 0) != S_OK || target[0] == L'\0')
         return true;
     return FileExists(target);
 }
