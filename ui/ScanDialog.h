@@ -81,6 +81,7 @@ public:
     [[nodiscard]] bool IsAutoScanArmed() const { return m_autoScanArmed; }
     [[nodiscard]] bool IsManualUpdateCheck() const { return m_manualUpdateCheck; }
     [[nodiscard]] UINT GetGaugeBitmapId() const { return m_gaugeId; }
+    [[nodiscard]] COLORREF GetProblemCountColor() const { return m_problemCountLabel.GetTextColor(); }
     [[nodiscard]] bool HasTrayIcon() const { return m_tray.IsAdded(); }
     [[nodiscard]] HMENU GetTrayMenu() const { return m_trayMenu.get(); }
     // The tray menu's popup with its start-with-Windows marks set from the setting, as it

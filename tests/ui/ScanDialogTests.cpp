@@ -1,0 +1,543 @@
+// The main window: first-run settings, labels and gauge, the scan command with a real
+// (modal) progress window fed by a scripted scan, the passing on of worker messages,
+// update results, tray commands, closing and ending. Settings are the real ones under
+// HKLM\Software\Velmora of the test prefix, put back after each test.
+
+#include "engine/CorvaneEngine.h"
+#include "engine/EngineMessages.h"
+#include "engine/FileSystem.h"
+#include "engine/ScanMessages.h"
+#include "framework/Handles.h"
+#include "res/resource.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/AppMessages.h"
+#include "ui/ScanDialog.h"
+#include "ui/ScanProgressDialog.h"
+#include "ui/SectionControls.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kFinished[] = L"La scansione è stata completata con successo.";
+constexpr wchar_t kScanRunning[] = L"Scansione in corso. Si prega di attendere.";
+constexpr wchar_t kNoSectionChosen[] = L"Selezionare una voce per proseguire";
+constexpr wchar_t kWaitForScan[] = L"Per favore, attendere il completamento della scansione.";
+constexpr wchar_t kNoConnection[] = L"Nessuna connessione internet disponibile. Verificare la connessione.";
+constexpr wchar_t kUpdateQuestion[] = L"Una nuova versione di Velmora è disponibile. Vuoi scaricarla ora?";
+
+bool IsGoodNews(const std::wstring& text) { return text.rfind(L"Buone notizie!", 0) == 0; }
+
+// A window that only records what reaches it, standing for the windows of later features.
+class RecordingDialog : public CDialogBase {
+public:
+    RecordingDialog() : CDialogBase(IDD_SCAN_PROGRESS) {}
+    std::vector<UINT> messages;
+    std::vector<std::wstring> texts;
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override
+    {
+        if (message < 0x8100 || message > 0x8130)
+            return false;
+        messages.push_back(message);
+        if (message == WM_BACKUP_FOUND || message == WM_REPAIR_ITEM)
+            texts.push_back(TakeText(wParam));
+        result = 1;
+        return true;
+    }
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow()
+    {
+        scans.scanMessages = {{WM_SCAN_SECTION_STARTED, 0, 0},
+                              {WM_SCAN_PROBLEM_FOUND, 0, 0},
+                              {WM_SCAN_SECTION_DONE, 0, 0},
+                              {WM_SCAN_FINISHED, 0, 0}};
+        links.showScanResults = [this](HWND) { opened.push_back(L"results"); };
+        links.showSendLog = [this](HWND) { opened.push_back(L"send log"); };
+        links.showCustomSolution = [this](HWND) { opened.push_back(L"custom solution"); };
+        links.downloadUpdate = [this](HWND) { opened.push_back(L"download"); };
+        links.startUpdateCheck = [this] { opened.push_back(L"update check"); };
+        links.restartAfterUpdate = [this] { opened.push_back(L"restart"); };
+        links.isConnected = [this] { return connected; };
+        links.endProcess = [this](UINT code) { endedWith.push_back(code); };
+    }
+
+    void Open(bool scanAtStart = false)
+    {
+        window = std::make_unique<CScanDialog>(scanAtStart, scans, progress);
+        window->SetLinks(links);
+        ASSERT_TRUE(window->Create());
+        hwnd = window->GetSafeHwnd();
+        PumpMessages();
+        openedAtStart = std::exchange(opened, {});
+    }
+
+    void Click(int id) { ::SendMessageW(::GetDlgItem(hwnd, id), BM_CLICK, 0, 0); }
+    void Command(int id) { ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void CheckOnly(std::initializer_list<int> sections)
+    {
+        for (const SectionControlIds& ids : kSectionControls)
+            ::SendMessageW(::GetDlgItem(hwnd, ids.box), BM_SETCHECK, BST_UNCHECKED, 0);
+        for (const int section : sections)
+            ::SendMessageW(::GetDlgItem(hwnd, kSectionControls[static_cast<size_t>(section)].box), BM_SETCHECK,
+                           BST_CHECKED, 0);
+    }
+
+    SettingsSandbox settings;  // first in, last out: the window is gone before settings return
+    FakeScanService scans;
+    PromptRecorder prompts{IDNO};
+    CScanProgressDialog progress;
+    MainWindowLinks links;
+    bool connected = true;
+    std::vector<std::wstring> opened;
+    std::vector<std::wstring> openedAtStart;
+    std::vector<UINT> endedWith;
+    std::unique_ptr<CScanDialog> window;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(MainWindow, FirstStartWritesTheDefaultsAndTheRunEntry)
+{
+    settings.ClearAll();
+    Open();
+    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"true");
+    EXPECT_EQ(SettingsSandbox::Get(L"StartScanAtProgramStartup"), L"false");
+    EXPECT_EQ(SettingsSandbox::Get(L"ShowInTaskbarOnClose"), L"true");
+    EXPECT_EQ(SettingsSandbox::Get(L"AllowAutoUpdates"), L"false");
+    EXPECT_EQ(SettingsSandbox::RunValue(), GetModulePath());
+}
+
+TEST_F(MainWindow, StoredChoicesAreKeptAndNoRunEntryIsWrittenForThem)
+{
+    settings.ClearAll();
+    SettingsSandbox::Set(L"StartWithWindows", L"false");
+    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
+    Open();
+    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"false");
+    EXPECT_EQ(SettingsSandbox::Get(L"ShowInTaskbarOnClose"), L"false");
+    EXPECT_EQ(SettingsSandbox::RunValue(), std::nullopt);
+}
+
+TEST_F(MainWindow, ShowsVersionDatesStatusAndTheSectionsAllChosen)
+{
+    scans.lastScanDate = L"Non ancora effettuata";
+    SettingsSandbox::Remove(L"IgnoredErrorsCount");
+    window = std::make_unique<CScanDialog>(false, scans, progress);
+    window->SetLinks(links);
+    ASSERT_TRUE(window->Create());
+    hwnd = window->GetSafeHwnd();
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hwnd, IDC_MAIN_ADVANCED_REPAIR))) << "before the start-up is done";
+    PumpMessages();
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hwnd, IDC_MAIN_ADVANCED_REPAIR)));
+
+    const CCorvaneEngine& engine = CCorvaneEngine::Instance();
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_VERSION), L"3.0.6");
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_TITLE), L"Velmora v3.0.6");
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_RELEASE_DATE), engine.ReleaseDate());
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Controllo...");
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_LAST_SCAN), L"Non ancora effettuata");
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_PROBLEM_COUNT), L"0 Errori di Registro");
+    EXPECT_EQ(window->GetProblemCountColor(), RGB(0, 255, 0));
+    EXPECT_EQ(window->GetGaugeBitmapId(), static_cast<UINT>(IDB_GAUGE_UNKNOWN));
+    wchar_t title[64] = {};
+    ::GetWindowTextW(hwnd, title, 64);
+    EXPECT_STREQ(title, L"Velmora 2011 | Registry Cleaner");
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, CScanDialog::kWidth);
+    EXPECT_EQ(client.bottom, CScanDialog::kHeight);
+    for (int section = 0; section < kSectionCount; ++section) {
+        const SectionControlIds& ids = kSectionControls[static_cast<size_t>(section)];
+        EXPECT_EQ(::SendMessageW(::GetDlgItem(hwnd, ids.box), BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(ControlText(hwnd, ids.name), SectionName(section));
+    }
+    EXPECT_TRUE(window->HasTrayIcon());
+}
+
+TEST_F(MainWindow, SectionLabelsAndTheScanButtonCarryTheirTooltips)
+{
+    Open();
+    HWND tooltip = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND candidate, LPARAM found) -> BOOL {
+            wchar_t name[32] = {};
+            ::GetClassNameW(candidate, name, 32);
+            if (::lstrcmpiW(name, TOOLTIPS_CLASSW) != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(found) = candidate;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&tooltip));
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), kSectionCount + 1);
+    const auto tipOf = [&](int id) {
+        wchar_t text[512] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = hwnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(hwnd, id));
+        tool.lpszText = text;
+        ::SendMessageW(tooltip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(tipOf(IDC_SECTION_NAME_7), SectionDescription(7));
+    EXPECT_EQ(tipOf(IDC_SECTION_NAME_0), SectionDescription(0));
+    EXPECT_EQ(tipOf(IDC_MAIN_SCAN), L"This is the scanning button.");
+}
+
+TEST_F(MainWindow, ProblemCountLabelAndGaugeFollowTheStoredCount)
+{
+    Open();
+    struct Case {
+        const wchar_t* stored;
+        const wchar_t* label;
+        COLORREF color;
+        UINT gauge;
+    };
+    // Each case starts from the gauge the one before left: a count that is not a
+    // positive number leaves the gauge where it was.
+    const Case cases[] = {
+        {L"31", L"31 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_2},
+        {L"121", L"121 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_5},
+        {L"abc", L"abc Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_5},
+        {L"30", L"30 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_1},
+        {L"120", L"120 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_4},
+        {L"61", L"61 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_3},
+        {L"-4", L"-4 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_3},
+        {L"99999999999", L"99999999999 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_5},
+        {L"0", L"0 Errori di Registro", RGB(0, 255, 0), IDB_GAUGE_UNKNOWN},
+        {L"1", L"1 Errori di Registro", RGB(255, 0, 0), IDB_GAUGE_STEP_1},
+        {L"", L"0 Errori di Registro", RGB(0, 255, 0), IDB_GAUGE_UNKNOWN},
+    };
+    for (const Case& c : cases) {
+        SettingsSandbox::Set(L"IgnoredErrorsCount", c.stored);
+        window->RefreshProblemCount();
+        EXPECT_EQ(ControlText(hwnd, IDC_MAIN_PROBLEM_COUNT), c.label) << "stored " << c.stored;
+        EXPECT_EQ(window->GetProblemCountColor(), c.color) << "stored " << c.stored;
+        EXPECT_EQ(window->GetGaugeBitmapId(), c.gauge) << "stored " << c.stored;
+    }
+}
+
+TEST_F(MainWindow, ReplacedGaugePicturesAreFreed)
+{
+    Open();
+    const HWND gauge = ::GetDlgItem(hwnd, IDC_MAIN_GAUGE);
+    const auto shown = [&] { return reinterpret_cast<HGDIOBJ>(::SendMessageW(gauge, STM_GETIMAGE, IMAGE_BITMAP, 0)); };
+    const HGDIOBJ first = shown();
+    ASSERT_NE(first, nullptr);
+    BITMAP picture{};
+    ASSERT_EQ(::GetObjectW(first, sizeof(picture), &picture), static_cast<int>(sizeof(picture)));
+    EXPECT_EQ(picture.bmWidth, 210);
+    EXPECT_EQ(picture.bmHeight, 75);
+    SettingsSandbox::Set(L"IgnoredErrorsCount", L"95");
+    window->RefreshProblemCount();
+    const HGDIOBJ second = shown();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(::GetObjectType(first), 0u) << "the replaced picture leaked";
+    window.reset();
+    EXPECT_EQ(::GetObjectType(second), 0u) << "the last picture leaked";
+}
+
+TEST_F(MainWindow, ScanShowsProgressThenTheGoodNewsWhenNothingIsFound)
+{
+    Open();
+    scans.lastScanDate = L"07-DIC-2026";
+    SettingsSandbox::Set(L"IgnoredErrorsCount", L"12");
+    std::wstring countWhenFinished;
+    prompts.whileOpen = [&](const RecordedPrompt& prompt) {
+        if (prompt.text == kFinished)
+            countWhenFinished = ControlText(progress.GetSafeHwnd(), IDC_SECTION_COUNT_0);
+    };
+    Click(IDC_MAIN_SCAN);
+    const std::vector<std::wstring> texts = prompts.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], kFinished);
+    EXPECT_TRUE(IsGoodNews(texts[1]));
+    EXPECT_EQ(prompts.prompts[1].title, L"Velmora");
+    EXPECT_EQ(prompts.prompts[1].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(countWhenFinished, L"(1)") << "the worker's messages must reach the progress window";
+    ASSERT_EQ(scans.started.size(), 1u);
+    IScanService::Selection all{};
+    all.fill(1);
+    EXPECT_EQ(scans.started[0], all);
+    EXPECT_EQ(scans.clears, 1);
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_PROBLEM_COUNT), L"0 Errori di Registro");
+    EXPECT_EQ(window->GetGaugeBitmapId(), static_cast<UINT>(IDB_GAUGE_UNKNOWN));
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_LAST_SCAN), L"07-DIC-2026");
+    EXPECT_TRUE(opened.empty()) << "No to the question opens nothing";
+    EXPECT_FALSE(progress.IsShown());
+}
+
+TEST_F(MainWindow, YesToTheGoodNewsOpensTheLogSubmissionOrTheCustomSolution)
+{
+    Open();
+    prompts.answer = IDYES;
+    Click(IDC_MAIN_NEW_SCAN);
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"send log"});
+
+    opened.clear();
+    bool pending = true;
+    links.hasPendingLog = [&] { return pending; };
+    window->SetLinks(links);
+    Click(IDC_MAIN_ADVANCED_REPAIR);
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"custom solution"});
+}
+
+TEST_F(MainWindow, ScanThatFindsProblemsOpensTheResults)
+{
+    Open();
+    scans.foundByScan = 4;
+    Click(IDC_MAIN_SCAN);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kFinished});
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"results"});
+    EXPECT_EQ(scans.clears, 0);
+}
+
+TEST_F(MainWindow, ScanIsRefusedWhileOneRunsOrItsWindowsAreOpen)
+{
+    Open();
+    scans.scanning = true;
+    Click(IDC_MAIN_SCAN);
+    Command(ID_TRAY_SCAN_NOW);
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kScanRunning, kScanRunning}));
+    EXPECT_TRUE(scans.started.empty());
+
+    // The worker has ended, but the progress window still tells the user so: a scan from
+    // the tray now would start under it.
+    PromptRecorder duringScan(IDNO);
+    scans.scanning = false;
+    duringScan.whileOpen = [&](const RecordedPrompt& prompt) {
+        if (prompt.text == kFinished)
+            Command(ID_TRAY_SCAN_NOW);
+    };
+    Click(IDC_MAIN_SCAN);
+    ASSERT_GE(duringScan.prompts.size(), 2u);
+    EXPECT_EQ(duringScan.prompts[1].text, kScanRunning);
+    EXPECT_EQ(scans.started.size(), 1u);
+}
+
+TEST_F(MainWindow, NoChosenSectionMeansNoScanButAFreshDate)
+{
+    Open();
+    CheckOnly({});
+    scans.lastScanDate = L"01-GEN-2027";
+    Click(IDC_MAIN_SCAN);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kNoSectionChosen});
+    EXPECT_TRUE(scans.started.empty());
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_LAST_SCAN), L"01-GEN-2027");
+
+    CheckOnly({11});
+    Click(IDC_MAIN_SCAN);
+    ASSERT_EQ(scans.started.size(), 1u);
+    IScanService::Selection onlyLast{};
+    onlyLast[11] = 1;
+    EXPECT_EQ(scans.started[0], onlyLast);
+}
+
+TEST_F(MainWindow, LastResultsShowTheStoredProblemsOrTheGoodNews)
+{
+    Open();
+    scans.foundAfterLoad = 3;
+    Click(IDC_MAIN_LAST_RESULTS);
+    EXPECT_EQ(scans.loads, 1);
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"results"});
+    EXPECT_TRUE(prompts.prompts.empty());
+
+    opened.clear();
+    scans.foundAfterLoad = 0;
+    Click(IDC_MAIN_LAST_RESULTS);
+    ASSERT_EQ(prompts.prompts.size(), 1u);
+    EXPECT_TRUE(IsGoodNews(prompts.prompts[0].text));
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(MainWindow, AutomaticScanRunsOnceAtTheFirstPaintWhenAsked)
+{
+    Open(true);
+    EXPECT_FALSE(window->IsAutoScanArmed());
+    ASSERT_EQ(scans.started.size(), 1u);
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_EQ(scans.started.size(), 1u) << "only the first paint scans";
+    window.reset();
+
+    scans.started.clear();
+    SettingsSandbox::Set(L"StartScanAtProgramStartup", L"true");
+    Open(false);
+    EXPECT_EQ(scans.started.size(), 1u);
+    window.reset();
+
+    scans.started.clear();
+    SettingsSandbox::Set(L"StartScanAtProgramStartup", L"false");
+    Open(false);
+    EXPECT_TRUE(scans.started.empty());
+}
+
+TEST_F(MainWindow, WorkerMessagesGoOnToTheirWindowOrAreLostWithTheirTextFreed)
+{
+    scans.scanMessages.clear();
+    Open();
+    IScanService::Selection all{};
+    all.fill(1);
+    progress.Prepare(all, scans);
+    ASSERT_TRUE(progress.Create());
+    ::PostMessageW(hwnd, WM_SCAN_SECTION_STARTED, 4, 0);
+    ::PostMessageW(hwnd, WM_SCAN_PROBLEM_FOUND, 4, 0);
+    ASSERT_TRUE(PostText(hwnd, WM_SCAN_ITEM, L"HKEY_LOCAL_MACHINE\\Software\\Example"));
+    PumpMessages();
+    EXPECT_EQ(ControlText(progress.GetSafeHwnd(), IDC_SECTION_COUNT_4), L"(1)");
+    EXPECT_EQ(ControlText(progress.GetSafeHwnd(), IDC_PROGRESS_ITEM), L"HKEY_LOCAL_MACHINE\\Software\\Example");
+    ::SendMessageW(progress.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+
+    CTextReleaseCounter released;
+    ASSERT_TRUE(PostText(hwnd, WM_SCAN_ITEM, L"nobody shows this"));
+    ASSERT_TRUE(PostText(hwnd, WM_REPAIR_ITEM, L"nor this"));
+    ASSERT_TRUE(PostText(hwnd, WM_BACKUP_FOUND, L"C:\\backup\\20261207_1200.dat"));
+    ::PostMessageW(hwnd, WM_REPAIR_STARTED, 5, 0);
+    ::PostMessageW(hwnd, WM_DOWNLOAD_PROGRESS, 100, 0);
+    PumpMessages();
+    EXPECT_EQ(released.Count(), 3);
+
+    RecordingDialog restore;
+    ASSERT_TRUE(restore.Create());
+    window->Forwarder().SetTarget(WorkWindow::Restore, &restore);
+    ASSERT_TRUE(PostText(hwnd, WM_BACKUP_FOUND, L"C:\\backup\\20261207_1201.dat"));
+    ::PostMessageW(hwnd, WM_REPAIR_FINISHED, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(restore.texts, std::vector<std::wstring>{L"C:\\backup\\20261207_1201.dat"});
+    EXPECT_EQ(restore.messages, std::vector<UINT>{WM_BACKUP_FOUND}) << "repair messages are not the restore's";
+    EXPECT_EQ(released.Count(), 3);
+    window->Forwarder().SetTarget(WorkWindow::Restore, nullptr);
+}
+
+TEST_F(MainWindow, UpdateResultsChangeTheStatusAndAskOnlyAfterAManualCheck)
+{
+    Open();
+    ASSERT_EQ(openedAtStart, std::vector<std::wstring>{L"update check"}) << "every start checks";
+    EXPECT_FALSE(window->IsManualUpdateCheck());
+    ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Disponibili");
+    EXPECT_TRUE(prompts.prompts.empty());
+
+    Click(IDC_MAIN_UPDATE);
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"update check"});
+    EXPECT_TRUE(window->IsManualUpdateCheck());
+    prompts.answer = IDYES;
+    ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kUpdateQuestion});
+    EXPECT_EQ(opened.back(), L"download");
+    EXPECT_FALSE(window->IsManualUpdateCheck());
+
+    prompts.prompts.clear();
+    Command(ID_TRAY_CHECK_UPDATES);
+    ::SendMessageW(hwnd, WM_UPDATE_NONE, 0, 0);
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Non disponibili");
+    ASSERT_EQ(prompts.prompts.size(), 1u);
+    EXPECT_EQ(prompts.prompts[0].title, L"Aggiornamenti");
+    ::SendMessageW(hwnd, WM_UPDATE_NONE, 0, 0);
+    EXPECT_EQ(prompts.prompts.size(), 1u) << "a result without a manual check is not reported";
+}
+
+TEST_F(MainWindow, UpdateCheckWithoutConnectionOnlyTellsTheUser)
+{
+    connected = false;
+    Open();
+    EXPECT_TRUE(openedAtStart.empty()) << "no connection at start: the check is skipped silently";
+    EXPECT_TRUE(prompts.prompts.empty());
+    Click(IDC_MAIN_UPDATE);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kNoConnection});
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(MainWindow, AutomaticUpdatesReportTheStartUpCheck)
+{
+    SettingsSandbox::Set(L"AllowAutoUpdates", L"true");
+    Open();
+    EXPECT_TRUE(window->IsManualUpdateCheck());
+    ::SendMessageW(hwnd, WM_UPDATE_FAILED, 0, 0);
+    ::SendMessageW(hwnd, WM_UPDATE_INSTALLED, 0, 0);
+    ASSERT_EQ(prompts.prompts.size(), 2u);
+    EXPECT_EQ(prompts.prompts[0].text,
+              L"La nuova versione non è stata scaricata correttamente. Si prega fare un nuovo download.");
+    EXPECT_EQ(prompts.prompts[1].type & (MB_ICONINFORMATION | MB_TOPMOST),
+              static_cast<UINT>(MB_ICONINFORMATION | MB_TOPMOST));
+    EXPECT_EQ(opened.back(), L"restart");
+}
+
+TEST_F(MainWindow, TrayMenuFollowsAndChangesTheStartWithWindowsSetting)
+{
+    Open();
+    const auto checked = [&](UINT id) {
+        return (::GetMenuState(window->PrepareTrayMenu(), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    SettingsSandbox::Set(L"StartWithWindows", L"false");
+    EXPECT_FALSE(checked(ID_TRAY_START_WITH_WINDOWS_YES));
+    EXPECT_TRUE(checked(ID_TRAY_START_WITH_WINDOWS_NO));
+    Command(ID_TRAY_START_WITH_WINDOWS_YES);
+    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"true");
+    EXPECT_EQ(SettingsSandbox::RunValue(), GetModulePath());
+    EXPECT_TRUE(checked(ID_TRAY_START_WITH_WINDOWS_YES));
+    EXPECT_FALSE(checked(ID_TRAY_START_WITH_WINDOWS_NO));
+    Command(ID_TRAY_START_WITH_WINDOWS_NO);
+    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"false");
+    EXPECT_EQ(SettingsSandbox::RunValue(), std::nullopt);
+}
+
+TEST_F(MainWindow, CloseHidesToTheTrayAndTheTrayBringsTheWindowBack)
+{
+    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"true");
+    Open();
+    Click(IDC_MAIN_CLOSE);
+    EXPECT_FALSE(::IsWindowVisible(hwnd));
+    EXPECT_TRUE(::IsWindow(hwnd));
+    Command(ID_TRAY_OPEN);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    ::ShowWindow(hwnd, SW_HIDE);
+    ::SendMessageW(hwnd, WM_TRAY_NOTIFY, CScanDialog::kTrayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    ::ShowWindow(hwnd, SW_HIDE);
+    ::SendMessageW(hwnd, WM_TRAY_NOTIFY, CScanDialog::kTrayIconId, WM_MOUSEMOVE);
+    EXPECT_FALSE(::IsWindowVisible(hwnd)) << "other mouse messages are ignored";
+    EXPECT_TRUE(endedWith.empty());
+}
+
+TEST_F(MainWindow, CloseWithoutTheTrayEndsTheProgramUnlessAScanRuns)
+{
+    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
+    Open();
+    scans.scanning = true;
+    Click(IDC_MAIN_CLOSE);
+    Command(ID_TRAY_EXIT);
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kWaitForScan, kWaitForScan}));
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_TRUE(endedWith.empty());
+
+    scans.scanning = false;
+    Click(IDC_MAIN_CLOSE);
+    EXPECT_EQ(endedWith, std::vector<UINT>{1});
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_FALSE(window->HasTrayIcon());
+}
+
+TEST_F(MainWindow, EscapeEndsTheWindowAndTakesTheTrayIconAway)
+{
+    Open();
+    ASSERT_TRUE(window->HasTrayIcon());
+    ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_FALSE(window->HasTrayIcon());
+    EXPECT_TRUE(endedWith.empty()) << "Escape ends the dialog, not the process at once";
+}
+
+}  // namespace
