@@ -6,7 +6,8 @@
 # several rounds, and prints for each the best wall time, the CPU time (the process's
 # own plus what the prefix's wineserver spent for it: on a busy machine this is the
 # steadier figure), the ratio of both, values examined per second and the peak
-# resident memory. Not a test: it prints figures and does not judge them.
+# resident memory. Wine's desktop process is held up during the measurement, as Windows
+# always has one. Not a test: it prints figures and does not judge them.
 #
 #   bench/run-scan-bench.sh [--build DIR] [--rounds N] [SCALE...]   (default: build/windows, 3, 1)
 set -eu
@@ -59,6 +60,12 @@ for scale in "${scales[@]}"; do
     echo "== scale $scale"
     "$runner" --prefix "$prefix" --setup
     (cd "$work" && "$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" plant --scale "$scale")
+    # Keep Wine's desktop process up for the whole measurement, as Windows always has one
+    # (the scan's message window would otherwise start a new one in every run).
+    mkfifo "$work/hold"
+    (cd "$work" && "$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
+    exec 3> "$work/hold"
+    sleep 3
     best_walk=999999 best_scan=999999 cpu_walk=999999 cpu_scan=999999 rss_walk=0 rss_scan=0
     for round in $(seq 1 "$rounds"); do
         cd "$work"
@@ -76,6 +83,8 @@ for scale in "${scales[@]}"; do
         echo "round $round: walker ${w_wall} s (cpu ${w_cpu} s), scan ${wall} s (cpu ${cpu} s), $problems problems"
         cd "$top"
     done
+    exec 3>&-
+    wait
     values=$(echo "$walked" | sed -n 's/.*values=\([0-9]*\).*/\1/p')
     echo "walker examined: $walked"
     awk -v ws="$best_walk" -v ss="$best_scan" -v wc="$cpu_walk" -v sc="$cpu_scan" -v v="$values" \

@@ -45,7 +45,9 @@ public:
     std::atomic<bool> StopRequested{false};
 
 private:
-    void Search(const std::wstring& folder, const std::wstring& mask, bool recursive);
+    void Search(const std::wstring& root, const std::wstring& mask, bool recursive);
+    // Announces the folder, then lists its own entries that match the mask.
+    void SearchFolder(const std::wstring& folder, const std::wstring& mask);
     void Notify(int code)
     {
         if (m_callback)

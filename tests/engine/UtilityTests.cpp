@@ -228,6 +228,26 @@ TEST(FileFinder, DeepestFoldersFirstAndStopEndsEverything)
     EXPECT_FALSE(stopped.StopRequested);
 }
 
+TEST(FileFinder, WalksTreesDeeperThanTheOldPathLimit)
+{
+    ScratchFolder scratch(TempFolder(), L"VelmoraFinderDeep");
+    std::wstring deep = scratch.Path();
+    for (int level = 0; level < 150; ++level) {
+        deep += L"\\dd";
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << level;
+    }
+    ASSERT_GT(deep.size(), 400u);
+    UniqueHandle(::CreateFileW((L"\\\\?\\" + deep + L"\\bottom.lnk").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, 0, nullptr));
+    scratch.AddFile(L"top.lnk");
+
+    CFileFinder finder;
+    EXPECT_EQ(finder.FindFiles(scratch.Path(), L"*.lnk", true), 2);
+    ASSERT_EQ(finder.Found.GetSize(), 2);
+    EXPECT_EQ(finder.Found[0], deep + L"\\bottom.lnk");
+    EXPECT_EQ(finder.Found[1], scratch.Path() + L"\\top.lnk");
+}
+
 TEST(FileFinder, DoesNotEnterLinkedFolders)
 {
     ScratchFolder scratch(TempFolder(), L"VelmoraFinderLinks");
