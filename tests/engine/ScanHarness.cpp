@@ -249,8 +249,12 @@ bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target)
     return SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
 }
 
-bool RunningUnderWine()
+std::wstring TempFolder()
 {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = ::GetTempPathW(MAX_PATH, buffer);
+    std::wstring path(buffer, length);
+    if (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    return path;
 }

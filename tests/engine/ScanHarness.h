@@ -111,4 +111,5 @@ private:
 // A .lnk file at linkPath pointing at target (through IShellLinkW/IPersistFile).
 bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target);
 
-[[nodiscard]] bool RunningUnderWine();
+// The temporary folder, without a trailing backslash.
+[[nodiscard]] std::wstring TempFolder();

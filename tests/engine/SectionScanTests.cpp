@@ -5,6 +5,7 @@
 
 #include "engine/FileSystem.h"
 #include "engine/ScanMessages.h"
+#include "engine/Scanners.h"
 #include "framework/Handles.h"
 #include "framework/Pacing.h"
 
@@ -22,15 +23,6 @@ const std::wstring kSharedDlls = L"Software\\Microsoft\\Windows\\CurrentVersion\
 const std::wstring kFonts = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const std::wstring kMarker = L"VelmoraT";
 
-std::wstring TempFolder()
-{
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = ::GetTempPathW(MAX_PATH, buffer);
-    std::wstring path(buffer, length);
-    if (!path.empty() && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
 
 class SectionScan : public testing::Test {
 protected:
@@ -309,4 +301,32 @@ TEST_F(SectionScan, BrokenShortcutsBelowTheProfile)
     ASSERT_NE(deep, items.end());
     ASSERT_NE(top, items.end());
     EXPECT_LT(deep, top);
+}
+
+TEST_F(SectionScan, WithoutAShellLinkObjectNoShortcutIsJudged)
+{
+    ComInitializer com;
+    ScratchFolder targets(TempFolder(), L"VelmoraTNoLinkTargets");
+    ScratchFolder profile(ExpandEnv(L"%USERPROFILE%"), L"VelmoraTNoLink");
+    const std::wstring gone = targets.AddFile(L"gone.txt");
+    ASSERT_TRUE(CreateShortcut(profile.Path() + L"\\broken.lnk", gone));
+    profile.AddFile(L"garbage.lnk", "not a shortcut");
+    ASSERT_TRUE(::DeleteFileW(gone.c_str()));
+
+    // Calling every shortcut broken would let a repair delete them all.
+    CErrorListEx problems;
+    SectionCounters counters;
+    ScanContext ctx(ScanTarget{&problems, &counters, nullptr, nullptr});
+    ctx.running = true;
+    ctx.BeginSection(L"HKEY_CURRENT_USER", kRootCurrentUser, ProgramShortcuts, 0, false);
+    ScanShortcuts(ctx, profile.Path());
+    EXPECT_EQ(problems.GetSize(), 0);
+    EXPECT_EQ(counters[ProgramShortcuts].Found.load(), 0);
+
+    // The same folder with the object: both are reported.
+    ASSERT_TRUE(ctx.CreateShellLink());
+    ScanShortcuts(ctx, profile.Path());
+    EXPECT_EQ(problems.GetSize(), 2);
+    EXPECT_EQ(counters[ProgramShortcuts].Found.load(), 2);
+    ctx.ReleaseShellLink();
 }

@@ -23,15 +23,6 @@ namespace {
 
 const std::wstring kSandbox = L"Software\\VelmoraTests\\Utility";
 
-std::wstring TempFolder()
-{
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = ::GetTempPathW(MAX_PATH, buffer);
-    std::wstring path(buffer, length);
-    if (!path.empty() && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
 
 }  // namespace
 
