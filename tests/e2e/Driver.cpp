@@ -118,4 +118,166 @@ bool SaveScreenshot(HWND window, const std::wstring& name)
     return CFile::WriteAll(Settings().output + L"\\" + name + L".bmp", bytes);
 }
 
+DWORD RunningProgram::ProcessId() const { return m_process ? ::GetProcessId(m_process.get()) : 0; }
+
+bool RunningProgram::WaitForInputIdle(DWORD milliseconds)
+{
+    return m_process && ::WaitForInputIdle(m_process.get(), milliseconds) == 0;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds)
+{
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    for (;;) {
+        if (condition())
+            return true;
+        if (::GetTickCount64() >= end)
+            return false;
+        ::Sleep(50);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const std::function<bool(HWND)>* predicate;
+    HWND found;
+};
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool IsMessageBox(HWND window)
+{
+    if (ClassOf(window) != L"#32770")
+        return false;
+    // Only message boxes among the program's dialogs have these standard buttons.
+    for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (::GetDlgItem(window, id))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+HWND WaitForProcessWindow(DWORD processId, const std::function<bool(HWND)>& predicate, DWORD milliseconds)
+{
+    WindowSearch search{processId, &predicate, nullptr};
+    WaitUntil(
+        [&] {
+            search.found = nullptr;
+            ::EnumWindows(
+                [](HWND window, LPARAM context) -> BOOL {
+                    auto& s = *reinterpret_cast<WindowSearch*>(context);
+                    DWORD owner = 0;
+                    ::GetWindowThreadProcessId(window, &owner);
+                    if (owner != s.processId || !::IsWindowVisible(window) || !(*s.predicate)(window))
+                        return TRUE;
+                    s.found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        milliseconds);
+    return search.found;
+}
+
+std::wstring ControlText(HWND dialog, int id)
+{
+    wchar_t text[1024] = {};
+    ::GetDlgItemTextW(dialog, id, text, 1024);
+    return text;
+}
+
+void ClickButton(HWND dialog, int id)
+{
+    // Posted: a click that opens a modal window must not hold the driver.
+    ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds)
+{
+    return WaitForProcessWindow(processId, IsMessageBox, milliseconds);
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    // The text is the box's longest label (the other one, if any, holds the icon).
+    std::wstring text;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) != L"Static")
+            continue;
+        wchar_t label[2048] = {};
+        ::GetWindowTextW(child, label, 2048);
+        if (::lstrlenW(label) > static_cast<int>(text.size()))
+            text = label;
+    }
+    return text;
+}
+
+std::wstring AnswerMessageBox(DWORD processId, int button, DWORD milliseconds)
+{
+    const HWND box = WaitForMessageBox(processId, milliseconds);
+    if (!box)
+        return {};
+    const std::wstring text = MessageBoxText(box);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+    WaitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, milliseconds);
+    return text;
+}
+
+bool ChooseTrayMenuEntry(HWND mainWindow, UINT callbackMessage, UINT iconId, TrayEntry entry)
+{
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(mainWindow, &processId);
+    ::PostMessageW(mainWindow, callbackMessage, iconId, WM_RBUTTONUP);
+    const HWND menu =
+        WaitForProcessWindow(processId, [](HWND window) { return ClassOf(window) == L"#32768"; }, 15000);
+    if (!menu)
+        return false;
+    // The menu loop reads every keyboard message of its thread: from no selection, Down
+    // selects the first entry and Up the last one.
+    ::PostMessageW(mainWindow, WM_KEYDOWN, entry == TrayEntry::First ? VK_DOWN : VK_UP, 1);
+    ::PostMessageW(mainWindow, WM_KEYDOWN, VK_RETURN, 1);
+    return WaitUntil([&] { return !::IsWindowVisible(menu); }, 15000);
+}
+
+std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    wchar_t data[2048] = {};
+    DWORD size = sizeof(data) - sizeof(wchar_t);
+    if (::RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(data);
+}
+
+bool WriteRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value)
+{
+    return ::RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool WriteRegistryDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value)
+{
+    return ::RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_DWORD, &value, sizeof(value)) == ERROR_SUCCESS;
+}
+
+void DeleteRegistryValue(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    ::RegDeleteKeyValueW(root, key.c_str(), name.c_str());
+}
+
+void DeleteRegistryTree(HKEY root, const std::wstring& key)
+{
+    ::RegDeleteTreeW(root, key.c_str());
+    ::RegDeleteKeyW(root, key.c_str());
+}
+
 }  // namespace e2e

@@ -3,6 +3,8 @@
 
 #include "framework/Handles.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace e2e {
@@ -22,6 +24,10 @@ public:
     [[nodiscard]] bool Start(const std::wstring& arguments = L"");
     // Waits for the process to end; true with its exit code when it ended in time.
     [[nodiscard]] bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
+    [[nodiscard]] DWORD ProcessId() const;
+    // Waits until the program's message loop has first run out of work. A modal dialog
+    // shows its window at that moment, so a window hidden earlier would show again.
+    [[nodiscard]] bool WaitForInputIdle(DWORD milliseconds);
     ~RunningProgram();
 
 private:
@@ -36,5 +42,41 @@ void PressKey(HWND window, UINT virtualKey);
 
 // Saves the window's pixels as a 24-bit BMP in the output folder; true on success.
 [[nodiscard]] bool SaveScreenshot(HWND window, const std::wstring& name);
+
+// Polls the condition every 50 ms; true as soon as it holds, false after the time-out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
+
+// --- windows of a running program -------------------------------------------------------
+// A visible top-level window of the process for which the predicate holds; null after the
+// time-out.
+HWND WaitForProcessWindow(DWORD processId, const std::function<bool(HWND)>& predicate, DWORD milliseconds);
+// The text of a dialog's control (read across processes with WM_GETTEXT).
+std::wstring ControlText(HWND dialog, int id);
+// Clicks a button of a dialog as the mouse would (BM_CLICK), without waiting for what
+// the click starts.
+void ClickButton(HWND dialog, int id);
+
+// --- message boxes -----------------------------------------------------------------------
+// Waits for a message box of the process; null after the time-out.
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds);
+// The text of a message box.
+std::wstring MessageBoxText(HWND box);
+// Waits for the next message box of the process, presses its button (IDOK, IDYES, IDNO...)
+// and waits for it to close; returns its text, empty when none appeared in time.
+std::wstring AnswerMessageBox(DWORD processId, int button, DWORD milliseconds);
+
+// --- tray icon ---------------------------------------------------------------------------
+// Entries of the tray menu the driver can choose: the first and the last one.
+enum class TrayEntry { First, Last };
+// Opens the tray icon's menu as a right click would (the icon's callback message to the
+// main window) and chooses the entry with the keyboard; false when no menu opened.
+[[nodiscard]] bool ChooseTrayMenuEntry(HWND mainWindow, UINT callbackMessage, UINT iconId, TrayEntry entry);
+
+// --- registry ----------------------------------------------------------------------------
+std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name);
+bool WriteRegistryString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+bool WriteRegistryDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+void DeleteRegistryValue(HKEY root, const std::wstring& key, const std::wstring& name);
+void DeleteRegistryTree(HKEY root, const std::wstring& key);
 
 }  // namespace e2e
