@@ -1,0 +1,305 @@
+#include "ui/ResultListBase.h"
+
+#include "res/resource.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kWheelNotch = WHEEL_DELTA;
+constexpr int kCheckBoxSize = 13;
+constexpr int kDetailsIconSize = 16;
+constexpr int kSeverityWidth = 145;
+constexpr int kSeverityHeight = 33;
+constexpr COLORREF kStripTransparent = RGB(255, 0, 255);
+
+HBITMAP LoadPicture(UINT id)
+{
+    return static_cast<HBITMAP>(
+        ::LoadImageW(CDialogBase::ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+// BeginPaint and EndPaint as one scope.
+class CPaintScope {
+public:
+    explicit CPaintScope(HWND window) : m_window(window) { m_dc = ::BeginPaint(window, &m_paint); }
+    ~CPaintScope() { ::EndPaint(m_window, &m_paint); }
+    CPaintScope(const CPaintScope&) = delete;
+    CPaintScope& operator=(const CPaintScope&) = delete;
+    [[nodiscard]] HDC Dc() const { return m_dc; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HDC m_dc = nullptr;
+};
+
+}  // namespace
+
+int ClientX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+
+int ClientY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+int ClampScrollPosition(int position, int contentHeight, int pageHeight)
+{
+    const int last = std::max(0, contentHeight - pageHeight);
+    return std::clamp(position, 0, last);
+}
+
+int ScrollBarTarget(int code, int position, int trackPosition, int contentHeight, int pageHeight)
+{
+    int target = position;
+    switch (code) {
+    case SB_LINEUP: target = position - kResultLineStep; break;
+    case SB_LINEDOWN: target = position + kResultLineStep; break;
+    case SB_PAGEUP: target = position - pageHeight; break;
+    case SB_PAGEDOWN: target = position + pageHeight; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: target = trackPosition; break;
+    case SB_TOP: target = 0; break;
+    case SB_BOTTOM: target = contentHeight; break;
+    default: break;
+    }
+    return ClampScrollPosition(target, contentHeight, pageHeight);
+}
+
+int WheelScrollDistance(int wheelDelta, UINT linesSetting, int pageHeight)
+{
+    const int direction = wheelDelta > 0 ? -1 : 1;
+    if (linesSetting == WHEEL_PAGESCROLL)
+        return direction * pageHeight;
+    // The setting is at most a few dozen lines in practice; the division by three keeps
+    // one notch of the usual three lines at one row-sized step.
+    const long long notches = std::abs(static_cast<long long>(wheelDelta)) / kWheelNotch;
+    const long long steps = std::max<long long>(1, notches * linesSetting / 3);
+    const long long distance = std::min<long long>(steps * kResultLineStep, 1LL << 30);
+    return direction * static_cast<int>(distance);
+}
+
+HFONT CreateListFont(int logicalHeight, int weight)
+{
+    return ::CreateFontW(logicalHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
+}
+
+// --- pictures ---------------------------------------------------------------------------
+
+CResultPictures::CResultPictures()
+    : m_strip(LoadPicture(IDB_CHECKBOX_STRIP)), m_details(LoadPicture(IDB_DETAILS_ICON))
+{
+    for (UINT level = 0; level < m_severity.size(); ++level)
+        m_severity[level].reset(LoadPicture(IDB_SEVERITY_1 + level));
+}
+
+const CResultPictures& CResultPictures::Get()
+{
+    static const CResultPictures pictures;
+    return pictures;
+}
+
+bool CResultPictures::IsLoaded() const
+{
+    return m_strip && m_details &&
+           std::all_of(m_severity.begin(), m_severity.end(), [](const auto& bitmap) { return bitmap.get(); });
+}
+
+void CResultPictures::Draw(HDC dc, HBITMAP bitmap, int x, int y, int width, int height, int sourceX)
+{
+    if (!bitmap)
+        return;
+    UniqueMemoryDc source(::CreateCompatibleDC(dc));
+    if (!source)
+        return;
+    SelectObjectGuard selected(source.get(), bitmap);
+    ::BitBlt(dc, x, y, width, height, source.get(), sourceX, 0, SRCCOPY);
+}
+
+void CResultPictures::DrawCheckBox(HDC dc, int x, int y, bool chosen) const
+{
+    if (!m_strip)
+        return;
+    UniqueMemoryDc source(::CreateCompatibleDC(dc));
+    if (!source)
+        return;
+    SelectObjectGuard selected(source.get(), m_strip.get());
+    const int image = chosen ? 0 : 1;
+    ::TransparentBlt(dc, x, y, kCheckBoxSize, kCheckBoxSize, source.get(), image * kCheckBoxSize, 0, kCheckBoxSize,
+                     kCheckBoxSize, kStripTransparent);
+}
+
+void CResultPictures::DrawDetailsIcon(HDC dc, int x, int y) const
+{
+    Draw(dc, m_details.get(), x, y, kDetailsIconSize, kDetailsIconSize);
+}
+
+void CResultPictures::DrawSeverityBar(HDC dc, int x, int y, UINT bitmapId) const
+{
+    if (bitmapId < IDB_SEVERITY_1 || bitmapId >= IDB_SEVERITY_1 + m_severity.size())
+        return;
+    Draw(dc, m_severity[bitmapId - IDB_SEVERITY_1].get(), x, y, kSeverityWidth, kSeverityHeight);
+}
+
+// --- the list window --------------------------------------------------------------------
+
+bool CResultListBase::CreateIn(HWND parent, int id, const RECT& place)
+{
+    if (!GetSafeHwnd() && !Create(parent))
+        return false;
+    ::SetWindowLongPtrW(m_hWnd, GWLP_ID, id);
+    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    UpdateScrollBar();
+    return true;
+}
+
+int CResultListBase::GetPageHeight() const
+{
+    RECT client{};
+    if (m_hWnd)
+        ::GetClientRect(m_hWnd, &client);
+    return client.bottom;
+}
+
+void CResultListBase::BeginFill()
+{
+    m_busy = true;
+    m_position = 0;
+    m_contentHeight = 0;
+}
+
+void CResultListBase::EndFill(int contentHeight)
+{
+    m_contentHeight = contentHeight;
+    UpdateScrollBar();
+    m_busy = false;
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CResultListBase::UpdateScrollBar()
+{
+    if (!m_hWnd)
+        return;
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    // An empty range when everything fits: the bar goes away and the position stays 0.
+    const int page = GetPageHeight();
+    info.nMax = m_contentHeight > page ? m_contentHeight - 1 : 0;
+    info.nPage = m_contentHeight > page ? static_cast<UINT>(page) : 0;
+    info.nPos = m_position;
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+    // Showing or hiding the bar changes the page; the position must still fit it.
+    const int clamped = ClampScrollPosition(m_position, m_contentHeight, GetPageHeight());
+    if (clamped != m_position) {
+        m_position = clamped;
+        ::SetScrollPos(m_hWnd, SB_VERT, m_position, TRUE);
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+}
+
+void CResultListBase::ScrollTo(int position)
+{
+    const int target = ClampScrollPosition(position, m_contentHeight, GetPageHeight());
+    if (target == m_position)
+        return;
+    const int moved = m_position - target;
+    m_position = target;
+    if (!m_hWnd)
+        return;
+    ::ScrollWindowEx(m_hWnd, 0, moved, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    ::SetScrollPos(m_hWnd, SB_VERT, m_position, TRUE);
+}
+
+void CResultListBase::Wheel(int wheelDelta)
+{
+    UINT lines = 3;
+    if (!::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0))
+        lines = 3;
+    ScrollTo(m_position + WheelScrollDistance(wheelDelta, lines, GetPageHeight()));
+}
+
+void CResultListBase::OnScrollBar(int code)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS;
+    // The 32-bit track position: the one in the message is only 16 bits wide.
+    const int track = ::GetScrollInfo(m_hWnd, SB_VERT, &info) ? info.nTrackPos : m_position;
+    ScrollTo(ScrollBarTarget(code, m_position, track, m_contentHeight, GetPageHeight()));
+}
+
+void CResultListBase::RedrawContent(int top, int height)
+{
+    if (!m_hWnd)
+        return;
+    const RECT band{0, top - m_position, 0x7FFF, top - m_position + height};
+    ::InvalidateRect(m_hWnd, &band, FALSE);
+}
+
+void CResultListBase::Paint()
+{
+    CPaintScope paint(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (client.right <= 0 || client.bottom <= 0)
+        return;
+    // Drawn off the screen first, so rows never flicker while they are redrawn.
+    UniqueMemoryDc memory(::CreateCompatibleDC(paint.Dc()));
+    UniqueGdiObject<HBITMAP> canvas(::CreateCompatibleBitmap(paint.Dc(), client.right, client.bottom));
+    const HDC target = memory && canvas ? memory.get() : paint.Dc();
+    {
+        SelectObjectGuard selected(memory.get(), canvas.get());
+        UniqueGdiObject<HBRUSH> fill(::CreateSolidBrush(m_background));
+        ::FillRect(target, &client, fill.get());
+        if (!m_busy)
+            DrawRows(target, client.bottom);
+        if (target != paint.Dc())
+            ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
+    }
+}
+
+void CResultListBase::OnOK()
+{
+    if (const HWND parent = ::GetParent(m_hWnd))
+        ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void CResultListBase::OnCancel()
+{
+    if (const HWND parent = ::GetParent(m_hWnd))
+        ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+bool CResultListBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        // Painting fills the background itself, off the screen.
+        result = TRUE;
+        return true;
+    case WM_PAINT:
+        Paint();
+        return true;
+    case WM_VSCROLL:
+        OnScrollBar(LOWORD(wParam));
+        return true;
+    case WM_MOUSEWHEEL:
+        Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return true;
+    case WM_SIZE:
+        UpdateScrollBar();
+        return false;
+    case WM_LBUTTONDOWN:
+        if (!m_busy)
+            OnContentClick(POINT{ClientX(lParam), ClientY(lParam) + m_position});
+        // The wheel goes to the window with the focus.
+        ::SetFocus(m_hWnd);
+        return true;
+    default:
+        return false;
+    }
+}

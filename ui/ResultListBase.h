@@ -1,0 +1,105 @@
+#pragma once
+// What the two result lists (sections in the results window, problems in the per-section
+// window) have in common: a child dialog that draws all its rows itself, scrolls
+// vertically by pixels (scroll bar and mouse wheel), takes the focus when clicked so the
+// wheel reaches it, and the small pictures both lists draw.
+
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+
+#include <windows.h>
+
+#include <array>
+
+// The signed client coordinates a mouse message carries.
+[[nodiscard]] int ClientX(LPARAM lParam);
+[[nodiscard]] int ClientY(LPARAM lParam);
+
+// Pixels one line step of the scroll bar or the wheel moves, in both lists.
+inline constexpr int kResultLineStep = 60;
+
+// The position a scroll position must lie in: 0 ... contentHeight - pageHeight, or 0
+// when the content fits.
+[[nodiscard]] int ClampScrollPosition(int position, int contentHeight, int pageHeight);
+// The position after a scroll-bar request (SB_LINEUP ... SB_THUMBTRACK), clamped.
+// trackPosition is the bar's position while dragging; other codes leave the position.
+[[nodiscard]] int ScrollBarTarget(int code, int position, int trackPosition, int contentHeight, int pageHeight);
+// The pixels a wheel turn moves (negative: up): max(1, (|delta| / 120) x lines / 3) line
+// steps, up for delta > 0 and down otherwise; one page when lines is WHEEL_PAGESCROLL.
+[[nodiscard]] int WheelScrollDistance(int wheelDelta, UINT linesSetting, int pageHeight);
+
+// Arial of this logical height (the whole line, as the lists' sizes are meant) and weight.
+[[nodiscard]] HFONT CreateListFont(int logicalHeight, int weight);
+
+// The pictures of the lists, loaded from the resources on first use and kept until exit.
+// A picture that does not load is not drawn.
+class CResultPictures {
+public:
+    [[nodiscard]] static const CResultPictures& Get();
+
+    // Image 0 (chosen) or 1 (not chosen) of the check-box strip, magenta transparent.
+    void DrawCheckBox(HDC dc, int x, int y, bool chosen) const;
+    void DrawDetailsIcon(HDC dc, int x, int y) const;
+    // The severity bar with this resource id; 0 draws nothing.
+    void DrawSeverityBar(HDC dc, int x, int y, UINT bitmapId) const;
+
+    [[nodiscard]] bool IsLoaded() const;
+
+private:
+    CResultPictures();
+    static void Draw(HDC dc, HBITMAP bitmap, int x, int y, int width, int height, int sourceX = 0);
+
+    UniqueGdiObject<HBITMAP> m_strip;
+    UniqueGdiObject<HBITMAP> m_details;
+    std::array<UniqueGdiObject<HBITMAP>, 5> m_severity;
+};
+
+class CResultListBase : public CDialogBase {
+public:
+    explicit CResultListBase(UINT templateId, COLORREF background)
+        : CDialogBase(templateId), m_background(background)
+    {
+    }
+
+    // Creates the list as a visible child of `parent` at `place` (client pixels), with
+    // `id` as its control id so it can be found like a control. False on failure.
+    [[nodiscard]] bool CreateIn(HWND parent, int id, const RECT& place);
+
+    [[nodiscard]] int GetScrollPosition() const { return m_position; }
+    [[nodiscard]] int GetContentHeight() const { return m_contentHeight; }
+    [[nodiscard]] int GetPageHeight() const;
+    // Scrolls to the position (clamped), moving what is on the screen and the bar.
+    void ScrollTo(int position);
+    // A mouse wheel turn, as WM_MOUSEWHEEL brings it (its parent passes those on).
+    void Wheel(int wheelDelta);
+
+protected:
+    // Draws the rows that show in the client area, the scroll position already applied
+    // by the caller through GetScrollPosition. The background is filled before.
+    virtual void DrawRows(HDC dc, int clientHeight) = 0;
+    // A left click at a point of the content (client point plus scroll position).
+    virtual void OnContentClick(POINT content) = 0;
+
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // Empties the list for refilling: no painting or clicks until EndFill.
+    void BeginFill();
+    void EndFill(int contentHeight);
+    [[nodiscard]] bool IsBusy() const { return m_busy; }
+    // Repaints the band of content rows [top, top + height).
+    void RedrawContent(int top, int height);
+
+    // Enter and Escape belong to the window the list is in.
+    void OnOK() override;
+    void OnCancel() override;
+
+private:
+    void Paint();
+    void UpdateScrollBar();
+    void OnScrollBar(int code);
+
+    COLORREF m_background;
+    int m_position = 0;
+    int m_contentHeight = 0;
+    bool m_busy = false;
+};
