@@ -1,0 +1,143 @@
+#include "ui/RepairErrorsDialog.h"
+
+#include "engine/CorvaneEngine.h"
+#include "engine/EngineMessages.h"
+#include "framework/Handles.h"
+#include "res/resource.h"
+#include "ui/MessageForwarder.h"
+#include "ui/Prompts.h"
+#include "ui/WindowLayout.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+class CEngineRepairService final : public IRepairService {
+public:
+    int ProblemCount() const override { return static_cast<int>(Engine().ProblemList().GetSize()); }
+    bool StartRepair(int count) override { return Engine().StartRepair(count); }
+    void StopRepair() override { Engine().StopRepair(); }
+    bool RepairFailed() const override { return Engine().RepairFailed(); }
+
+private:
+    static CCorvaneEngine& Engine() { return CCorvaneEngine::Instance(); }
+};
+
+}  // namespace
+
+IRepairService& EngineRepairService()
+{
+    static CEngineRepairService service;
+    return service;
+}
+
+CRepairErrorsDialog::CRepairErrorsDialog() : CBitmapDialog(IDD_REPAIR_ERRORS), m_repairs(&EngineRepairService()) {}
+
+BOOL CRepairErrorsDialog::OnInitDialog()
+{
+    m_closing = false;
+    // Without its bitmap the window still works, on the default background.
+    static_cast<void>(SetSkinBitmap(IDB_SMALL_PANEL_BACKGROUND));
+    SetTransparentColor(RGB(255, 0, 255));
+    SetTransparentLabels(true);
+    SetDragEnabled(true);
+    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
+                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpControls();
+    if (!m_repairs->StartRepair(m_repairs->ProblemCount())) {
+        // Without a worker no message would ever close the window.
+        m_closing = true;
+        ShowAppPrompt(m_hWnd, kRepairNotStarted, MB_OK | MB_ICONERROR);
+        Close();
+    }
+    return TRUE;
+}
+
+void CRepairErrorsDialog::SetUpControls()
+{
+    const ControlPlace titlePlace{50, 30, 181, 45};
+    const ControlPlace noticePlace{50, 100, 350, 40};
+    const ControlPlace itemPlace{50, 160, 351, 30};
+    SetUpLabel(m_title, m_hWnd, IDC_REPAIR_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"RIPARAZIONE IN CORSO", &titlePlace);
+    SetUpLabel(m_notice, m_hWnd, IDC_REPAIR_NOTICE, {kBlack, 8, FW_BOLD},
+               L"Attendere fino a quando il processo di riparazione sarà concluso.", &noticePlace);
+    SetUpLabel(m_item, m_hWnd, IDC_REPAIR_ITEM, {kBlack, 8, FW_NORMAL}, L"", &itemPlace);
+    PlaceControl(m_hWnd, IDC_REPAIR_PROGRESS, {50, 210, 351, 21});
+    const HWND bar = GetDlgItem(IDC_REPAIR_PROGRESS);
+    ::SendMessageW(bar, PBM_SETRANGE32, 0, 0);
+    ::SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SetUpCaptionButton(m_close, m_hWnd, IDCANCEL, IDB_BUTTON, L"Chiudi", {340, 350, 81, 21});
+}
+
+void CRepairErrorsDialog::OnStarted(WPARAM count)
+{
+    // The 32-bit range: the 16-bit one would wrap for a list of more than 65,535 problems.
+    const auto top = static_cast<LPARAM>(count > 0x7FFFFFFF ? 0x7FFFFFFF : count);
+    ::SendMessageW(GetDlgItem(IDC_REPAIR_PROGRESS), PBM_SETRANGE32, 0, top);
+}
+
+void CRepairErrorsDialog::OnProgress(WPARAM done)
+{
+    ::SendMessageW(GetDlgItem(IDC_REPAIR_PROGRESS), PBM_SETPOS, done, 0);
+}
+
+void CRepairErrorsDialog::OnItem(WPARAM text)
+{
+    ::SetWindowTextW(GetDlgItem(IDC_REPAIR_ITEM), TakeText(text).c_str());
+}
+
+void CRepairErrorsDialog::OnFinished()
+{
+    m_closing = true;
+    // The worker has ended: what it reports now is final.
+    if (m_repairs->RepairFailed())
+        ShowAppPrompt(m_hWnd, kRepairFailed, MB_OK | MB_ICONERROR);
+    else
+        ShowAppPrompt(m_hWnd, kRepairSucceeded, MB_OK);
+    Close();
+}
+
+void CRepairErrorsDialog::OnCancel()
+{
+    if (!m_closing) {
+        m_closing = true;
+        m_repairs->StopRepair();
+    }
+    Close();
+}
+
+void CRepairErrorsDialog::Close() { EndDialog(IDCANCEL); }
+
+bool CRepairErrorsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_REPAIR_STARTED:
+    case WM_REPAIR_PROGRESS:
+    case WM_REPAIR_ITEM:
+    case WM_REPAIR_FINISHED:
+        result = 1;
+        if (m_closing) {
+            ReleaseMessageText(message, wParam);
+            return true;
+        }
+        if (message == WM_REPAIR_STARTED)
+            OnStarted(wParam);
+        else if (message == WM_REPAIR_PROGRESS)
+            OnProgress(wParam);
+        else if (message == WM_REPAIR_ITEM)
+            OnItem(wParam);
+        else
+            OnFinished();
+        return true;
+    case WM_DESTROY:
+        DiscardQueuedTexts(m_hWnd);
+        break;
+    default:
+        break;
+    }
+    return CBitmapDialog::OnMessage(message, wParam, lParam, result);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The repair window: it starts the repair of the problems left in the engine's problem
+// list, shows the item being repaired and the progress as the worker reports them (its
+// messages arrive through the main window), tells the user how it ended and closes.
+// "Chiudi" and Escape stop the repair first; Enter does nothing, so that a key pressed
+// by habit never cuts a repair short.
+//
+// One shared instance; its window exists only while it is shown modally.
+
+#include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
+#include "controls/XColorStatic.h"
+#include "framework/Singleton.h"
+
+#include <string>
+
+// What the repair window asks of the engine. The program's is the engine itself
+// (EngineRepairService); the window tests give their own.
+class IRepairService {
+public:
+    virtual ~IRepairService() = default;
+    // How many problems the repair would handle: the problem list's size.
+    [[nodiscard]] virtual int ProblemCount() const = 0;
+    // Starts the repair worker; false when it could not start (nothing was changed).
+    [[nodiscard]] virtual bool StartRepair(int count) = 0;
+    // Stops the repair worker, waiting for it; nothing when there is none.
+    virtual void StopRepair() = 0;
+    // After the worker's finishing message: true when the repair could not write its
+    // backup (so the registry was left alone) or could not save what it listed.
+    [[nodiscard]] virtual bool RepairFailed() const = 0;
+};
+
+// The engine (created on first use) as the repair window sees it.
+[[nodiscard]] IRepairService& EngineRepairService();
+
+inline constexpr wchar_t kRepairSucceeded[] =
+    L"Tutti i problemi sono stati riparati con successo. Cliccare su OK per proseguire.";
+inline constexpr wchar_t kRepairFailed[] =
+    L"Riparazione non eseguita: non è stato possibile creare il file di backup. Il Registro non è stato modificato.";
+inline constexpr wchar_t kRepairNotStarted[] = L"Impossibile avviare la riparazione. Il Registro non è stato modificato.";
+
+class CRepairErrorsDialog : public CBitmapDialog, public CSingleton<CRepairErrorsDialog> {
+public:
+    static constexpr int kWidth = 450;
+    static constexpr int kHeight = 413;
+    static constexpr int kSkinHeight = 393;
+
+    CRepairErrorsDialog();
+
+    // Before showing: the repairs to run (the engine itself until set).
+    void Prepare(IRepairService& repairs) { m_repairs = &repairs; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void SetUpControls();
+    void OnStarted(WPARAM count);
+    void OnProgress(WPARAM done);
+    void OnItem(WPARAM text);
+    void OnFinished();
+    void Close();
+
+    IRepairService* m_repairs;
+    // Set once the window has begun to close: the messages still on their way (the
+    // finishing message of a stopped repair, above all) must not act any more.
+    bool m_closing = false;
+
+    CXColorStatic m_title;
+    CXColorStatic m_notice;
+    CXColorStatic m_item;
+    CBitmapButtonEx m_close;
+};

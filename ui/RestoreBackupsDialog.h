@@ -1,0 +1,85 @@
+#pragma once
+// The restore window: the registry backups that earlier repairs wrote, one line each,
+// dated by the file's creation time. "Ripristina" writes the one selected backup back
+// into the registry and then deletes its file; "Elimina" deletes the selected backups;
+// the select-all box selects or clears every line. Line k of the list and entry k of the
+// path array always belong together.
+//
+// One shared instance; its window exists only while it is shown modally.
+
+#include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
+#include "controls/CheckBox.h"
+#include "controls/XColorStatic.h"
+#include "core/ArrayEx.h"
+#include "framework/Singleton.h"
+
+#include <string>
+
+// What the restore window asks of the engine. The program's is the engine itself
+// (EngineBackupService); the window tests give their own.
+class IBackupService {
+public:
+    virtual ~IBackupService() = default;
+    // Announces every backup file with a WM_BACKUP_FOUND to the window that shows them.
+    virtual void ListBackups() = 0;
+    // Writes the backup back; true only when all of it was restored.
+    [[nodiscard]] virtual bool RestoreBackup(const std::wstring& path) = 0;
+};
+
+// The engine (created on first use) as the restore window sees it.
+[[nodiscard]] IBackupService& EngineBackupService();
+
+// The line of a backup created at this time: "%A, %B %d, %Y %H:%M" of the local time,
+// day and month in English (the C library's own locale), for example
+// "Monday, December 07, 2026 21:47"; empty when the time cannot be converted.
+[[nodiscard]] std::wstring BackupDateText(const FILETIME& creationTime);
+// The line of a backup file; empty when its time cannot be read.
+[[nodiscard]] std::wstring BackupFileDateText(const std::wstring& path);
+
+inline constexpr wchar_t kChooseOneBackup[] =
+    L"Per favore, seleziona una delle configurazioni di registro disponibili prima di procedere.";
+inline constexpr wchar_t kBackupRestored[] =
+    L"Una precedente configurazione del Registro è stata ripristinata con successo.";
+inline constexpr wchar_t kBackupNotRestored[] =
+    L"Non è stato possibile ripristinare questa configurazione del Registro.";
+
+class CRestoreBackupsDialog : public CBitmapDialog, public CSingleton<CRestoreBackupsDialog> {
+public:
+    static constexpr int kWidth = 450;
+    static constexpr int kHeight = 413;
+    static constexpr int kSkinHeight = 393;
+
+    CRestoreBackupsDialog();
+
+    // Before showing: where the backups come from (the engine until set).
+    void Prepare(IBackupService& backups) { m_backups = &backups; }
+
+    // The paths behind the lines, in line order.
+    [[nodiscard]] const CStringArrayEx& Paths() const { return m_paths; }
+    void RestoreCommand();
+    void DeleteCommand();
+    void SelectAll(bool select);
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void SetUpControls();
+    void OnBackupFound(WPARAM text);
+    void RemoveLine(int line);
+
+    IBackupService* m_backups;
+    CStringArrayEx m_paths;
+
+    CXColorStatic m_title;
+    CXColorStatic m_notice;
+    CXColorStatic m_selectAllLabel;
+    CCheckBox m_selectAll;
+    CBitmapButtonEx m_delete;
+    CBitmapButtonEx m_restore;
+    CBitmapButtonEx m_close;
+};

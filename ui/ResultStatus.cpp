@@ -1,0 +1,94 @@
+#include "ui/ResultStatus.h"
+
+#include "engine/CorvaneEngine.h"
+#include "res/resource.h"
+#include "ui/WindowLayout.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
+constexpr COLORREF kSectionColor = RGB(19, 155, 175);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr int kFoundX = 320;
+constexpr int kRepairedX = 400;
+constexpr int kIgnoredX = 480;
+constexpr int kNumberWidth = 30;
+constexpr int kRowHeight = 21;
+
+int RowTop(int section) { return 122 + 24 * section; }
+
+std::wstring Number(const std::atomic<std::int32_t>& counter) { return std::to_wstring(counter.load()); }
+
+// Sums in 64 bits: twelve counters near the 32-bit limit must not wrap.
+std::wstring Total(const SectionCounters& counters, std::atomic<std::int32_t> SectionCounter::*counter)
+{
+    std::int64_t total = 0;
+    for (const SectionCounter& section : counters)
+        total += (section.*counter).load();
+    return std::to_wstring(total);
+}
+
+}  // namespace
+
+CResultStatus::CResultStatus()
+    : CBitmapDialog(IDD_RESULT_STATUS), m_counters(&CCorvaneEngine::Instance().SectionCounters())
+{
+}
+
+BOOL CResultStatus::OnInitDialog()
+{
+    // Without its bitmap the window still works, on the default background.
+    static_cast<void>(SetSkinBitmap(IDB_SUMMARY_BACKGROUND));
+    SetTransparentColor(RGB(255, 0, 255));
+    SetTransparentLabels(true);
+    SetDragEnabled(true);
+    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
+                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const ControlPlace titlePlace{40, 30, 250, 21};
+    SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"DATI DI RIPARAZIONE", &titlePlace);
+    for (int section = 0; section < kSectionCount; ++section)
+        SetUpRow(section);
+    const LabelLook totalLook{kBrandBlue, 12, FW_BOLD};
+    const int totalIds[] = {IDC_STATUS_TOTAL_FOUND, IDC_STATUS_TOTAL_REPAIRED, IDC_STATUS_TOTAL_IGNORED};
+    const int totalXs[] = {kFoundX, kRepairedX, kIgnoredX};
+    const std::wstring totals[] = {Total(*m_counters, &SectionCounter::Found),
+                                   Total(*m_counters, &SectionCounter::Repaired),
+                                   Total(*m_counters, &SectionCounter::Ignored)};
+    for (size_t i = 0; i < m_totals.size(); ++i) {
+        const ControlPlace place{totalXs[i], 410, kNumberWidth, kRowHeight};
+        SetUpLabel(m_totals[i], m_hWnd, totalIds[i], totalLook, totals[i], &place);
+    }
+    SetUpCaptionButton(m_close, m_hWnd, IDC_STATUS_CLOSE, IDB_BUTTON, L"Chiudi", {440, 450, 81, 21});
+    return TRUE;
+}
+
+void CResultStatus::SetUpRow(int section)
+{
+    const auto index = static_cast<size_t>(section);
+    const SectionCounter& counter = (*m_counters)[index];
+    const int top = RowTop(section);
+    const LabelLook numberLook{kBlack, 10, FW_NORMAL};
+    const ControlPlace namePlace{50, top, 160, kRowHeight};
+    const ControlPlace foundPlace{kFoundX, top, kNumberWidth, kRowHeight};
+    const ControlPlace repairedPlace{kRepairedX, top, kNumberWidth, kRowHeight};
+    const ControlPlace ignoredPlace{kIgnoredX, top, kNumberWidth, kRowHeight};
+    SetUpLabel(m_names[index], m_hWnd, IDC_STATUS_NAME_FIRST + section, {kSectionColor, 10, FW_NORMAL},
+               SectionName(section), &namePlace);
+    SetUpLabel(m_found[index], m_hWnd, IDC_STATUS_FOUND_FIRST + section, numberLook, Number(counter.Found),
+               &foundPlace);
+    SetUpLabel(m_repaired[index], m_hWnd, IDC_STATUS_REPAIRED_FIRST + section, numberLook, Number(counter.Repaired),
+               &repairedPlace);
+    SetUpLabel(m_ignored[index], m_hWnd, IDC_STATUS_IGNORED_FIRST + section, numberLook, Number(counter.Ignored),
+               &ignoredPlace);
+}
+
+bool CResultStatus::OnCommand(WORD id, WORD code, HWND)
+{
+    if (id != IDC_STATUS_CLOSE || code != BN_CLICKED)
+        return false;
+    EndDialog(IDOK);
+    return true;
+}
