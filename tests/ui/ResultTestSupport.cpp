@@ -1,0 +1,190 @@
+#include "tests/ui/ResultTestSupport.h"
+
+#include "core/Utf16Text.h"
+#include "engine/CorvaneEngine.h"
+#include "engine/IgnoredProblemsStore.h"
+#include "framework/File.h"
+#include "framework/Handles.h"
+
+#include <cstdlib>
+
+CError MakeProblem(int section, int number)
+{
+    CError problem;
+    problem.ErrorType = InvalidValue;
+    problem.Section = section;
+    const std::wstring tag = std::to_wstring(section) + L"-" + std::to_wstring(number);
+    problem.Subject = L"C:\\Missing\\file-" + tag + L".dll";
+    problem.Reason = L"The value in HKEY_LOCAL_MACHINE\\Software\\Test\\Key-" + tag + L"  contains an invalid path " +
+                     problem.Subject;
+    problem.Summary = L"The file is missing or invalid.";
+    problem.Item.Root = 0x80000002u;
+    problem.Item.Hive = L"HKEY_LOCAL_MACHINE";
+    problem.Item.SubKey = L"Software\\Test\\Key-" + tag;
+    problem.Item.ValueName = L"Value-" + tag;
+    problem.Item.ValueData = problem.Subject;
+    problem.Item.Type = REG_SZ;
+    return problem;
+}
+
+CErrorListEx MakeProblems(std::initializer_list<std::pair<int, int>> sectionCounts)
+{
+    CErrorListEx problems;
+    for (const auto& [section, count] : sectionCounts)
+        for (int number = 0; number < count; ++number)
+            problems.Add(MakeProblem(section, number));
+    return problems;
+}
+
+CHostWindow::CHostWindow()
+    : m_window(::CreateWindowExW(0, L"STATIC", L"Velmora test host", WS_POPUP | WS_VISIBLE, 0, 0, 600, 500, nullptr,
+                                 nullptr, ::GetModuleHandleW(nullptr), nullptr))
+{
+}
+
+CHostWindow::~CHostWindow()
+{
+    if (m_window)
+        ::DestroyWindow(m_window);
+}
+
+void Click(HWND window, int x, int y)
+{
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void MoveMouse(HWND window, int x, int y) { ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+
+void TurnWheel(HWND window, int delta)
+{
+    ::SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
+}
+
+void ScrollBar(HWND window, int code) { ::SendMessageW(window, WM_VSCROLL, MAKEWPARAM(code, 0), 0); }
+
+int ClientPixels::Count(COLORREF color, RECT area) const
+{
+    int count = 0;
+    for (int y = std::max<int>(0, area.top); y < std::min<int>(height, area.bottom); ++y)
+        for (int x = std::max<int>(0, area.left); x < std::min<int>(width, area.right); ++x)
+            count += At(x, y) == color ? 1 : 0;
+    return count;
+}
+
+ClientPixels ReadClient(HWND window)
+{
+    ClientPixels result;
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    result.width = client.right;
+    result.height = client.bottom;
+    if (result.width <= 0 || result.height <= 0)
+        return result;
+    const HDC screen = ::GetDC(window);
+    UniqueMemoryDc memory(::CreateCompatibleDC(screen));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = result.width;
+    info.bmiHeader.biHeight = -result.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueGdiObject<HBITMAP> bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (memory && bitmap && bits) {
+        SelectObjectGuard selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, result.width, result.height, screen, 0, 0, SRCCOPY);
+        ::GdiFlush();
+        const auto* quads = static_cast<const RGBQUAD*>(bits);
+        result.pixels.reserve(static_cast<size_t>(result.width) * result.height);
+        for (int i = 0; i < result.width * result.height; ++i)
+            result.pixels.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
+    }
+    ::ReleaseDC(window, screen);
+    return result;
+}
+
+namespace {
+
+std::wstring OutputFolder()
+{
+    wchar_t configured[MAX_PATH] = {};
+    if (::GetEnvironmentVariableW(L"VELMORA_TEST_OUTPUT", configured, MAX_PATH) > 0)
+        return configured;
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder = program;
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return folder + L"test-output";
+}
+
+}  // namespace
+
+bool SaveWindowPicture(HWND window, const std::wstring& name)
+{
+    const ClientPixels picture = ReadClient(window);
+    if (picture.pixels.empty())
+        return false;
+    const std::wstring folder = OutputFolder();
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const int rowBytes = (picture.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biSizeImage = static_cast<DWORD>(rowBytes * picture.height);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+    for (int y = picture.height - 1; y >= 0; --y) {
+        std::string row(static_cast<size_t>(rowBytes), '\0');
+        for (int x = 0; x < picture.width; ++x) {
+            const COLORREF color = picture.At(x, y);
+            row[static_cast<size_t>(x) * 3] = static_cast<char>(GetBValue(color));
+            row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(GetGValue(color));
+            row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(GetRValue(color));
+        }
+        bytes += row;
+    }
+    return CFile::WriteAll(folder + L"\\" + name + L".bmp", bytes);
+}
+
+std::optional<std::string> FileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES || !CFile::ReadAll(path, bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+ResultsSandbox::ResultsSandbox() : m_storedBytes(FileBytes(CIgnoredProblemsStore::FilePath()))
+{
+    ::DeleteFileW(CIgnoredProblemsStore::FilePath().c_str());
+    // Loading from no file empties the list and zeroes every counter.
+    static_cast<void>(CCorvaneEngine::Instance().LoadIgnoredProblems());
+}
+
+ResultsSandbox::~ResultsSandbox()
+{
+    const std::wstring path = CIgnoredProblemsStore::FilePath();
+    if (m_storedBytes)
+        static_cast<void>(CFile::WriteAll(path, *m_storedBytes));
+    else
+        ::DeleteFileW(path.c_str());
+    CCorvaneEngine::Instance().ProblemList().SetSize(0);
+}
+
+void ResultsSandbox::SetProblems(const CErrorListEx& problems) { CCorvaneEngine::Instance().ProblemList() = problems; }
+
+CErrorListEx ResultsSandbox::StoredProblems()
+{
+    const std::optional<std::string> bytes = FileBytes(CIgnoredProblemsStore::FilePath());
+    return bytes ? CIgnoredProblemsStore::ParseProblems(utf16::DecodeLe(*bytes)) : CErrorListEx();
+}
