@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
 
 namespace {
@@ -189,6 +190,8 @@ void CBitmapButtonEx::DrawItem(const DRAWITEMSTRUCT& item)
 {
     const HDC dc = item.hDC;
     const RECT& bounds = item.rcItem;
+    // Transparent parts show the window behind, whatever the button showed before.
+    static_cast<void>(PaintParentBackground(m_hWnd, dc, bounds));
     if (const HBITMAP bitmap = m_bitmaps[static_cast<size_t>(ChooseState(item.itemState))]) {
         BITMAP info{};
         UniqueMemoryDc source(::CreateCompatibleDC(dc));
@@ -263,6 +266,10 @@ LRESULT CBitmapButtonEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_ERASEBKGND:
+        // The drawing paints the background behind the button itself; the button
+        // class would fill it with the system's button colour.
+        return TRUE;
     case WM_ENABLE:
         // A disabled state without a bitmap draws nothing, so what lies behind must show.
         RedrawParentBehind();

@@ -45,6 +45,9 @@ public:
     [[nodiscard]] HBITMAP GetStateBitmap(State state) const { return m_bitmaps[static_cast<size_t>(state)]; }
     // The caption colour the next drawing uses for the given owner-draw state bits.
     [[nodiscard]] COLORREF ChooseCaptionColor(UINT itemState) const;
+    // Owned by the button (for inspection; never free them). Null until first needed.
+    [[nodiscard]] HFONT GetCaptionFont() const { return m_font.get(); }
+    [[nodiscard]] HFONT GetUnderlinedCaptionFont() const { return m_underlinedFont.get(); }
 
 protected:
     void OnAttached() override;

@@ -15,6 +15,8 @@ public:
     [[nodiscard]] bool HasSkinBitmap() const { return static_cast<bool>(m_skin); }
     // Size of the loaded background; 0 x 0 without one.
     [[nodiscard]] SIZE GetSkinSize() const { return m_skinSize; }
+    // Owned by the dialog (for inspection; never free it).
+    [[nodiscard]] HBITMAP GetSkinBitmap() const { return m_skin.get(); }
 
     // Static controls get the transparent background mode and the hollow brush.
     void SetTransparentLabels(bool on) { m_transparentLabels = on; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 
@@ -28,7 +29,7 @@ void CCheckBox::OnAttached()
                                                     LR_DEFAULTCOLOR)));
     MeasureImageHeight();
     // The check state now lives here: an owner-drawn button keeps none of its own.
-    m_checked = ::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    m_checked = DefaultProc(BM_GETCHECK, 0, 0) == BST_CHECKED;
     ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
     m_frame = FrameOf(::IsWindowEnabled(m_hWnd) ? Look::Normal : Look::Disabled, m_checked);
     m_imagesValid = false;
@@ -87,26 +88,12 @@ void CCheckBox::MeasureImageHeight()
 
 void CCheckBox::DrawBackgroundBehind(HDC dc, int frameTop) const
 {
-    // The parent paints its own background into the look, so the box looks transparent.
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
+    // The look is centred vertically in the control: its row r shows the control's row r + top.
     const int top = (client.bottom - m_imageHeight) / 2;
-    const HWND parent = ::GetParent(m_hWnd);
-    POINT origin{0, 0};
-    if (parent)
-        ::MapWindowPoints(m_hWnd, parent, &origin, 1);
-    // The parent paints its whole client area: keep it inside this look's band.
-    UniqueGdiObject<HRGN> band(::CreateRectRgn(0, frameTop, client.right, frameTop + m_imageHeight));
-    ::SelectClipRgn(dc, band.get());
-    POINT previous{};
-    ::SetViewportOrgEx(dc, -origin.x, frameTop - top - origin.y, &previous);
-    const bool painted = parent && ::SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0;
-    ::SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
-    ::SelectClipRgn(dc, nullptr);
-    if (!painted) {
-        const RECT area{0, frameTop, client.right, frameTop + m_imageHeight};
-        ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-    }
+    const RECT band{0, top, std::max<int>(client.right, kBoxSize), top + m_imageHeight};
+    static_cast<void>(PaintParentBackground(m_hWnd, dc, band, POINT{0, frameTop - top}));
 }
 
 void CCheckBox::DrawText(HDC dc, const RECT& area, int frame) const

@@ -29,6 +29,10 @@ public:
     [[nodiscard]] int GetImageHeight() const { return m_imageHeight; }
     // How many times the eight looks were rendered (they are rebuilt only when needed).
     [[nodiscard]] unsigned GetRenderCount() const { return m_renderCount; }
+    // Owned by the check box (for inspection; never free them).
+    [[nodiscard]] HBITMAP GetStripBitmap() const { return m_strip.get(); }
+    [[nodiscard]] HBITMAP GetImagesBitmap() const { return m_images.get(); }
+    [[nodiscard]] HFONT GetTextFont() const { return m_textFont.get(); }
 
 protected:
     void OnAttached() override;

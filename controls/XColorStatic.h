@@ -25,7 +25,9 @@ public:
 
     [[nodiscard]] COLORREF GetTextColor() const { return m_textColor; }
     [[nodiscard]] COLORREF GetBackgroundColor() const { return m_backgroundColor; }
+    // Owned by the label (for inspection; never free them).
     [[nodiscard]] HFONT GetTextFont() const { return m_font.get(); }
+    [[nodiscard]] HBRUSH GetBackgroundBrush() const { return m_backgroundBrush.get(); }
     // The text the next painting draws: the stored text once set, else the window text.
     [[nodiscard]] std::wstring GetDisplayedText() const;
     // The DrawText format the style asks for.
