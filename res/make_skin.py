@@ -286,8 +286,8 @@ def main_background():
         line(30, 506.5, 212, 506.5, "#213F60"),
         text(30, label_baseline(522, 8), "Aggiornamenti", 11, TEXT_ON_DARK_MUTED),
         # Scan: heading, instruction, and the card that holds the twelve section boxes.
-        text(257, 134, "Scan", 26, BRAND, "bold"),
-        text(258, 158, "Seleziona gli elementi di cui desideri fare la scansione e clicca il pulsante "
+        text(256, 152, "Scan", 26, BRAND, "bold"),
+        text(258, 178, "Seleziona gli elementi di cui desideri fare la scansione e clicca il pulsante "
              "\u201cNuovo Scan\u201d", 12, TEXT_MUTED),
         f'<g filter="url(#shadow)">{rect(x0 + 0.5, y0 + 0.5, x1 - x0 - 1, y1 - y0 - 1, WHITE, 10, BORDER)}</g>',
         line(492.5, y0 + 16, 492.5, y1 - 14, "#E8EDF3"),
@@ -410,6 +410,16 @@ def pill_button(width, height, top, bottom, edge, radius=4):
     return face(width, height, body, defs)
 
 
+def text_width(content, size, bold=False):
+    from PIL import ImageFont
+    name = "LiberationSans-Bold.ttf" if bold else "LiberationSans-Regular.ttf"
+    for folder in ("/usr/share/fonts/truetype/liberation2", "/usr/share/fonts/truetype/liberation"):
+        path = os.path.join(folder, name)
+        if os.path.exists(path):
+            return ImageFont.truetype(path, 100).getlength(content) * size / 100.0
+    raise RuntimeError("Liberation Sans is needed (fonts-liberation2)")
+
+
 def action_button(caption, kind, colors, active):
     """"Nuovo Scan", "Ripara" and the large blank face (113 x 31), on the report card."""
     top, bottom, edge = colors
@@ -417,8 +427,12 @@ def action_button(caption, kind, colors, active):
     body = [f'<g filter="url(#glow)">{rect(1.5, 1, 110, 27.5, "url(#fill)", 7, edge)}</g>',
             line(8, 2.5, 105, 2.5, WHITE, 1, 0.35 if active else 0.25)]
     if caption:
-        body.append(glyph(kind, 14, 7.5, 16, WHITE, 2.0))
-        body.append(text(62, 19.5, caption, 12.5, WHITE, "bold", anchor="middle"))
+        # Icon and caption centred together.
+        size = 12.5
+        group = 16 + 7 + text_width(caption, size, True)
+        left = (113 - group) / 2
+        body.append(glyph(kind, round(left), 7, 16, WHITE, 2.0))
+        body.append(text(round(left) + 23, 19.5, caption, size, WHITE, "bold"))
     return face(113, 31, "".join(body), defs)
 
 
@@ -488,15 +502,17 @@ def gauge(step, under):
     parts = [text(6, 13, "Livello di pericolo", 11, TEXT_ON_DARK, "bold")]
     for index in range(5):
         x = 6 + index * 40
+        active = index == step - 1
+        # Every step keeps its colour as a base line, so the scale reads the same in each picture.
+        clip = f'<clipPath id="step{index}"><rect x="{x}" y="24" width="36" height="20" rx="4"/></clipPath>'
+        fill = SEVERITY[index] if active else "#2A4B6F"
+        parts.append(f'<defs>{clip}</defs><g clip-path="url(#step{index})">'
+                     f'{rect(x, 24, 36, 20, fill)}{rect(x, 41, 36, 3, SEVERITY[index])}</g>')
         if step == 0:
-            parts.append(rect(x, 24, 36, 20, "#2E5074", 4))
-            parts.append(text(x + 18, 38.5, "?", 13, "#C9D8E8", "bold", anchor="middle"))
-        else:
-            active = index == step - 1
-            parts.append(rect(x, 24, 36, 20, SEVERITY[index], 4, opacity=1 if active else 0.3))
-            if active:
-                parts.append(rect(x - 1.5, 22.5, 39, 23, "none", 5.5, WHITE, 1.5))
-                parts.append(f'<path d="M{x + 18} 48.5 L{x + 24} 55 L{x + 12} 55 Z" fill="{WHITE}"/>')
+            parts.append(text(x + 18, 38, "?", 13, "#C9D8E8", "bold", anchor="middle"))
+        elif active:
+            parts.append(rect(x - 1.5, 22.5, 39, 23, "none", 5.5, WHITE, 1.5))
+            parts.append(f'<path d="M{x + 18} 48.5 L{x + 24} 55 L{x + 12} 55 Z" fill="{WHITE}"/>')
     parts.append(text(6, 69, "Basso", 10.5, TEXT_ON_DARK_MUTED))
     parts.append(text(106, 69, "Medio", 10.5, TEXT_ON_DARK_MUTED, anchor="middle"))
     parts.append(text(202, 69, "Alto", 10.5, TEXT_ON_DARK_MUTED, anchor="end"))
