@@ -96,7 +96,7 @@ public:
     {
         const HKEY lm = HKEY_LOCAL_MACHINE;
         // Uninstall entries: ten values each, as real products have them.
-        for (int i = 0, n = Scaled(8000); i < n; ++i) {
+        for (int i = 0, n = Scaled(8500); i < n; ++i) {
             const std::wstring key = std::wstring(kUninstall) + L"\\BenchProduct" + std::to_wstring(i);
             const std::wstring guid = L"{" + std::to_wstring(10000000 + i) + L"-1111-2222-3333-444455556666}";
             Str(lm, key, L"DisplayName", L"Bench Product " + std::to_wstring(i));
