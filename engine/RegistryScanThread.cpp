@@ -44,25 +44,36 @@ void CRegistryScanThread::StopAndWait()
 int CRegistryScanThread::Run()
 {
     // The shell-link object lives in the worker's own apartment, so the shortcut check
-    // never calls an object across threads.
+    // never calls an object across threads; it is released before the apartment ends.
     {
         ComInitializer com;
         m_context.CreateShellLink();
-        int ordinal = 0;
-        for (int section = 0; section < kSectionCount; ++section) {
-            if (!m_context.running)
-                break;
-            if (m_sections[static_cast<std::size_t>(section)] == 0)
-                continue;
-            RunSection(section, ordinal);
-            m_context.EndSection();
-            ++ordinal;
+        try {
+            RunSections();
+        } catch (...) {
+            // Out of memory in the middle of a check: the scan ends as a cancelled one
+            // does, without WM_SCAN_FINISHED, instead of taking the process down.
+            m_context.running = false;
         }
-        m_context.Post(WM_SCAN_FINISHED, 0, 0);
         m_context.ReleaseShellLink();
     }
     m_context.running = false;
     return 1;
+}
+
+void CRegistryScanThread::RunSections()
+{
+    int ordinal = 0;
+    for (int section = 0; section < kSectionCount; ++section) {
+        if (!m_context.running)
+            return;
+        if (m_sections[static_cast<std::size_t>(section)] == 0)
+            continue;
+        RunSection(section, ordinal);
+        m_context.EndSection();
+        ++ordinal;
+    }
+    m_context.Post(WM_SCAN_FINISHED, 0, 0);
 }
 
 void CRegistryScanThread::RunSection(int section, int ordinal)

@@ -29,12 +29,14 @@ public:
     void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_context.running; }
 
-    // The thread body: exit code 1.
+    // The thread body: exit code 1. Never lets an exception out.
     int Run() override;
 
     ScanContext& Context() { return m_context; }
 
 private:
+    // The selected sections in number order, then WM_SCAN_FINISHED unless stopped.
+    void RunSections();
     void RunSection(int section, int ordinal);
 
     Selection m_sections;
