@@ -106,7 +106,7 @@ protected:
     HWND hwnd = nullptr;
 };
 
-TEST_F(MainWindow, FirstStartWritesTheDefaultsAndTheRunEntry)
+TEST_F(MainWindow, FirstStartWritesOnlyTheMissingDefaults)
 {
     settings.ClearAll();
     Open();
@@ -115,10 +115,9 @@ TEST_F(MainWindow, FirstStartWritesTheDefaultsAndTheRunEntry)
     EXPECT_EQ(SettingsSandbox::Get(L"ShowInTaskbarOnClose"), L"true");
     EXPECT_EQ(SettingsSandbox::Get(L"AllowAutoUpdates"), L"false");
     EXPECT_EQ(SettingsSandbox::RunValue(), GetModulePath());
-}
+    window.reset();
 
-TEST_F(MainWindow, StoredChoicesAreKeptAndNoRunEntryIsWrittenForThem)
-{
+    // Stored choices stay, and a stored "false" writes no Run entry.
     settings.ClearAll();
     SettingsSandbox::Set(L"StartWithWindows", L"false");
     SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
