@@ -1,44 +1,42 @@
 #include "ui/WindowLayout.h"
 
-bool PlaceControl(HWND dialog, int id, const ControlPlace& place)
+void PlaceControl(HWND dialog, int id, const ControlPlace& place)
 {
-    const HWND control = ::GetDlgItem(dialog, id);
-    return control && ::SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height,
-                                      SWP_NOZORDER | SWP_NOACTIVATE);
+    if (const HWND control = ::GetDlgItem(dialog, id))
+        ::SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool SetUpLabel(CXColorStatic& label, HWND dialog, int id, const LabelLook& look, const std::wstring& text,
+void SetUpLabel(CXColorStatic& label, HWND dialog, int id, const LabelLook& look, const std::wstring& text,
                 const ControlPlace* place)
 {
     if (!label.GetSafeHwnd() && !label.SubclassDlgItem(id, dialog))
-        return false;
+        return;
     label.SetTextFont(look.points, look.weight);
     label.SetTextColor(look.color);
     if (place)
         PlaceControl(dialog, id, *place);
     ::SetWindowTextW(label.GetSafeHwnd(), text.c_str());
-    return true;
 }
 
-bool SetUpImageButton(CBitmapButtonEx& button, HWND dialog, int id, UINT normalId, UINT activeId,
+void SetUpImageButton(CBitmapButtonEx& button, HWND dialog, int id, UINT normalId, UINT activeId,
                       const ControlPlace& place)
 {
     if (!button.GetSafeHwnd() && !button.SubclassDlgItem(id, dialog))
-        return false;
+        return;
     // A face that does not load leaves the button invisible but still usable by keyboard.
     if (button.LoadStateBitmaps(kButtonTransparent, normalId, activeId))
         button.SizeToNormalBitmap();
-    return PlaceControl(dialog, id, place);
+    PlaceControl(dialog, id, place);
 }
 
-bool SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceId, const std::wstring& caption,
+void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceId, const std::wstring& caption,
                         const ControlPlace& place)
 {
-    if (!SetUpImageButton(button, dialog, id, faceId, 0, place))
-        return false;
+    SetUpImageButton(button, dialog, id, faceId, 0, place);
+    if (!button.GetSafeHwnd())
+        return;
     button.SetCaption(caption);
     button.SetCaptionRect(RECT{0, 0, place.width, place.height});
     button.SetCaptionFont(8, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::SetWindowTextW(button.GetSafeHwnd(), caption.c_str());
-    return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Set-up steps every skinned window repeats for its template's controls: put a control at
 // its place in client pixels, make a label or a button skinned. A control missing from
-// the template is skipped (false), so a window still opens with what it has.
+// the template is skipped, so a window still opens with what it has.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/XColorStatic.h"
@@ -26,20 +26,20 @@ struct LabelLook {
 // Pure red: the transparent colour of every button face.
 inline constexpr COLORREF kButtonTransparent = RGB(255, 0, 0);
 
-// Moves and sizes the dialog's control; false when there is no such control.
-bool PlaceControl(HWND dialog, int id, const ControlPlace& place);
+// Moves and sizes the dialog's control.
+void PlaceControl(HWND dialog, int id, const ControlPlace& place);
 
 // Subclasses the label, gives it its font and colour and puts it at `place` (null keeps
 // the template's place); its window text becomes `text`, so it can be read back.
-bool SetUpLabel(CXColorStatic& label, HWND dialog, int id, const LabelLook& look, const std::wstring& text,
+void SetUpLabel(CXColorStatic& label, HWND dialog, int id, const LabelLook& look, const std::wstring& text,
                 const ControlPlace* place);
 
 // A button whose face bitmaps carry its caption: `normalId`, and `activeId` for the
 // pressed, hover and disabled states (0: the normal bitmap again).
-bool SetUpImageButton(CBitmapButtonEx& button, HWND dialog, int id, UINT normalId, UINT activeId,
+void SetUpImageButton(CBitmapButtonEx& button, HWND dialog, int id, UINT normalId, UINT activeId,
                       const ControlPlace& place);
 
 // A button drawn from a plain face with its caption painted over it in 8-point Arial,
 // centred.
-bool SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceId, const std::wstring& caption,
+void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceId, const std::wstring& caption,
                         const ControlPlace& place);
