@@ -152,6 +152,8 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
+}  // namespace
+
 bool IsMessageBox(HWND window)
 {
     if (ClassOf(window) != L"#32770")
@@ -163,7 +165,11 @@ bool IsMessageBox(HWND window)
     return false;
 }
 
-}  // namespace
+bool WaitForMessageLoop(HWND window, DWORD milliseconds)
+{
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &ignored) != 0;
+}
 
 HWND WaitForProcessWindow(DWORD processId, const std::function<bool(HWND)>& predicate, DWORD milliseconds)
 {

@@ -50,6 +50,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 // A visible top-level window of the process for which the predicate holds; null after the
 // time-out.
 HWND WaitForProcessWindow(DWORD processId, const std::function<bool(HWND)>& predicate, DWORD milliseconds);
+// Returns once the thread of the window reads its messages again (it answers a sent
+// WM_NULL), whichever loop it is in then; false after the time-out.
+bool WaitForMessageLoop(HWND window, DWORD milliseconds);
 // The text of a dialog's control (read across processes with WM_GETTEXT).
 std::wstring ControlText(HWND dialog, int id);
 // Clicks a button of a dialog as the mouse would (BM_CLICK), without waiting for what
@@ -57,6 +60,8 @@ std::wstring ControlText(HWND dialog, int id);
 void ClickButton(HWND dialog, int id);
 
 // --- message boxes -----------------------------------------------------------------------
+// Whether a top-level window is a message box.
+bool IsMessageBox(HWND window);
 // Waits for a message box of the process; null after the time-out.
 HWND WaitForMessageBox(DWORD processId, DWORD milliseconds);
 // The text of a message box.
