@@ -47,6 +47,7 @@ BOOL CRepairErrorsDialog::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
                    (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Riparazione");
     SetUpControls();
     if (!m_repairs->StartRepair(m_repairs->ProblemCount())) {
         // Without a worker no message would ever close the window.

@@ -89,6 +89,7 @@ BOOL CRestoreBackupsDialog::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
                    (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Backup del Registro");
     SetUpControls();
     ::SendMessageW(GetDlgItem(IDC_RESTORE_LIST), LB_RESETCONTENT, 0, 0);
     m_paths.SetSize(0);

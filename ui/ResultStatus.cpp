@@ -47,6 +47,7 @@ BOOL CResultStatus::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
                    (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Dati di riparazione");
     const ControlPlace titlePlace{40, 30, 250, 21};
     SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"DATI DI RIPARAZIONE", &titlePlace);
     for (int section = 0; section < kSectionCount; ++section)

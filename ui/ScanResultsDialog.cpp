@@ -80,6 +80,7 @@ BOOL CScanResultsDialog::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
                    (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Risultati della scansione");
     SetUpControls();
     const int problems = m_list.Fill(m_engine.ProblemList());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_BANNER), ProblemsFoundText(problems).c_str());

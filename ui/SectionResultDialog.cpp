@@ -33,6 +33,7 @@ BOOL CSectionResultDialog::OnInitDialog()
     ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
                    (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Dettagli della sezione");
     const ControlPlace titlePlace{50, 30, 250, 45};
     const ControlPlace countPlace{50, 70, 351, 21};
     const ControlPlace hintPlace{50, 90, 351, 50};
