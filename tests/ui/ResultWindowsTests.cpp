@@ -539,19 +539,6 @@ TEST_F(RestoreWindowTest, ListsEachBackupByItsDateBesideItsPath)
     EXPECT_EQ(restore.Paths().GetSize(), 3);
 }
 
-TEST_F(RestoreWindowTest, FileDatesFollowTheirCreationTime)
-{
-    MakeBackups(1);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(::GetFileAttributesExW(made[0].c_str(), GetFileExInfoStandard, &data));
-    const FILETIME wanted = LocalTimeToFileTime(2026, 12, 7, 21, 47);
-    if (data.ftCreationTime.dwLowDateTime != wanted.dwLowDateTime ||
-        data.ftCreationTime.dwHighDateTime != wanted.dwHighDateTime)
-        GTEST_SKIP() << "this file system keeps no creation time of its own";
-    Open();
-    EXPECT_EQ(Line(0), L"Monday, December 07, 2026 21:47");
-}
-
 TEST_F(RestoreWindowTest, SelectAllBoxSelectsAndClearsEveryLine)
 {
     MakeBackups(3);
