@@ -5,7 +5,10 @@
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/Prompts.h"
+#include "ui/RepairErrorsDialog.h"
+#include "ui/RestoreBackupsDialog.h"
 #include "ui/ScanProgressDialog.h"
+#include "ui/ScanResultsDialog.h"
 #include "ui/SectionControls.h"
 #include "ui/WindowLayout.h"
 
@@ -126,6 +129,19 @@ int LeadingNumber(const std::wstring& text)
 CScanDialog::CScanDialog(bool scanAtStart)
     : CScanDialog(scanAtStart, EngineScanService(), CScanProgressDialog::Instance())
 {
+    m_links.showScanResults = [this](HWND owner) {
+        CScanResultsDialog results;
+        results.SetLinks({[this] { RefreshProblemCount(); }, nullptr, nullptr, nullptr});
+        results.DoModal(owner);
+    };
+    m_links.showRestore = [](HWND owner) {
+        CRestoreBackupsDialog& restore = CRestoreBackupsDialog::Instance();
+        restore.Prepare(EngineBackupService());
+        restore.DoModal(owner);
+    };
+    // The repair window opens over the results window, but its messages come here first.
+    m_forwarder.SetTarget(WorkWindow::Repair, &CRepairErrorsDialog::Instance());
+    m_forwarder.SetTarget(WorkWindow::Restore, &CRestoreBackupsDialog::Instance());
 }
 
 CScanDialog::CScanDialog(bool scanAtStart, IScanService& scans, CScanProgressDialog& progress)
