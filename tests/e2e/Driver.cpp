@@ -158,7 +158,11 @@ bool IsMessageBox(HWND window)
 {
     if (ClassOf(window) != L"#32770")
         return false;
-    // Only message boxes among the program's dialogs have these standard buttons.
+    // The message text's label has the id 0xFFFF in every message box; the program's own
+    // windows have none, though one (the repair window) has a button of id IDCANCEL.
+    const HWND text = ::GetDlgItem(window, 0xFFFF);
+    if (!text || ClassOf(text) != L"Static")
+        return false;
     for (const int id : {IDOK, IDCANCEL, IDYES, IDNO})
         if (::GetDlgItem(window, id))
             return true;
