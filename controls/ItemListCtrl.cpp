@@ -6,10 +6,13 @@
 
 void CItemListCtrl::OnAttached()
 {
-    // The image lists belong to this object; without this style the list view would
-    // destroy them a second time.
-    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     static_cast<void>(m_reflector.Start(m_hWnd, *this));
+}
+
+void CItemListCtrl::KeepImageListsOwnedHere()
+{
+    // Without this style the list view would destroy this object's image lists a second time.
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) | LVS_SHAREIMAGELISTS);
 }
 
 bool CItemListCtrl::UseSkinnedCheckBoxes()
@@ -47,6 +50,7 @@ bool CItemListCtrl::UseSkinnedCheckBoxes()
     ::ReleaseDC(nullptr, screen);
     if (!added)
         return false;
+    KeepImageListsOwnedHere();
     ListView_SetExtendedListViewStyleEx(m_hWnd, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
     // The list made its own state images for LVS_EX_CHECKBOXES; they are handed back here.
     UniqueImageList systemBoxes(ListView_SetImageList(m_hWnd, images.get(), LVSIL_STATE));
@@ -74,6 +78,7 @@ bool CItemListCtrl::SetMinimumRowHeight(int pixels)
     UniqueImageList images(::ImageList_Create(1, pixels, ILC_COLOR24, 1, 0));
     if (!images)
         return false;
+    KeepImageListsOwnedHere();
     ListView_SetImageList(m_hWnd, images.get(), LVSIL_SMALL);
     m_rowHeightImages = std::move(images);
     return true;

@@ -33,8 +33,11 @@ public:
 
     // Item check boxes drawn from the program's check-box strip (unchecked and checked
     // frames). False when the strip does not load; the list then keeps the system's boxes.
+    // Both calls below make the list share its image lists (LVS_SHAREIMAGELISTS): image
+    // lists its owner gives it afterwards stay the owner's to free.
     [[nodiscard]] bool UseSkinnedCheckBoxes();
-    // Rows at least `pixels` high (a list view sizes its rows to its small images).
+    // Rows at least `pixels` high (a list view sizes its rows to its small images); replaces
+    // the small image list.
     [[nodiscard]] bool SetMinimumRowHeight(int pixels);
 
 protected:
@@ -44,6 +47,7 @@ protected:
 private:
     bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnClick(POINT point);
+    void KeepImageListsOwnedHere();
 
     HWND m_notifyWindow = nullptr;
     UniqueImageList m_checkBoxImages;

@@ -8,4 +8,4 @@
 // Paints what the parent shows behind `control`'s client rectangle `area` into `dc`, where
 // the control's client point (0, 0) lies at `origin` of the DC. False when the parent does
 // not paint a background; `area` is then filled with the button-face colour.
-bool PaintParentBackground(HWND control, HDC dc, const RECT& area, POINT origin = {0, 0});
+[[nodiscard]] bool PaintParentBackground(HWND control, HDC dc, const RECT& area, POINT origin = {0, 0});
