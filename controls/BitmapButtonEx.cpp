@@ -270,10 +270,13 @@ LRESULT CBitmapButtonEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // The drawing paints the background behind the button itself; the button
         // class would fill it with the system's button colour.
         return TRUE;
-    case WM_ENABLE:
+    case WM_ENABLE: {
         // A disabled state without a bitmap draws nothing, so what lies behind must show.
+        // After the button's own handling, which may repaint at once.
+        const LRESULT result = CCtrlButton::WindowProc(message, wParam, lParam);
         RedrawParentBehind();
-        break;
+        return result;
+    }
     case BM_SETSTYLE:
         // The dialog manager toggles default-button styles; the button must stay owner-drawn.
         return DefaultProc(message, (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lParam);
