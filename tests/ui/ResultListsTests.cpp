@@ -311,7 +311,6 @@ TEST_F(ResultsListTest, PaintsRowsWithTheirCountsAndPictures)
     const RECT secondBar{290, kSectionRow, 435, kSectionRow + 33};
     const COLORREF unlit = shown.At(290 + 140, 17);
     EXPECT_LT(shown.Count(unlit, secondBar), shown.Count(unlit, firstBar));
-    SaveWindowPicture(Window(), L"results-list");
 }
 
 // --- the per-section list --------------------------------------------------------------
@@ -395,7 +394,6 @@ TEST_F(SectionListTest, LongPathsWrapInsideTheirBoxAndStayOutOfTheNextRow)
     EXPECT_EQ(shown.Count(ink, RECT{411, 20, shown.width, 55}), 0);
     // The next row's background under its own texts is untouched by the long one.
     EXPECT_EQ(shown.Count(ink, RECT{0, kProblemRow, 25, 2 * kProblemRow}), 0);
-    SaveWindowPicture(Window(), L"section-list-long-path");
 }
 
 TEST_F(SectionListTest, TwoHundredFiftyRowsScrollByBarAndWheel)
@@ -497,7 +495,6 @@ TEST_F(SectionWindowTest, ShowsTheSectionAndItsCount)
     ::GetWindowRect(dialog, &place);
     EXPECT_EQ(place.right - place.left, 526);
     EXPECT_EQ(place.bottom - place.top, 481);
-    SaveWindowPicture(dialog, L"section-window");
     Command(IDC_SECTION_RESULT_SAVE);
 }
 

@@ -106,56 +106,6 @@ ClientPixels ReadClient(HWND window)
     return result;
 }
 
-namespace {
-
-std::wstring OutputFolder()
-{
-    wchar_t configured[MAX_PATH] = {};
-    if (::GetEnvironmentVariableW(L"VELMORA_TEST_OUTPUT", configured, MAX_PATH) > 0)
-        return configured;
-    wchar_t program[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring folder = program;
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return folder + L"test-output";
-}
-
-}  // namespace
-
-bool SaveWindowPicture(HWND window, const std::wstring& name)
-{
-    const ClientPixels picture = ReadClient(window);
-    if (picture.pixels.empty())
-        return false;
-    const std::wstring folder = OutputFolder();
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    const int rowBytes = (picture.width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = picture.width;
-    header.biHeight = picture.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biSizeImage = static_cast<DWORD>(rowBytes * picture.height);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(header);
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (int y = picture.height - 1; y >= 0; --y) {
-        std::string row(static_cast<size_t>(rowBytes), '\0');
-        for (int x = 0; x < picture.width; ++x) {
-            const COLORREF color = picture.At(x, y);
-            row[static_cast<size_t>(x) * 3] = static_cast<char>(GetBValue(color));
-            row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(GetGValue(color));
-            row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(GetRValue(color));
-        }
-        bytes += row;
-    }
-    return CFile::WriteAll(folder + L"\\" + name + L".bmp", bytes);
-}
-
 std::optional<std::string> FileBytes(const std::wstring& path)
 {
     std::string bytes;

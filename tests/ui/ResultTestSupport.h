@@ -54,10 +54,6 @@ struct ClientPixels {
 };
 [[nodiscard]] ClientPixels ReadClient(HWND window);
 
-// Writes a 24-bit BMP of the window's pixels into the test output folder (the folder
-// "test-output" beside the test program, or VELMORA_TEST_OUTPUT); false on failure.
-bool SaveWindowPicture(HWND window, const std::wstring& name);
-
 // The bytes of a file, or nothing when it cannot be read.
 [[nodiscard]] std::optional<std::string> FileBytes(const std::wstring& path);
 

@@ -86,7 +86,6 @@ TEST_F(ResultsWindowTest, ShowsTheProblemsSectionBySection)
     EXPECT_EQ(place.left, 40);
     EXPECT_EQ(place.top, 182);
     EXPECT_FALSE(window.IsRepairDone());
-    SaveWindowPicture(Window(), L"results-window");
     EXPECT_EQ(refreshes, 0) << "nothing is stored while the window is open";
 }
 
@@ -272,7 +271,6 @@ TEST_F(RepairWindowTest, ShowsProgressAndItemsThenTheSuccess)
         Post(WM_REPAIR_PROGRESS, static_cast<WPARAM>(done));
         EXPECT_EQ(::SendMessageW(Bar(), PBM_GETPOS, 0, 0), done);
     }
-    SaveWindowPicture(Window(), L"repair-window");
     EXPECT_TRUE(prompts.prompts.empty());
     Post(WM_REPAIR_FINISHED);
     ASSERT_EQ(prompts.prompts.size(), 1u);
@@ -388,7 +386,6 @@ TEST_F(SummaryTest, ShowsEachSectionAndTheTotals)
     ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&row), 2);
     EXPECT_EQ(row.left, 400);
     EXPECT_EQ(row.top, 122 + 24 * 11);
-    SaveWindowPicture(Window(), L"summary-window");
     Command(Window(), IDC_STATUS_CLOSE);
     EXPECT_EQ(Window(), nullptr);
 }
@@ -529,7 +526,6 @@ TEST_F(RestoreWindowTest, ListsEachBackupByItsDateBesideItsPath)
     EXPECT_EQ(ControlText(Window(), IDC_RESTORE_SELECT_ALL_LABEL), L"Seleziona / Deseleziona tutto");
     EXPECT_EQ(ControlText(Window(), IDC_RESTORE_RESTORE), L"Ripristina");
     EXPECT_EQ(ControlText(Window(), IDC_RESTORE_DELETE), L"Elimina");
-    SaveWindowPicture(Window(), L"restore-window");
 
     // Opened again, the window starts from an empty list.
     Command(Window(), IDC_RESTORE_CLOSE);
