@@ -37,7 +37,12 @@ velmora_library(velmora_controls controls velmora_framework)
 # The resources go into every executable that shows windows: the program, the console
 # driver (version resource) and the test programs (dialog templates, skins).
 set(VELMORA_RC "${CMAKE_SOURCE_DIR}/res/Velmora.rc")
-set_source_files_properties(${VELMORA_RC} PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h")
+# windres reads the included scripts, bitmaps, icon and manifest itself; CMake cannot
+# see them, so they are named as dependencies.
+file(GLOB_RECURSE VELMORA_RC_INPUTS CONFIGURE_DEPENDS
+     "${CMAKE_SOURCE_DIR}/res/*.rc" "${CMAKE_SOURCE_DIR}/res/*.h" "${CMAKE_SOURCE_DIR}/res/*.bmp"
+     "${CMAKE_SOURCE_DIR}/res/*.ico" "${CMAKE_SOURCE_DIR}/res/*.manifest")
+set_source_files_properties(${VELMORA_RC} PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -DVELMORA_VERSION_TEXT=\\\"${PROJECT_VERSION}\\\"")
 
 velmora_sources(ui_sources ui)
@@ -48,6 +53,10 @@ target_link_libraries(velmora_ui PUBLIC velmora_controls velmora_online)
 add_executable(Velmora WIN32 ui/WinMain.cpp ${VELMORA_RC})
 target_link_libraries(Velmora PRIVATE velmora_ui)
 target_link_options(Velmora PRIVATE -municode)
+# The program's files beside it, as an installation has them.
+add_custom_command(TARGET Velmora POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E copy_if_different "${CMAKE_SOURCE_DIR}/res/Loading.gif"
+                           "$<TARGET_FILE_DIR:Velmora>/Loading.gif")
 
 velmora_sources(cli_sources cli)
 if(cli_sources)

@@ -82,6 +82,9 @@ setup() {
         wineserver -p >/dev/null 2>&1 9>&-
         wineboot >/dev/null 2>&1 9>&-
         unlink_home_folders
+        # Without a window manager Wine waits 2 s whenever an active window is hidden
+        # or destroyed, unless it manages the windows itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- || true
         wine net start schedule >/dev/null 2>&1 9>&- || true
         touch "$state/ready"
     fi
