@@ -76,11 +76,14 @@ void CCheckBox::MeasureImageHeight()
     const HDC dc = ::GetDC(m_hWnd);
     int lineHeight = 0;
     if (dc) {
-        const HGDIOBJ font = m_parentFont ? static_cast<HGDIOBJ>(m_parentFont) : ::GetStockObject(DEFAULT_GUI_FONT);
-        SelectObjectGuard selected(dc, font);
-        SIZE sample{};
-        if (::GetTextExtentPoint32W(dc, L"Ag", 2, &sample))
-            lineHeight = sample.cy;
+        {
+            const HGDIOBJ font =
+                m_parentFont ? static_cast<HGDIOBJ>(m_parentFont) : ::GetStockObject(DEFAULT_GUI_FONT);
+            SelectObjectGuard selected(dc, font);
+            SIZE sample{};
+            if (::GetTextExtentPoint32W(dc, L"Ag", 2, &sample))
+                lineHeight = sample.cy;
+        }
         ::ReleaseDC(m_hWnd, dc);
     }
     m_imageHeight = std::max(kBoxSize, lineHeight + 1);
