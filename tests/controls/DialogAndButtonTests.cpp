@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "controls/BitmapButtonEx.h"
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/controls/ControlsTestSupport.h"
 
@@ -33,18 +34,15 @@ struct ButtonOnSkin {
             return false;
         window = CreateChild(dialog.GetSafeHwnd(), L"BUTTON", L"", BS_PUSHBUTTON, place, 1001);
         // The normal face has a keyed (transparent) corner.
-        const HBITMAP normal = CreateSolidBitmap(20, 10, kNormal);
+        UniqueGdiObject<HBITMAP> normal(CreateSolidBitmap(20, 10, kNormal));
         {
-            const HDC screen = ::GetDC(nullptr);
-            const HDC dc = ::CreateCompatibleDC(screen);
-            const HGDIOBJ previous = ::SelectObject(dc, normal);
-            ::SetPixel(dc, 0, 0, kKey);
-            ::SelectObject(dc, previous);
-            ::DeleteDC(dc);
-            ::ReleaseDC(nullptr, screen);
+            UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+            SelectObjectGuard selected(dc.get(), normal.get());
+            ::SetPixel(dc.get(), 0, 0, kKey);
         }
         return window && button.Attach(window) &&
-               button.SetStateBitmaps(kKey, normal, withPressed ? CreateSolidBitmap(20, 10, kPressed) : nullptr,
+               button.SetStateBitmaps(kKey, normal.release(),
+                                      withPressed ? CreateSolidBitmap(20, 10, kPressed) : nullptr,
                                       CreateSolidBitmap(20, 10, kHover),
                                       withDisabled ? CreateSolidBitmap(20, 10, kDisabled) : nullptr);
     }

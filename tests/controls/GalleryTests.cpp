@@ -213,6 +213,9 @@ void DrawCheckImage(HDC dc, bool chosen, int x, int y)
     ::TransparentBlt(dc, x, y, 13, 13, source.get(), chosen ? 0 : 13, 0, 13, 13, RGB(255, 0, 255));
 }
 
+void PaintSectionRows(HWND window, HDC dc);
+void PaintProblemRows(HWND window, HDC dc);
+
 // Stand-ins for the results windows' own lists, drawn by their row rules, to show the
 // pictures of the skin where they are used.
 LRESULT CALLBACK SectionRowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -221,6 +224,13 @@ LRESULT CALLBACK SectionRowsProc(HWND window, UINT message, WPARAM wParam, LPARA
         return ::DefWindowProcW(window, message, wParam, lParam);
     PAINTSTRUCT paint{};
     const HDC dc = ::BeginPaint(window, &paint);
+    PaintSectionRows(window, dc);
+    ::EndPaint(window, &paint);
+    return 0;
+}
+
+void PaintSectionRows(HWND window, HDC dc)
+{
     RECT client{};
     ::GetClientRect(window, &client);
     UniqueGdiObject<HBRUSH> grey(::CreateSolidBrush(RGB(238, 238, 238)));
@@ -246,8 +256,6 @@ LRESULT CALLBACK SectionRowsProc(HWND window, UINT message, WPARAM wParam, LPARA
         DrawResource(dc, IDB_DETAILS_ICON, 200, y + 10, false);
         DrawResource(dc, IDB_SEVERITY_1 + row, 290, y, false);
     }
-    ::EndPaint(window, &paint);
-    return 0;
 }
 
 LRESULT CALLBACK ProblemRowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -256,6 +264,13 @@ LRESULT CALLBACK ProblemRowsProc(HWND window, UINT message, WPARAM wParam, LPARA
         return ::DefWindowProcW(window, message, wParam, lParam);
     PAINTSTRUCT paint{};
     const HDC dc = ::BeginPaint(window, &paint);
+    PaintProblemRows(window, dc);
+    ::EndPaint(window, &paint);
+    return 0;
+}
+
+void PaintProblemRows(HWND window, HDC dc)
+{
     RECT client{};
     ::GetClientRect(window, &client);
     UniqueGdiObject<HBRUSH> even(::CreateSolidBrush(RGB(244, 246, 209)));
@@ -288,8 +303,6 @@ LRESULT CALLBACK ProblemRowsProc(HWND window, UINT message, WPARAM wParam, LPARA
         ::LineTo(dc, 600, y + 59);
         DrawCheckImage(dc, row != 2, 5, y + 18);
     }
-    ::EndPaint(window, &paint);
-    return 0;
 }
 
 void RegisterRowsClass(const wchar_t* name, WNDPROC procedure)

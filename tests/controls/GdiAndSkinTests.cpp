@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
+#include <type_traits>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "controls/ItemListCtrl.h"
 #include "controls/PictureBoxEx.h"
 #include "controls/XColorStatic.h"
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/controls/ControlsTestSupport.h"
 
@@ -214,9 +217,10 @@ TEST(Skin, CheckBoxStripHasEightDistinctFramesWithMagentaCorners)
 
 TEST(Skin, TrayMenuHoldsTheCommandsInOrder)
 {
-    const HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TRAY_MENU));
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&::DestroyMenu)> menu(
+        ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TRAY_MENU)), &::DestroyMenu);
     ASSERT_TRUE(menu);
-    const HMENU tray = ::GetSubMenu(menu, 0);
+    const HMENU tray = ::GetSubMenu(menu.get(), 0);
     ASSERT_TRUE(tray);
     const auto text = [](HMENU owner, UINT position) {
         wchar_t buffer[128] = {};
@@ -252,7 +256,6 @@ TEST(Skin, TrayMenuHoldsTheCommandsInOrder)
     EXPECT_TRUE(::GetMenuState(tray, 6, MF_BYPOSITION) & MF_SEPARATOR);
     EXPECT_EQ(text(tray, 7), L"Esci");
     EXPECT_EQ(::GetMenuItemID(tray, 7), static_cast<UINT>(ID_TRAY_EXIT));
-    ::DestroyMenu(menu);
 }
 
 TEST(Skin, ApplicationIconHasTheUsualSizes)
@@ -270,16 +273,16 @@ TEST(Skin, ApplicationIconHasTheUsualSizes)
     }
     EXPECT_EQ(sizes, (std::set<int>{16, 32, 48, 256}));
     for (const int size : {16, 32, 48}) {
-        const auto icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON, size,
-                                                           size, 0));
+        const std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&::DestroyIcon)> icon(
+            static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON, size, size, 0)),
+            &::DestroyIcon);
         ASSERT_TRUE(icon) << size;
         ICONINFO info{};
-        ASSERT_TRUE(::GetIconInfo(icon, &info));
+        ASSERT_TRUE(::GetIconInfo(icon.get(), &info));
+        const UniqueGdiObject<HBITMAP> colourBits(info.hbmColor);
+        const UniqueGdiObject<HBITMAP> maskBits(info.hbmMask);
         BITMAP colour{};
-        ::GetObjectW(info.hbmColor, sizeof(colour), &colour);
+        ::GetObjectW(colourBits.get(), sizeof(colour), &colour);
         EXPECT_EQ(colour.bmWidth, size);
-        ::DeleteObject(info.hbmColor);
-        ::DeleteObject(info.hbmMask);
-        ::DestroyIcon(icon);
     }
 }

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "controls/ItemListCtrl.h"
@@ -180,7 +182,9 @@ TEST(ItemListCtrl, OnlyAClickOnAnItemsCheckBoxIsReportedWithTheItemsData)
     }
     static std::vector<WPARAM> reported;
     reported.clear();
-    const HWND listener = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> window(
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr), &::DestroyWindow);
+    const HWND listener = window.get();
     ::SetWindowLongPtrW(listener, GWLP_WNDPROC,
                         reinterpret_cast<LONG_PTR>(+[](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
                             if (message == WM_LISTITEM_CHECK_CLICKED)
@@ -206,5 +210,4 @@ TEST(ItemListCtrl, OnlyAClickOnAnItemsCheckBoxIsReportedWithTheItemsData)
     EXPECT_EQ(reported.size(), 1u);
     // The click notifications were consumed by the list, never seen by the dialog.
     EXPECT_EQ(std::count(dialog.notifyCodes.begin(), dialog.notifyCodes.end(), static_cast<UINT>(NM_CLICK)), 0);
-    ::DestroyWindow(listener);
 }
