@@ -1,5 +1,6 @@
 #include "cli/ServiceCommands.h"
 
+#include "cli/ConsoleOutput.h"
 #include "cli/EngineListener.h"
 #include "core/ScanCommand.h"
 #include "core/ServiceCommands.h"
@@ -14,26 +15,6 @@
 #include <string_view>
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
-// Raw bytes to a standard handle: no text-mode translation, so CR LF stays CR LF.
-void Write(DWORD which, std::string_view bytes)
-{
-    const HANDLE handle = ::GetStdHandle(which);
-    while (!bytes.empty()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(bytes.size() < 0x100000 ? bytes.size() : 0x100000);
-        if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0)
-            return;
-        bytes.remove_prefix(written);
-    }
-}
-
-void Out(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, utf16::ToUtf8(line) + "\r\n"); }
-void Error(const std::wstring& line) { Write(STD_ERROR_HANDLE, "velmora-cli: " + utf16::ToUtf8(line) + "\r\n"); }
 
 std::atomic<EngineListener*> g_listener{nullptr};
 
@@ -67,14 +48,14 @@ public:
 bool RunScan(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
 {
     if (!engine.StartScan(options.sections)) {
-        Error(L"the scan thread cannot be started");
+        PrintError(L"the scan thread cannot be started");
         return false;
     }
     const bool ended = listener.PumpUntilEnded(engine.ScanThreadHandle());
     if (!ended)
         engine.StopScan();
     if (!ended || !listener.ScanFinished()) {
-        Error(L"the scan was interrupted");
+        PrintError(L"the scan was interrupted");
         return false;
     }
     return true;
@@ -87,17 +68,17 @@ int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOption
     if (engine.GetTotalFound() < 1) {
         // As the main window does after a scan that found nothing.
         if (!engine.ClearUnresolvedProblems())
-            Error(L"the stored unresolved problems could not be cleared");
-        Error(L"no problems found, nothing to repair");
-        Write(STD_OUTPUT_HANDLE, RepairCountsText(options.sections, engine.SectionCounters()));
+            PrintError(L"the stored unresolved problems could not be cleared");
+        PrintError(L"no problems found, nothing to repair");
+        WriteBytes(STD_OUTPUT_HANDLE, RepairCountsText(options.sections, engine.SectionCounters()));
         return kExitOk;
     }
     // Every row stays ticked: the unresolved-problems file is rewritten empty.
     const std::vector<bool> allStay(static_cast<std::size_t>(engine.ProblemList().GetSize()), true);
     if (!engine.SaveUnresolvedProblems(allStay))
-        Error(L"the unresolved-problems file could not be written");
+        PrintError(L"the unresolved-problems file could not be written");
     if (!engine.StartRepair(static_cast<std::int32_t>(engine.ProblemList().GetSize()))) {
-        Error(L"the repair thread cannot be started");
+        PrintError(L"the repair thread cannot be started");
         return kExitFailed;
     }
     const bool ended = listener.PumpUntilEnded(engine.RepairThreadHandle());
@@ -106,15 +87,15 @@ int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOption
     const std::wstring backup = engine.LastBackupPath();
     const bool failed = !ended || engine.RepairFailed();
     if (!backup.empty())
-        Out(backup);
-    Write(STD_OUTPUT_HANDLE, RepairCountsText(options.sections, engine.SectionCounters()));
+        PrintLine(backup);
+    WriteBytes(STD_OUTPUT_HANDLE, RepairCountsText(options.sections, engine.SectionCounters()));
     if (!ended)
-        Error(L"the repair was interrupted");
+        PrintError(L"the repair was interrupted");
     if (backup.empty())
-        Error(L"the backup file could not be created in " + engine.BackupFolder() +
+        PrintError(L"the backup file could not be created in " + engine.BackupFolder() +
               L"; no registry entry or file was removed");
     else if (failed && ended)
-        Error(L"the backup or the repaired-items list could not be written; entries not recorded were left alone");
+        PrintError(L"the backup or the repaired-items list could not be written; entries not recorded were left alone");
     return failed || backup.empty() ? kExitFailed : kExitOk;
 }
 
@@ -123,7 +104,7 @@ int Backups(CCorvaneEngine& engine, EngineListener& listener)
     (void)engine.ListBackups();
     listener.Drain();
     for (const std::wstring& path : listener.BackupsFound())
-        Out(path);
+        PrintLine(path);
     return kExitOk;
 }
 
@@ -133,17 +114,17 @@ int Restore(CCorvaneEngine& engine, const ServiceOptions& options)
     const DWORD length = ::GetFullPathNameW(options.file.c_str(), MAX_PATH * 4, full, nullptr);
     const std::wstring path = length > 0 && length < MAX_PATH * 4 ? std::wstring(full, length) : options.file;
     if (!FileExists(path)) {
-        Error(L"no such backup file: " + path);
+        PrintError(L"no such backup file: " + path);
         return kExitFailed;
     }
     if (!engine.RestoreBackup(path)) {
-        Error(L"the backup was not restored completely; the file is kept: " + path);
+        PrintError(L"the backup was not restored completely; the file is kept: " + path);
         return kExitFailed;
     }
     // As the restore window does after a restore.
     if (!::DeleteFileW(path.c_str()))
-        Error(L"the backup was restored but its file could not be removed: " + path);
-    Out(L"restored " + path);
+        PrintError(L"the backup was restored but its file could not be removed: " + path);
+    PrintLine(L"restored " + path);
     return kExitOk;
 }
 
@@ -154,22 +135,22 @@ int Report(CCorvaneEngine& engine, EngineListener& listener, const ServiceOption
     std::wstring folder;
     std::wstring path;
     if (!engine.WriteScanReport(folder, path)) {
-        Error(folder.empty() ? L"the report could not be written: no common application-data folder"
+        PrintError(folder.empty() ? L"the report could not be written: no common application-data folder"
                              : L"the report could not be written; does the folder " + folder +
                                    L"\\Velmora exist?");
         return kExitFailed;
     }
-    Out(path);
+    PrintLine(path);
     return kExitOk;
 }
 
 int Ignored(CCorvaneEngine& engine)
 {
     if (!engine.LoadIgnoredProblems()) {
-        Error(L"the unresolved-problems file cannot be read");
+        PrintError(L"the unresolved-problems file cannot be read");
         return kExitFailed;
     }
-    Write(STD_OUTPUT_HANDLE, ProblemLinesUtf8(engine.ProblemList()));
+    WriteBytes(STD_OUTPUT_HANDLE, ProblemLinesUtf8(engine.ProblemList()));
     return kExitOk;
 }
 
@@ -180,17 +161,17 @@ int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
     if (options.scheduleGiven) {
         const ScanScheduleSetting& s = options.schedule;
         if (!engine.SetScanSchedule(s.kind, s.hour, s.minute, s.daysOfWeek)) {
-            Error(L"the scheduled scan could not be set (is the Schedule service running?)");
+            PrintError(L"the scheduled scan could not be set (is the Schedule service running?)");
             return kExitFailed;
         }
     }
     ScanScheduleSetting current;
     switch (engine.LookupScanSchedule(current)) {
-    case ScheduleLookup::Found: Write(STD_OUTPUT_HANDLE, FormatScheduleSetting(current) + "\r\n"); return kExitOk;
-    case ScheduleLookup::NoTask: Write(STD_OUTPUT_HANDLE, "none\r\n"); return kExitOk;
+    case ScheduleLookup::Found: WriteBytes(STD_OUTPUT_HANDLE, FormatScheduleSetting(current) + "\r\n"); return kExitOk;
+    case ScheduleLookup::NoTask: WriteBytes(STD_OUTPUT_HANDLE, "none\r\n"); return kExitOk;
     case ScheduleLookup::Unavailable: break;
     }
-    Error(L"the task scheduler is unavailable (is the Schedule service running?)");
+    PrintError(L"the task scheduler is unavailable (is the Schedule service running?)");
     return kExitFailed;
 }
 
@@ -201,7 +182,7 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
     ServiceOptions options;
     const std::wstring error = ParseServiceArguments(command, args, options);
     if (!error.empty()) {
-        Write(STD_ERROR_HANDLE, "velmora-cli: " + utf16::ToUtf8(error) + "\r\n" + CliUsage() + ServiceCommandsUsage());
+        WriteBytes(STD_ERROR_HANDLE, "velmora-cli: " + utf16::ToUtf8(error) + "\r\n" + CliUsage() + ServiceCommandsUsage());
         return kExitUsage;
     }
     if (options.noPause)

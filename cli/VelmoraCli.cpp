@@ -8,6 +8,7 @@
 // error. Exit codes: 0 a completed scan, 1 a scan that was interrupted or could not
 // start, 2 bad arguments.
 
+#include "cli/ConsoleOutput.h"
 #include "cli/ServiceCommands.h"
 #include "core/ScanCommand.h"
 #include "core/ServiceCommands.h"
@@ -26,23 +27,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitIncomplete = 1;
-constexpr int kExitUsage = 2;
-
-// Raw bytes to a standard handle: no text-mode translation, so CR LF stays CR LF.
-void WriteBytes(DWORD which, std::string_view bytes)
-{
-    const HANDLE handle = ::GetStdHandle(which);
-    while (!bytes.empty()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(bytes.size() < 0x100000 ? bytes.size() : 0x100000);
-        if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0)
-            return;
-        bytes.remove_prefix(written);
-    }
-}
 
 // The message-only window that receives the worker's posts: it frees each item text
 // and notes the finishing message.
@@ -142,7 +126,7 @@ int RunScanCommand(const std::vector<std::wstring>& args)
     CRegistryScanThread scan(options.sections, ScanTarget{&problems, &counters, &repaired, listener.Window()});
     if (!scan.Start()) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan thread cannot be started\r\n");
-        return kExitIncomplete;
+        return kExitFailed;
     }
     g_runningScan = &scan;
     ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
@@ -154,7 +138,7 @@ int RunScanCommand(const std::vector<std::wstring>& args)
     WriteBytes(STD_ERROR_HANDLE, SectionCountsText(options.sections, counters));
     if (!listener.Finished()) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan was interrupted\r\n");
-        return kExitIncomplete;
+        return kExitFailed;
     }
     return kExitOk;
 }
