@@ -52,23 +52,8 @@ std::wstring_view FileNameOf(std::wstring_view path)
 
 std::wstring FormatBackupLine(std::int32_t action, const CRegistryItem& item)
 {
-    std::wstring line;
-    line.reserve(48 + item.Hive.size() + item.SubKey.size() + item.ValueName.size() + item.ValueData.size());
-    line += std::to_wstring(action);
-    line += kFieldEnd;
-    line += item.Hive;
-    line += kFieldEnd;
-    line += TypeName(item.Type);
-    line += kFieldEnd;
-    line += item.SubKey;
-    line += kFieldEnd;
-    line += L"ValueName=";
-    line += item.ValueName;
-    line += kFieldEnd;
-    line += item.ValueData;
-    line += kFieldEnd;
-    line += kRecordEnd;
-    return line;
+    return JoinRecord({std::to_wstring(action), item.Hive, TypeName(item.Type), item.SubKey,
+                       L"ValueName=" + item.ValueName, item.ValueData});
 }
 
 BackupEntry ParseBackupRecord(std::wstring_view record)

@@ -13,28 +13,27 @@ CErrorListEx CErrorListEx::FilterBySection(std::int32_t section) const
     return result;
 }
 
+std::wstring JoinRecord(std::initializer_list<std::wstring_view> fields)
+{
+    std::size_t size = kRecordEnd.size();
+    for (const std::wstring_view field : fields)
+        size += field.size() + kFieldEnd.size();
+    std::wstring line;
+    line.reserve(size);
+    for (const std::wstring_view field : fields) {
+        line += field;
+        line += kFieldEnd;
+    }
+    line += kRecordEnd;
+    return line;
+}
+
 std::wstring FormatProblemLine(const CError& error)
 {
     const CRegistryItem& item = error.Item;
-    std::wstring line;
-    line.reserve(128 + error.Subject.size() + error.Reason.size() + item.SubKey.size() + item.ValueData.size());
-    auto field = [&line](std::wstring_view text) {
-        line += text;
-        line += kFieldEnd;
-    };
-    field(std::to_wstring(error.ErrorType));
-    field(std::to_wstring(error.Section));
-    field(error.Subject);
-    field(error.Reason);
-    field(error.Summary);
-    field(item.Hive);
-    field(TypeName(item.Type));
-    field(std::to_wstring(item.Tag));
-    field(item.SubKey);
-    field(L"ValueName=" + item.ValueName);
-    field(L"ValueData=" + item.ValueData);
-    line += kRecordEnd;
-    return line;
+    return JoinRecord({std::to_wstring(error.ErrorType), std::to_wstring(error.Section), error.Subject, error.Reason,
+                       error.Summary, item.Hive, TypeName(item.Type), std::to_wstring(item.Tag), item.SubKey,
+                       L"ValueName=" + item.ValueName, L"ValueData=" + item.ValueData});
 }
 
 CError ParseProblemRecord(std::wstring_view record)
@@ -60,19 +59,7 @@ CError ParseProblemRecord(std::wstring_view record)
 
 std::wstring FormatRepairedItemLine(const CRegistryItem& item)
 {
-    std::wstring line;
-    line.reserve(48 + item.Hive.size() + item.SubKey.size() + item.ValueName.size());
-    line += item.Hive;
-    line += kFieldEnd;
-    line += TypeName(item.Type);
-    line += kFieldEnd;
-    line += item.SubKey;
-    line += kFieldEnd;
-    line += L"ValueName=";
-    line += item.ValueName;
-    line += kFieldEnd;
-    line += kRecordEnd;
-    return line;
+    return JoinRecord({item.Hive, TypeName(item.Type), item.SubKey, L"ValueName=" + item.ValueName});
 }
 
 CRegistryItem ParseRepairedItemRecord(std::wstring_view record)

@@ -7,6 +7,7 @@
 #include "core/RegistryItem.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -54,3 +55,7 @@ public:
 
 inline constexpr std::wstring_view kRecordEnd = L";;\r\n";
 inline constexpr std::wstring_view kFieldEnd = L"::";
+
+// One record of the data files: every field followed by "::", then ";;" CR LF.
+// Nothing is escaped, as the files have always been written.
+[[nodiscard]] std::wstring JoinRecord(std::initializer_list<std::wstring_view> fields);
