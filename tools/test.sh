@@ -7,12 +7,15 @@ tools/setup.sh || exit 1
 
 status=0
 summary=()
+passed=0
+failed=0
 run_build_and_tests() {
     local preset=$1
     echo "== $preset build"
     if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
         echo "== $preset build failed"
         status=1
+        failed=$((failed + 1))
         summary+=("$preset: build failed")
         return
     fi
@@ -21,7 +24,15 @@ run_build_and_tests() {
     log=$(mktemp)
     ctest --preset "$preset" 2>&1 | tee "$log"
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-    summary+=("$preset: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1)")
+    local line
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -n 1)
+    summary+=("$preset: $line")
+    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        failed=$((failed + BASH_REMATCH[1]))
+        passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    else
+        status=1
+    fi
     rm -f "$log"
 }
 
@@ -30,4 +41,5 @@ run_build_and_tests windows
 
 echo "== summary"
 printf '%s\n' "${summary[@]}"
+echo "tests: $passed passed, $failed failed"
 exit $status
