@@ -14,6 +14,17 @@ bool IsStaticControl(HWND control)
 
 }  // namespace
 
+void CBitmapDialog::SetUpSkinnedWindow(UINT bitmapId, int width, int height, int centringHeight)
+{
+    static_cast<void>(SetSkinBitmap(bitmapId));
+    SetTransparentColor(RGB(255, 0, 255));
+    SetTransparentLabels(true);
+    SetDragEnabled(true);
+    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYFULLSCREEN) - centringHeight) / 2, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool CBitmapDialog::SetSkinBitmap(UINT resourceId)
 {
     m_skin.reset();

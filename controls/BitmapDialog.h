@@ -26,6 +26,12 @@ public:
     void SetTransparentColor(COLORREF color) { m_transparentColor = color; }
     [[nodiscard]] COLORREF GetTransparentColor() const { return m_transparentColor; }
 
+    // The set-up every program window shares: background bitmap (a missing one leaves
+    // the default background, the window still works), magenta as transparent colour,
+    // see-through labels, dragging, and the window sized width x height and centred on
+    // the full-screen area as if it were centringHeight tall (the skin's own height).
+    void SetUpSkinnedWindow(UINT bitmapId, int width, int height, int centringHeight);
+
 protected:
     // Derived windows must pass every message they do not handle on to this one.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -39,14 +39,7 @@ CRepairErrorsDialog::CRepairErrorsDialog() : CBitmapDialog(IDD_REPAIR_ERRORS), m
 BOOL CRepairErrorsDialog::OnInitDialog()
 {
     m_closing = false;
-    // Without its bitmap the window still works, on the default background.
-    static_cast<void>(SetSkinBitmap(IDB_SMALL_PANEL_BACKGROUND));
-    SetTransparentColor(RGB(255, 0, 255));
-    SetTransparentLabels(true);
-    SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Riparazione");
     SetUpControls();
     if (!m_repairs->StartRepair(m_repairs->ProblemCount())) {

@@ -81,14 +81,7 @@ CRestoreBackupsDialog::CRestoreBackupsDialog() : CBitmapDialog(IDD_RESTORE_BACKU
 
 BOOL CRestoreBackupsDialog::OnInitDialog()
 {
-    // Without its bitmap the window still works, on the default background.
-    static_cast<void>(SetSkinBitmap(IDB_SMALL_PANEL_BACKGROUND));
-    SetTransparentColor(RGB(255, 0, 255));
-    SetTransparentLabels(true);
-    SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Backup del Registro");
     SetUpControls();
     ::SendMessageW(GetDlgItem(IDC_RESTORE_LIST), LB_RESETCONTENT, 0, 0);

@@ -39,14 +39,7 @@ CResultStatus::CResultStatus()
 
 BOOL CResultStatus::OnInitDialog()
 {
-    // Without its bitmap the window still works, on the default background.
-    static_cast<void>(SetSkinBitmap(IDB_SUMMARY_BACKGROUND));
-    SetTransparentColor(RGB(255, 0, 255));
-    SetTransparentLabels(true);
-    SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpSkinnedWindow(IDB_SUMMARY_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Dati di riparazione");
     const ControlPlace titlePlace{40, 30, 250, 21};
     SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"DATI DI RIPARAZIONE", &titlePlace);

@@ -76,15 +76,8 @@ BOOL CScanProgressDialog::OnInitDialog()
 {
     m_sectionProblems = 0;
     m_closing = false;
-    // Without its bitmap the window still works, on the default background.
-    static_cast<void>(SetSkinBitmap(IDB_PANEL_BACKGROUND));
+    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Scansione del Registro");
-    SetTransparentColor(RGB(255, 0, 255));
-    SetTransparentLabels(true);
-    SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
     SetUpControls();
     StartAnimation();
     if (!m_scans->StartScan(m_sections)) {

@@ -72,14 +72,7 @@ void CScanResultsDialog::SetLinks(ResultsWindowLinks links)
 BOOL CScanResultsDialog::OnInitDialog()
 {
     m_repairDone = false;
-    // Without its bitmap the window still works, on the default background.
-    static_cast<void>(SetSkinBitmap(IDB_RESULTS_BACKGROUND));
-    SetTransparentColor(RGB(255, 0, 255));
-    SetTransparentLabels(true);
-    SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpSkinnedWindow(IDB_RESULTS_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Risultati della scansione");
     SetUpControls();
     const int problems = m_list.Fill(m_engine.ProblemList());

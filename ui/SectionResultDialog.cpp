@@ -25,14 +25,7 @@ CSectionResultDialog::CSectionResultDialog(std::span<CScanResultInfo> problems, 
 
 BOOL CSectionResultDialog::OnInitDialog()
 {
-    // Without its bitmap the window still works, on the default background.
-    static_cast<void>(SetSkinBitmap(IDB_PANEL_BACKGROUND));
-    SetTransparentColor(RGB(255, 0, 255));
-    SetTransparentLabels(true);
-    SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - kSkinHeight) / 2, kWidth, kHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Dettagli della sezione");
     const ControlPlace titlePlace{50, 30, 250, 45};
     const ControlPlace countPlace{50, 70, 351, 21};
