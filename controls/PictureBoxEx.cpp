@@ -138,15 +138,8 @@ bool LoadPicture(std::span<const std::uint8_t> bytes, COLORREF background, GifIm
         height > static_cast<int>(kMaxPictureSide))
         return false;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueGdiObject<HBITMAP> target(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdiObject<HBITMAP> target = CreateTopDownDib(nullptr, width, height, &bits);
     UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!target || !bits || !dc)
         return false;
@@ -210,15 +203,9 @@ bool CPictureBoxEx::LoadFromMemory(std::span<const std::uint8_t> bytes)
 
 bool CPictureBoxEx::Prepare(std::shared_ptr<Canvas> canvas)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(canvas->width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(canvas->height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    canvas->bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    canvas->bitmap = CreateTopDownDib(nullptr, static_cast<int>(canvas->width), static_cast<int>(canvas->height),
+                                      &bits);
     if (!canvas->bitmap || !bits)
         return false;
     canvas->bits = static_cast<std::uint32_t*>(bits);

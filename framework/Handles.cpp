@@ -35,3 +35,21 @@ std::wstring TakeText(WPARAM wParam)
         return {};
     return std::wstring(text_bstr.get(), ::SysStringLen(text_bstr.get()));
 }
+
+UniqueGdiObject<HBITMAP> CreateTopDownDib(HDC dc, int width, int height, void** bits)
+{
+    *bits = nullptr;
+    if (width <= 0 || height <= 0)
+        return {};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    UniqueGdiObject<HBITMAP> bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+    if (!bitmap)
+        *bits = nullptr;
+    return bitmap;
+}

@@ -122,6 +122,10 @@ private:
     HGDIOBJ m_previous;
 };
 
+// A top-down 32-bit BI_RGB DIB section: row 0 first, one 0x00RRGGBB DWORD per pixel.
+// Empty (and bits null) when the size is not positive or the system refuses.
+[[nodiscard]] UniqueGdiObject<HBITMAP> CreateTopDownDib(HDC dc, int width, int height, void** bits);
+
 // Owning COM interface pointer.
 template <typename T>
 class ComPtr {

@@ -141,15 +141,8 @@ Capture ReadDc(HDC source, int width, int height)
     Capture capture;
     if (width <= 0 || height <= 0)
         return capture;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueGdiObject<HBITMAP> target(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdiObject<HBITMAP> target = CreateTopDownDib(nullptr, width, height, &bits);
     UniqueMemoryDc dc(::CreateCompatibleDC(source));
     if (!target || !dc)
         return capture;

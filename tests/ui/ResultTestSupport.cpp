@@ -84,15 +84,8 @@ ClientPixels ReadClient(HWND window)
         return result;
     const HDC screen = ::GetDC(window);
     UniqueMemoryDc memory(::CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = result.width;
-    info.bmiHeader.biHeight = -result.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueGdiObject<HBITMAP> bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdiObject<HBITMAP> bitmap = CreateTopDownDib(screen, result.width, result.height, &bits);
     if (memory && bitmap && bits) {
         SelectObjectGuard selected(memory.get(), bitmap.get());
         ::BitBlt(memory.get(), 0, 0, result.width, result.height, screen, 0, 0, SRCCOPY);
