@@ -119,7 +119,7 @@ bool BackupLineRoundTrips(std::int32_t action, const CRegistryItem& item)
 {
     if (RootToHive(item.Root).empty() || RootToHive(item.Root) != item.Hive)
         return false;
-    if (HasNul(item.SubKey) || HasNul(item.ValueName) || HasNul(item.ValueData))
+    if (ItemHoldsNul(item))
         return false;
     if (action == RestoreValue && item.Type != kTypeString && item.Type != kTypeExpandString &&
         item.Type != kTypeDword)

@@ -50,3 +50,11 @@ std::wstring TypeName(std::uint32_t type)
     default: return L"REG_SZ";
     }
 }
+
+bool ItemHoldsNul(const CRegistryItem& item)
+{
+    for (const std::wstring* text : {&item.SubKey, &item.ValueName, &item.ValueData})
+        if (text->find(L'\0') != std::wstring::npos)
+            return true;
+    return false;
+}

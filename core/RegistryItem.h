@@ -43,6 +43,10 @@ public:
 };
 
 // "HKEY_CLASSES_ROOT" ... "HKEY_USERS" -> root; any other text (case counts) -> HKEY_LOCAL_MACHINE.
+// True when the key path, value name or data holds a NUL: the registry calls stop at
+// it, so the item would be reached as a different, shorter name or written cut short.
+[[nodiscard]] bool ItemHoldsNul(const CRegistryItem& item);
+
 [[nodiscard]] RootKey HiveToRoot(const std::wstring& hive);
 // The hive name of a predefined root; empty for any other number.
 [[nodiscard]] std::wstring RootToHive(RootKey root);

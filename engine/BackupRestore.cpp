@@ -25,8 +25,6 @@ struct BackupContents {
     std::wstring filesFolder;
 };
 
-bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
-
 std::wstring FolderOf(const std::wstring& path)
 {
     const std::size_t slash = path.rfind(L'\\');
@@ -46,8 +44,7 @@ bool UsableEntry(const BackupEntry& entry)
     if (entry.Action != RestoreValue && entry.Action != RestoreKey)
         return true;  // passed over anyway
     const CRegistryItem& item = entry.Item;
-    return !RootToHive(item.Root).empty() && !HasNul(item.SubKey) && !HasNul(item.ValueName) &&
-           !HasNul(item.ValueData);
+    return !RootToHive(item.Root).empty() && !ItemHoldsNul(item);
 }
 
 std::optional<BackupContents> ReadBackup(const std::wstring& backupPath)

@@ -128,8 +128,6 @@ std::variant<LiveValue, ProblemState> MatchingLiveValue(const CRegistryItem& ite
 
 ProblemState StillBrokenIf(bool broken) { return broken ? ProblemState::Holds : ProblemState::Gone; }
 
-bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
-
 bool IsReparsePointOrMissing(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -167,7 +165,7 @@ CProblemCheck::CProblemCheck() : m_context(ScanTarget{}) { m_context.running = t
 
 ProblemState CProblemCheck::Recheck(const CError& problem)
 {
-    if (HasNul(problem.Item.SubKey) || HasNul(problem.Item.ValueName) || HasNul(problem.Subject))
+    if (ItemHoldsNul(problem.Item) || problem.Subject.find(L'\0') != std::wstring::npos)
         return ProblemState::Doubtful;  // the API would stop at the NUL and reach another entry
     try {
         switch (problem.ErrorType) {

@@ -291,17 +291,32 @@ TEST_F(RepairWindowTest, RangeHoldsMoreProblemsThanSixteenBits)
     EXPECT_EQ(::SendMessageW(Bar(), PBM_GETPOS, 0, 0), 69000);
 }
 
-TEST_F(RepairWindowTest, ARepairThatWroteNoBackupIsNotReportedAsDone)
+TEST_F(RepairWindowTest, ARepairThatWroteNoBackupOrLeftProblemsIsNotReportedAsDone)
 {
-    service.failed = true;
-    ASSERT_TRUE(repair.Create());
-    Post(WM_REPAIR_STARTED, 3);
-    Post(WM_REPAIR_FINISHED);
-    ASSERT_EQ(prompts.prompts.size(), 1u);
-    EXPECT_EQ(prompts.prompts[0].text,
-              L"Riparazione non eseguita: non è stato possibile creare il file di backup. Il Registro non è stato "
-              L"modificato.");
-    EXPECT_EQ(Window(), nullptr);
+    const struct {
+        bool failed;
+        bool leftProblems;
+        const wchar_t* text;
+    } cases[] = {
+        {true, false,
+         L"Riparazione non eseguita: non è stato possibile creare il file di backup. Il Registro non è stato "
+         L"modificato."},
+        {true, true,
+         L"Riparazione non eseguita: non è stato possibile creare il file di backup. Il Registro non è stato "
+         L"modificato."},
+        {false, true, L"Alcuni problemi non sono stati riparati e sono rimasti nel Registro."},
+    };
+    for (const auto& c : cases) {
+        service.failed = c.failed;
+        service.leftProblems = c.leftProblems;
+        prompts.prompts.clear();
+        ASSERT_TRUE(repair.Create());
+        Post(WM_REPAIR_STARTED, 3);
+        Post(WM_REPAIR_FINISHED);
+        ASSERT_EQ(prompts.prompts.size(), 1u);
+        EXPECT_EQ(prompts.prompts[0].text, c.text);
+        EXPECT_EQ(Window(), nullptr);
+    }
 }
 
 TEST_F(RepairWindowTest, ARepairThatCannotStartSaysSoAndCloses)
