@@ -61,7 +61,6 @@ public:
     Progress EndOfStream();
 
     [[nodiscard]] Progress State() const { return m_progress; }
-    [[nodiscard]] const HttpResponse& Response() const { return m_response; }
     [[nodiscard]] HttpResponse TakeResponse() { return std::move(m_response); }
 
 private:
