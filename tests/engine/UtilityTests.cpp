@@ -207,7 +207,7 @@ TEST(FileFinder, DeepestFoldersFirstAndStopEndsEverything)
     EXPECT_EQ(finder.FindFiles(root, L"*.lnk", true), 1);
 
     // A stop request from inside the deepest folder ends the search at every depth,
-    // and the next search starts afresh.
+    // and holds for a later search until the owner clears it.
     FinderLog stopping;
     stopping.stopAfterEntries = 1;
     CFileFinder stopped;
@@ -215,8 +215,10 @@ TEST(FileFinder, DeepestFoldersFirstAndStopEndsEverything)
     EXPECT_EQ(stopped.FindFiles(root, L"*.lnk", true), 1);
     EXPECT_EQ(stopping.events.size(), 2u);
     EXPECT_TRUE(stopped.StopRequested);
+    EXPECT_EQ(stopped.FindFiles(root, L"*.txt", false), 1);
+    EXPECT_EQ(stopping.events.size(), 2u);
+    stopped.StopRequested = false;
     EXPECT_EQ(stopped.FindFiles(root, L"*.txt", false), 2);
-    EXPECT_FALSE(stopped.StopRequested);
 }
 
 TEST(FileFinder, WalksTreesDeeperThanTheOldPathLimit)
