@@ -46,13 +46,13 @@ void ScanContext::Finish()
 void ScanContext::BeginSection(const std::wstring& rootNameText, RootKey rootKey, int sectionNumber,
                                int sectionOrdinal, bool sectionListOnly)
 {
+    if (m_problemCountPending)
+        PostProblemCount();  // for the root that ends here
     rootName = rootNameText;
     root = rootKey;
     section = sectionNumber;
     ordinal = sectionOrdinal;
     listOnly = sectionListOnly;
-    if (m_problemCountPending)
-        PostProblemCount();
     Post(WM_SCAN_SECTION_STARTED, static_cast<WPARAM>(section), ordinal);
 }
 
