@@ -653,7 +653,9 @@ bool CScanDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         result = 1;
         return true;
     }
-    if (message == CTrayIcon::TaskbarCreatedMessage() && message != 0) {
+    // Explorer restarted: its new taskbar has none of the old icons.
+    const UINT taskbarCreated = CTrayIcon::TaskbarCreatedMessage();
+    if (taskbarCreated != 0 && message == taskbarCreated) {
         static_cast<void>(m_tray.AddAgain());
         return true;
     }
