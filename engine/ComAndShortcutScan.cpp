@@ -48,6 +48,47 @@ CRegistryItem ClassItem(const ScanContext& ctx, std::wstring subKey, std::wstrin
     return item;
 }
 
+// Each key opens relative to its parent's handle, which the walk holds anyway, and the
+// walk ends at the depth of the other tree walks, so a hostile, very deep tree can
+// neither exhaust the stack nor cost a full-path open per level.
+void ScanEmptyKeysAt(ScanContext& ctx, HKEY parent, const std::wstring& keyPath, const std::wstring& openPath,
+                     int depth)
+{
+    UniqueHKey key;
+    if (::RegOpenKeyExW(parent, openPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    if (subkeys == 0 && values == 0) {
+        if (depth > 2) {
+            CRegistryItem item;
+            item.Root = ctx.root;
+            item.Hive = ctx.rootName;
+            item.SubKey = keyPath;
+            item.Tag = ctx.ordinal;
+            ctx.AddProblem(keyPath, L"The key " + keyPath + L" is a empty registry key", L"Empty Registry Key.", item,
+                           EmptyKey);
+        }
+        return;
+    }
+    if (depth > kMaxTreeDepth)
+        return;
+    for (DWORD index = 0; index < subkeys && ctx.running; ++index) {
+        wchar_t name[kRegNameChars];
+        DWORD nameChars = kRegNameChars;
+        if (::RegEnumKeyExW(key.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        const std::wstring child(name, nameChars);
+        // A name with an embedded NUL would open, and later delete, a shorter namesake.
+        if (child.find(L'\0') != std::wstring::npos)
+            continue;
+        ScanEmptyKeysAt(ctx, key.get(), keyPath + L'\\' + child, child, depth + 1);
+    }
+}
+
 }  // namespace
 
 void ScanClsidAppIds(ScanContext& ctx)
@@ -81,32 +122,7 @@ void ScanClsidTypeLibs(ScanContext& ctx)
 
 void ScanEmptyKeys(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth)
 {
-    UniqueHKey key;
-    if (::RegOpenKeyExW(RootToHKey(root), keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return;
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    if (subkeys == 0 && values == 0) {
-        if (depth > 2) {
-            CRegistryItem item;
-            item.Root = ctx.root;
-            item.Hive = ctx.rootName;
-            item.SubKey = keyPath;
-            item.Tag = ctx.ordinal;
-            ctx.AddProblem(keyPath, L"The key " + keyPath + L" is a empty registry key", L"Empty Registry Key.", item,
-                           EmptyKey);
-        }
-        return;
-    }
-    for (DWORD index = 0; index < subkeys && ctx.running; ++index) {
-        wchar_t name[kRegNameChars];
-        DWORD nameChars = kRegNameChars;
-        if (::RegEnumKeyExW(key.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            ScanEmptyKeys(ctx, root, keyPath + L'\\' + std::wstring(name, nameChars), depth + 1);
-    }
+    ScanEmptyKeysAt(ctx, RootToHKey(root), keyPath, keyPath, depth);
 }
 
 void ScanShortcuts(ScanContext& ctx, const std::wstring& folderText)
@@ -121,6 +137,10 @@ void ScanShortcuts(ScanContext& ctx, const std::wstring& folderText)
 void ShortcutHandler(CFileFinder& finder, int code, void* user)
 {
     ScanContext& ctx = *static_cast<ScanContext*>(user);
+    if (!ctx.running) {
+        finder.StopRequested = true;
+        return;
+    }
     if (code == CFileFinder::kSearchingFolder) {
         ctx.ReportItem(finder.CurrentFolder());
     } else if (code == CFileFinder::kEntryFound && !finder.Found.IsEmpty()) {

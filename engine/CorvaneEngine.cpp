@@ -84,17 +84,21 @@ bool CCorvaneEngine::StartScan(const Selection& sections)
     // A scan never runs beside a repair: both use the repaired-items list.
     StopRepair();
     StopScan();
+    auto scan = std::make_unique<CRegistryScanThread>(
+        sections, ScanTarget{&m_problems, &m_counters, &m_repairedItems, m_notify});
+    // The thread waits until the state it works on is reset, and nothing is reset
+    // before it exists: a scan that cannot start leaves the last results, their count
+    // and the last scan date as they were.
+    if (!scan->Start(true))
+        return false;
     (void)m_repairedItems.Load();  // an unreadable file filters nothing; the scan still runs
     m_lastScanDate = FormatLastScanDate(LocalCalendarTime());
     (void)::WriteSetting(kLastScanDate, m_lastScanDate);
     ResetCounters(m_counters);
     m_problems.SetSize(0);
-    m_scan = std::make_unique<CRegistryScanThread>(
-        sections, ScanTarget{&m_problems, &m_counters, &m_repairedItems, m_notify});
-    if (m_scan->Start())
-        return true;
-    m_scan.reset();
-    return false;
+    m_scan = std::move(scan);
+    m_scan->ResumeThread();
+    return true;
 }
 
 void CCorvaneEngine::StopScan()

@@ -56,7 +56,8 @@ public:
     // --- scan and repair ------------------------------------------------------------
     // Stops a running repair and scan (waiting for them), reloads the repaired-items
     // list, stores LastScanDate (setting "LastScanDate"), zeroes every counter, empties
-    // the problem list and starts the scan worker. False when the thread cannot start.
+    // the problem list and starts the scan worker. False when the thread cannot start;
+    // the list, the counters, the repaired-items list and the date are then unchanged.
     [[nodiscard]] bool StartScan(const Selection& sections);
     // Stops the scan worker, waits for it and deletes it; nothing when there is none.
     void StopScan();

@@ -6,7 +6,6 @@
 
 std::ptrdiff_t CFileFinder::FindFiles(const std::wstring& folder, const std::wstring& mask, bool recursive)
 {
-    StopRequested = false;
     std::wstring start = folder;
     if (start.empty() || (start.back() != L'\\' && start.back() != L'/'))
         start += L'\\';

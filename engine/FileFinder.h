@@ -31,8 +31,9 @@ public:
 
     // Searches folder (a trailing "\" is added when missing) for entries matching mask;
     // returns the size of Found. A folder entry is listed with a trailing "\".
-    // Clears StopRequested when it starts; setting it from another thread ends the
-    // whole search at every depth.
+    // Setting StopRequested from another thread ends the whole search at every depth;
+    // a stop set before the search starts is kept (the search then finds nothing), so a
+    // stop that races the start is never lost. Only the owner clears it.
     std::ptrdiff_t FindFiles(const std::wstring& folder, const std::wstring& mask, bool recursive);
 
     [[nodiscard]] const std::wstring& CurrentFolder() const { return m_currentFolder; }

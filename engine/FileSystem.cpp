@@ -2,9 +2,12 @@
 
 #include "framework/Handles.h"
 
+#include <atomic>
 #include <vector>
 
 namespace {
+
+std::atomic<DWORD> g_lookupErrorOverride{ERROR_SUCCESS};
 
 std::wstring LongPathForm(const std::wstring& path)
 {
@@ -34,13 +37,28 @@ std::wstring ExpandEnv(const std::wstring& text)
     return buffer;
 }
 
+bool IsNotFoundError(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+           error == ERROR_INVALID_DRIVE;
+}
+
 bool FileExists(const std::wstring& path)
 {
+    if (const DWORD injected = g_lookupErrorOverride.load(); injected != ERROR_SUCCESS)
+        return !IsNotFoundError(injected);
+    if (path.empty())
+        return false;
     const std::wstring lookup = path.size() >= MAX_PATH ? LongPathForm(path) : path;
-    WIN32_FIND_DATAW data;
-    UniqueFindHandle find(::FindFirstFileW(lookup.c_str(), &data));
-    return static_cast<bool>(find);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (::GetFileAttributesExW(lookup.c_str(), GetFileExInfoStandard, &data))
+        return true;
+    return !IsNotFoundError(::GetLastError());
 }
+
+CFileLookupErrorOverride::CFileLookupErrorOverride(DWORD error) { g_lookupErrorOverride = error; }
+
+CFileLookupErrorOverride::~CFileLookupErrorOverride() { g_lookupErrorOverride = ERROR_SUCCESS; }
 
 std::wstring GetModulePath()
 {

@@ -10,10 +10,24 @@
 // unexpanded: the text comes back as given).
 [[nodiscard]] std::wstring ExpandEnv(const std::wstring& text);
 
-// True when FindFirstFileW finds the path (file or folder). Paths of 260 characters
-// or more are looked up through their long-path form ("\\?\"), so an existing long
-// path is never taken for a missing one.
+// False only when Windows says the path (file or folder) does not exist: file or path
+// not found, an invalid name or drive. Any other failure (access denied, a device that
+// is not ready, an unreachable share) counts as present, since an unknown answer must
+// never make a problem. "*" and "?" are taken literally, never as a pattern. Paths of
+// 260 characters or more are looked up through their long-path form ("\\?\").
 [[nodiscard]] bool FileExists(const std::wstring& path);
+// Whether a GetFileAttributesExW error code means the path does not exist.
+[[nodiscard]] bool IsNotFoundError(DWORD error);
+
+// Makes every lookup of FileExists fail with the error while alive (tests only: no
+// file system offers a reliable access-denied path under Wine). One at a time.
+class CFileLookupErrorOverride {
+public:
+    explicit CFileLookupErrorOverride(DWORD error);
+    ~CFileLookupErrorOverride();
+    CFileLookupErrorOverride(const CFileLookupErrorOverride&) = delete;
+    CFileLookupErrorOverride& operator=(const CFileLookupErrorOverride&) = delete;
+};
 
 // Full path of the running program, and its folder without a trailing backslash.
 [[nodiscard]] std::wstring GetModulePath();

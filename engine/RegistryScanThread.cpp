@@ -18,27 +18,22 @@ CRegistryScanThread::CRegistryScanThread(const Selection& sections, const ScanTa
     m_bAutoDelete = false;
 }
 
-bool CRegistryScanThread::Start()
+bool CRegistryScanThread::Start(bool suspended)
 {
     m_context.running = true;
     m_bAutoDelete = false;
-    if (CreateThread())
+    if (CreateThread(suspended))
         return true;
     m_context.running = false;
     return false;
 }
 
-void CRegistryScanThread::RequestStop()
-{
-    m_context.running = false;
-    m_context.finder.StopRequested = true;
-}
+void CRegistryScanThread::RequestStop() { m_context.RequestStop(); }
 
 void CRegistryScanThread::StopAndWait()
 {
     RequestStop();
-    if (GetThreadHandle())
-        ::WaitForSingleObject(GetThreadHandle(), INFINITE);
+    WaitForEnd();
 }
 
 int CRegistryScanThread::Run()
@@ -73,7 +68,7 @@ void CRegistryScanThread::RunSections()
         m_context.EndSection();
         ++ordinal;
     }
-    m_context.Post(WM_SCAN_FINISHED, 0, 0);
+    m_context.Finish();
 }
 
 void CRegistryScanThread::RunSection(int section, int ordinal)

@@ -20,12 +20,12 @@ public:
     CRegistryScanThread(const Selection& sections, const ScanTarget& target);
     ~CRegistryScanThread() override = default;
 
-    // Sets running and starts the thread; false when the thread cannot be created
-    // (running is then cleared again).
-    [[nodiscard]] bool Start();
-    // Clears running and stops the file finder; returns at once.
+    // Sets running and starts the thread (suspended: it runs after ResumeThread);
+    // false when the thread cannot be created (running is then cleared again).
+    [[nodiscard]] bool Start(bool suspended = false);
+    // Clears running, stops the file finder and ends the section pause; returns at once.
     void RequestStop();
-    // RequestStop, then waits for the thread without time-out.
+    // RequestStop, then waits for the thread without time-out (see WaitForEnd).
     void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_context.running; }
 

@@ -22,7 +22,9 @@ std::wstring RepairLocationText(const CError& problem)
 }
 
 CRepairErrorsThread::CRepairErrorsThread(const CErrorListEx& problems, std::int32_t repairCount, RepairTarget target)
-    : m_repairCount(repairCount), m_target(std::move(target))
+    : m_repairCount(repairCount),
+      m_target(std::move(target)),
+      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     m_bAutoDelete = false;
     const std::ptrdiff_t count = repairCount < 0 ? 0 : std::min<std::ptrdiff_t>(repairCount, problems.GetSize());
@@ -40,11 +42,17 @@ bool CRepairErrorsThread::Start()
     return false;
 }
 
+void CRepairErrorsThread::RequestStop()
+{
+    m_running = false;
+    if (m_stopEvent)
+        ::SetEvent(m_stopEvent.get());
+}
+
 void CRepairErrorsThread::StopAndWait()
 {
     RequestStop();
-    if (GetThreadHandle())
-        ::WaitForSingleObject(GetThreadHandle(), INFINITE);
+    WaitForEnd();
 }
 
 std::wstring CRepairErrorsThread::BackupPath() const { return m_backupPath; }
@@ -137,7 +145,7 @@ int CRepairErrorsThread::Run()
                 problem.Section < kSectionCount)
                 ++(*m_target.counters)[static_cast<std::size_t>(problem.Section)].Repaired;
             Post(WM_REPAIR_PROGRESS, static_cast<WPARAM>(i + 1));
-            PacedSleep(1000);
+            PacedWait(m_stopEvent.get(), 1000);
         }
     }
     m_backup.reset();
@@ -145,7 +153,8 @@ int CRepairErrorsThread::Run()
     if (m_target.repaired && !m_target.repaired->Save())
         m_saveFailed = true;
     KeepUnrepaired();
-    PacedSleep(1000);
-    Post(WM_REPAIR_FINISHED, 0);
+    PacedWait(m_stopEvent.get(), 1000);
+    if (m_target.notify)
+        (void)PostUntilQueued(m_target.notify, WM_REPAIR_FINISHED, 0, 0, m_stopEvent.get());
     return 1;
 }

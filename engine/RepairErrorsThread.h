@@ -53,9 +53,9 @@ public:
 
     // Starts the thread; false when it cannot be created (running is cleared again).
     [[nodiscard]] bool Start();
-    // Clears running; the worker ends before its next problem.
-    void RequestStop() { m_running = false; }
-    // RequestStop, then waits for the thread without time-out.
+    // Clears running and ends a pause at once; the worker ends before its next problem.
+    void RequestStop();
+    // RequestStop, then waits for the thread without time-out (see WaitForEnd).
     void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
@@ -86,6 +86,7 @@ private:
     std::int32_t m_repairCount;
     RepairTarget m_target;
     std::atomic<bool> m_running{true};
+    UniqueHandle m_stopEvent;  // manual reset: signalled by RequestStop, ends the pauses
     std::atomic<bool> m_backupFailed{false};
     std::atomic<bool> m_saveFailed{false};
     std::optional<CBackupWriter> m_backup;  // the worker's own; closed when it ends

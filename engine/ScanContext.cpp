@@ -3,11 +3,13 @@
 #include "engine/ScanMessages.h"
 #include "engine/Scanners.h"
 #include "framework/Pacing.h"
+#include "framework/WinThread.h"
 
 #include <cstdlib>
 #include <ctime>
 
-ScanContext::ScanContext(const ScanTarget& target) : m_target(target)
+ScanContext::ScanContext(const ScanTarget& target)
+    : m_target(target), m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     finder.KeepAll = false;
     finder.SetCallback(&ShortcutHandler, this);
@@ -27,9 +29,25 @@ void ScanContext::Post(UINT message, WPARAM wParam, LPARAM lParam) const
         ::PostMessageW(m_target.notify, message, wParam, lParam);
 }
 
+void ScanContext::RequestStop()
+{
+    running = false;
+    finder.StopRequested = true;
+    if (m_stopEvent)
+        ::SetEvent(m_stopEvent.get());
+}
+
+void ScanContext::Finish()
+{
+    if (running && m_target.notify)
+        (void)PostUntilQueued(m_target.notify, WM_SCAN_FINISHED, 0, 0, m_stopEvent.get());
+}
+
 void ScanContext::BeginSection(const std::wstring& rootNameText, RootKey rootKey, int sectionNumber,
                                int sectionOrdinal, bool sectionListOnly)
 {
+    if (m_problemCountPending)
+        PostProblemCount();  // for the root that ends here
     rootName = rootNameText;
     root = rootKey;
     section = sectionNumber;
@@ -40,6 +58,8 @@ void ScanContext::BeginSection(const std::wstring& rootNameText, RootKey rootKey
 
 void ScanContext::EndSection()
 {
+    if (m_problemCountPending)
+        PostProblemCount();
     if (PacingEnabled()) {
         const std::time_t now = std::time(nullptr);
         const std::tm* local = std::localtime(&now);
@@ -47,7 +67,7 @@ void ScanContext::EndSection()
         if (local)
             seed += static_cast<unsigned>(local->tm_year + 1900 + local->tm_mon + 1 + local->tm_mday);
         std::srand(seed);
-        PacedSleep(static_cast<DWORD>((std::rand() % 20) * 100 + 100));
+        PacedWait(m_stopEvent.get(), static_cast<DWORD>((std::rand() % 20) * 100 + 100));
     }
     Post(WM_SCAN_SECTION_DONE, static_cast<WPARAM>(section), ordinal);
 }
@@ -78,7 +98,22 @@ void ScanContext::Append(CError&& error)
         ++(*m_target.counters)[static_cast<std::size_t>(section)].Found;
     if (m_target.problems)
         m_target.problems->Add(std::move(error));
-    Post(WM_SCAN_PROBLEM_FOUND, static_cast<WPARAM>(section), ordinal);
+    if (section < 0 || section >= kSectionCount)
+        return;
+    ++m_sectionFound[static_cast<std::size_t>(section)];
+    m_problemCountPending = true;
+    if (!m_problemPosted || m_target.itemIntervalMs == 0 ||
+        ::GetTickCount64() - m_lastProblemTick >= m_target.itemIntervalMs)
+        PostProblemCount();
+}
+
+void ScanContext::PostProblemCount()
+{
+    m_problemCountPending = false;
+    m_problemPosted = true;
+    m_lastProblemTick = ::GetTickCount64();
+    if (section >= 0 && section < kSectionCount)
+        Post(WM_SCAN_PROBLEM_FOUND, static_cast<WPARAM>(section), m_sectionFound[static_cast<std::size_t>(section)]);
 }
 
 void ScanContext::AddProblem(const std::wstring& subject, const std::wstring& reason, const std::wstring& summary,

@@ -16,6 +16,7 @@
 #include <shobjidl.h>
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -25,10 +26,11 @@ struct ScanTarget {
     SectionCounters* counters = nullptr;            // Found of the section is counted per problem
     const CRegistryItemListEx* repaired = nullptr;  // items already repaired are not reported; null: none
     HWND notify = nullptr;                          // receives the scan messages; null: nothing is posted
-    // WM_SCAN_ITEM is posted for the item being examined only when this many
-    // milliseconds have passed since the last one (0: for every item). A display
-    // needs no more, and the receiver's queue then stays short however large the
-    // registry is; every other message is always posted.
+    // WM_SCAN_ITEM and WM_SCAN_PROBLEM_FOUND are posted only when this many
+    // milliseconds have passed since the last one of their kind (0: for every item and
+    // problem). A display needs no more, and the receiver's queue then stays short
+    // however large the registry is or however many problems it holds; a section's
+    // last count is always posted before it ends, and every other message always.
     unsigned itemIntervalMs = kDefaultItemIntervalMs;
 
     static constexpr unsigned kDefaultItemIntervalMs = 20;
@@ -50,8 +52,13 @@ public:
     // Stores the section's root and numbers and posts WM_SCAN_SECTION_STARTED.
     void BeginSection(const std::wstring& rootName, RootKey rootKey, int sectionNumber, int sectionOrdinal,
                       bool sectionListOnly);
-    // The section's pause (only while pacing is on), then WM_SCAN_SECTION_DONE.
+    // The section's last problem count, its pause (only while pacing is on, and cut
+    // short by a stop), then WM_SCAN_SECTION_DONE.
     void EndSection();
+    // WM_SCAN_FINISHED, posted again while the receiver's queue is full (only while running).
+    void Finish();
+    // Clears running, stops the file finder and ends a pause at once; any thread.
+    void RequestStop();
     // Posts WM_SCAN_ITEM with "root name\text" (the bare text in the shortcut section),
     // at most once per item interval.
     void ReportItem(const std::wstring& text);
@@ -59,7 +66,7 @@ public:
     // current one: callers can skip building the text.
     [[nodiscard]] bool ItemDue() const;
     // Adds a problem unless the scan was stopped or the item was already repaired:
-    // counts it, appends it, posts WM_SCAN_PROBLEM_FOUND.
+    // counts it, appends it, posts the section's count (at most once per interval).
     void AddProblem(const std::wstring& subject, const std::wstring& reason, const std::wstring& summary,
                     const CRegistryItem& item, std::int32_t errorType);
     // The same for a broken shortcut, without the repaired-items filter.
@@ -68,7 +75,7 @@ public:
     // Posts only while running (and when there is a window to post to).
     void Post(UINT message, WPARAM wParam, LPARAM lParam) const;
 
-    // Cleared by the owner to stop the scan (with finder.StopRequested); every loop polls it.
+    // Cleared by RequestStop; every loop polls it.
     std::atomic<bool> running{false};
     int section = 0;
     bool listOnly = false;
@@ -80,8 +87,14 @@ public:
 
 private:
     void Append(CError&& error);
+    void PostProblemCount();
 
     ScanTarget m_target;
+    UniqueHandle m_stopEvent;  // manual reset: signalled by RequestStop
     ULONGLONG m_lastItemTick = 0;
     bool m_itemPosted = false;
+    std::array<int, kSectionCount> m_sectionFound{};
+    ULONGLONG m_lastProblemTick = 0;
+    bool m_problemPosted = false;
+    bool m_problemCountPending = false;
 };

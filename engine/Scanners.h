@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The deepest level below which no tree walk descends (the start key is depth 1), so
+// the walks end at depth 11 however deep a key tree is.
+inline constexpr int kMaxTreeDepth = 10;
+
 // --- values that name files ---------------------------------------------------------
 
 // The REG_SZ and REG_EXPAND_SZ values of one key (data of at most 1024 bytes).
@@ -37,7 +41,8 @@ void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstr
 void ScanClsidAppIds(ScanContext& ctx);
 // Classes whose TypeLib subkey names a key missing below HKEY_CLASSES_ROOT\TypeLib.
 void ScanClsidTypeLibs(ScanContext& ctx);
-// Keys without values and subkeys, deeper than depth 2 (the start key is depth 1).
+// Keys without values and subkeys, deeper than depth 2 (the start key is depth 1) and
+// not below depth 11; subkeys whose name holds a NUL are skipped.
 void ScanEmptyKeys(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth);
 // The "*.lnk" files below the expanded folder whose target is gone. Reports nothing
 // when the context has no shell-link object.

@@ -23,8 +23,13 @@ bool PacingEnabled() { return PacingFlag().load(); }
 
 void SetPacingEnabled(bool enabled) { PacingFlag().store(enabled); }
 
-void PacedSleep(DWORD milliseconds)
+bool PacedWait(HANDLE stopEvent, DWORD milliseconds)
 {
-    if (PacingEnabled())
+    if (!PacingEnabled())
+        return false;
+    if (!stopEvent) {
         ::Sleep(milliseconds);
+        return false;
+    }
+    return ::WaitForSingleObject(stopEvent, milliseconds) == WAIT_OBJECT_0;
 }

@@ -8,5 +8,7 @@
 [[nodiscard]] bool PacingEnabled();
 void SetPacingEnabled(bool enabled);
 
-// Sleeps for the given time only while pacing is on.
-void PacedSleep(DWORD milliseconds);
+// Pauses for the given time only while pacing is on, and ends the pause as soon as
+// stopEvent (a manual-reset event; null: none) is signalled, so a stop never waits out
+// a pause. True when the pause ended because of the stop.
+bool PacedWait(HANDLE stopEvent, DWORD milliseconds);

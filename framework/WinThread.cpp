@@ -27,3 +27,35 @@ unsigned __stdcall CWinThread::ThreadMain(void* self)
         delete thread;  // the framework owns auto-delete objects from here on
     return static_cast<unsigned>(exitCode);
 }
+
+void CWinThread::WaitForEnd() const
+{
+    const HANDLE thread = m_thread.get();
+    if (!thread)
+        return;
+    // A window that never validates its paint would keep a loop of WM_PAINT going; a
+    // bounded batch lets the wait resume instead.
+    constexpr int kPaintBatch = 64;
+    while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        for (int painted = 0;
+             painted < kPaintBatch && ::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++painted)
+            ::DispatchMessageW(&message);
+    }
+}
+
+bool PostUntilQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam, HANDLE stopEvent)
+{
+    constexpr DWORD kRetryMs = 10;
+    while (!::PostMessageW(window, message, wParam, lParam)) {
+        if (::GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !::IsWindow(window))
+            return false;
+        if (stopEvent) {
+            if (::WaitForSingleObject(stopEvent, kRetryMs) == WAIT_OBJECT_0)
+                return ::PostMessageW(window, message, wParam, lParam) != FALSE;
+        } else {
+            ::Sleep(kRetryMs);
+        }
+    }
+    return true;
+}

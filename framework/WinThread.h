@@ -23,6 +23,11 @@ public:
     virtual int Run() = 0;
 
     [[nodiscard]] HANDLE GetThreadHandle() const { return m_thread.get(); }
+    // Waits until the thread has ended (at once when it never started). Meanwhile the
+    // calling thread's windows still paint and answer sent messages, so a window that
+    // waits for its worker is drawn and never hangs; input and posted messages stay
+    // queued until the wait is over, so nothing can start a second operation under it.
+    void WaitForEnd() const;
     [[nodiscard]] DWORD GetThreadId() const { return m_threadId; }
     DWORD ResumeThread() { return ::ResumeThread(m_thread.get()); }
 
@@ -35,3 +40,10 @@ private:
     UniqueHandle m_thread;
     DWORD m_threadId = 0;
 };
+
+// Posts a message that must arrive (a worker's last one): while the receiver's queue is
+// full, posts again every few milliseconds as long as the window exists. Once stopEvent
+// (null: none) is signalled it gives up after one more try, since the owner that asked
+// for the stop may be waiting for this thread and not reading its queue. False when
+// the message was not posted.
+[[nodiscard]] bool PostUntilQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam, HANDLE stopEvent);

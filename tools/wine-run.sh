@@ -7,6 +7,10 @@
 #   wine-run.sh --prefix DIR --stop                           stop its services, keep the prefix
 #   wine-run.sh --prefix DIR --teardown                       stop its services, remove the prefix
 #
+# Only a prefix this script created is ever removed: --setup writes a marker into it,
+# and --teardown refuses any other folder. An existing folder without the marker is
+# never set up either, so a user's own prefix is never touched.
+#
 # One persistent wineserver per prefix keeps the Schedule service and volatile keys
 # alive between the run's processes. Without a display, an Xvfb server is started for
 # the prefix's lifetime, so windows can be created and photographed.
@@ -30,8 +34,10 @@ prefix="$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# winemenubuilder.exe would start once for every shortcut a test or benchmark saves.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 state="$prefix.state"
+marker="$prefix/.made-by-wine-run"
 
 start_display() {
     if [ -n "${DISPLAY:-}" ]; then
@@ -70,11 +76,16 @@ unlink_home_folders() {
 }
 
 setup() {
+    if [ -d "$prefix" ] && [ ! -f "$marker" ] && [ -n "$(ls -A "$prefix" 2>/dev/null)" ]; then
+        echo "wine-run.sh: $prefix exists and was not created by this script; it is left alone" >&2
+        return 1
+    fi
     mkdir -p "$state"
     if [ ! -f "$state/ready" ]; then
         start_display || return 1
         export DISPLAY="$(cat "$state/display")"
         mkdir -p "$prefix"
+        touch "$marker"
         wineboot -i >/dev/null 2>&1 9>&-
         # Services started by the server that created the prefix never answer (every
         # service start then times out after 10 s): finish that server, start afresh.
@@ -85,6 +96,9 @@ setup() {
         # Without a window manager Wine waits 2 s whenever an active window is hidden
         # or destroyed, unless it manages the windows itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- || true
+        # Also for programs started in the prefix without this script's environment.
+        wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f \
+            >/dev/null 2>&1 9>&- || true
         wine net start schedule >/dev/null 2>&1 9>&- || true
         touch "$state/ready"
     fi
@@ -100,6 +114,10 @@ stop_services() {
 }
 
 teardown() {
+    if [ -e "$prefix" ] && [ ! -f "$marker" ]; then
+        echo "wine-run.sh: $prefix was not created by this script; it is not removed" >&2
+        return 1
+    fi
     stop_services
     rm -rf "$prefix" "$state" "$prefix.lock"
 }
@@ -127,7 +145,7 @@ ensure_ready() {
 
 case "$action" in
     setup) ensure_ready; exit $? ;;
-    teardown) teardown; exit 0 ;;
+    teardown) teardown; exit $? ;;
     stop) stop_services; exit 0 ;;
 esac
 

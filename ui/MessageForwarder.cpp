@@ -84,8 +84,16 @@ CMessageForwarder::Outcome CMessageForwarder::Forward(UINT message, WPARAM wPara
     if (!WorkWindowOf(message, role))
         return Outcome::NotForwarded;
     const CDialogBase* target = GetTarget(role);
-    if (target && target->IsShown() && ::PostMessageW(target->GetSafeHwnd(), message, wParam, lParam))
-        return Outcome::Posted;
+    if (target && target->IsShown()) {
+        if (::PostMessageW(target->GetSafeHwnd(), message, wParam, lParam))
+            return Outcome::Posted;
+        // A full queue must not lose a worker's last message: without it the window
+        // would wait for ever. The target runs on this thread, so it is handed over now.
+        if (message == WM_SCAN_FINISHED || message == WM_REPAIR_FINISHED) {
+            ::SendMessageW(target->GetSafeHwnd(), message, wParam, lParam);
+            return Outcome::Posted;
+        }
+    }
     ReleaseMessageText(message, wParam);
     return Outcome::Lost;
 }

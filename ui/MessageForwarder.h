@@ -51,7 +51,8 @@ public:
     [[nodiscard]] const CDialogBase* GetTarget(WorkWindow role) const;
 
     // Posts a worker message on to its window when that window is shown; otherwise the
-    // message is lost and its text freed. NotForwarded for messages that are not worker
+    // message is lost and its text freed. A finishing message whose post fails (a full
+    // queue) is delivered directly instead. NotForwarded for messages that are not worker
     // messages (nothing is done with them).
     Outcome Forward(UINT message, WPARAM wParam, LPARAM lParam) const;
 

@@ -73,17 +73,20 @@ constexpr ControlPlace kUpdateStatusPlace{115, 522, 126, 13};
 constexpr RECT kUpdateStatusStripAvailable{115, 522, 200, 542};
 constexpr RECT kUpdateStatusStripNone{115, 522, 240, 542};
 
-// Clears a flag when the scope ends, whichever way it ends.
-class CFlagScope {
+// Counts one more open window while the scope lasts, whichever way it ends.
+class COpenWindowScope {
 public:
-    explicit CFlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~CFlagScope() { m_flag = false; }
-    CFlagScope(const CFlagScope&) = delete;
-    CFlagScope& operator=(const CFlagScope&) = delete;
+    explicit COpenWindowScope(int& count) : m_count(count) { ++m_count; }
+    ~COpenWindowScope() { --m_count; }
+    COpenWindowScope(const COpenWindowScope&) = delete;
+    COpenWindowScope& operator=(const COpenWindowScope&) = delete;
 
 private:
-    bool& m_flag;
+    int& m_count;
 };
+
+// Windows runs a Run value as a command line, so a program path with blanks is quoted.
+std::wstring RunCommandOfThisProgram() { return L'"' + GetModulePath() + L'"'; }
 
 POINT SectionBoxPlace(int section)
 {
@@ -201,7 +204,7 @@ void CScanDialog::WriteFirstRunDefaults()
     // value is written either.
     if (m_engine.ReadSetting(kStartWithWindows).empty()) {
         static_cast<void>(m_engine.WriteSetting(kStartWithWindows, kTrue));
-        static_cast<void>(m_engine.WriteMachineValue(kRunKey, kRunValue, GetModulePath()));
+        static_cast<void>(m_engine.WriteMachineValue(kRunKey, kRunValue, RunCommandOfThisProgram()));
     }
     const std::pair<const wchar_t*, const wchar_t*> defaults[] = {
         {kStartScanAtStartup, kFalse}, {kShowInTaskbarOnClose, kTrue}, {kAllowAutoUpdates, kFalse}};
@@ -347,11 +350,11 @@ IScanService::Selection CScanDialog::ChosenSections() const
 
 void CScanDialog::ScanCommand()
 {
-    if (m_scans.IsScanning() || m_scanCommandRunning) {
+    if (m_scans.IsScanning() || m_windowsOpen > 0) {
         ShowAppPrompt(m_hWnd, kScanRunning);
         return;
     }
-    CFlagScope running(m_scanCommandRunning);
+    COpenWindowScope scanWindows(m_windowsOpen);
     const IScanService::Selection sections = ChosenSections();
     bool anyChosen = false;
     for (const auto chosen : sections)
@@ -361,8 +364,9 @@ void CScanDialog::ScanCommand()
     } else {
         m_progress.Prepare(sections, m_scans);
         // The worker has ended when the window returns (finished or stopped), so the
-        // problem list and the counters can be read.
-        if (m_progress.DoModal(m_hWnd) != -1) {
+        // problem list and the counters can be read; a scan that never started has
+        // found nothing, which is no news at all.
+        if (m_progress.DoModal(m_hWnd) != -1 && m_progress.ScanStarted()) {
             if (m_scans.GetTotalFound() < 1) {
                 static_cast<void>(m_scans.ClearUnresolvedProblems());
                 RefreshProblemCount();
@@ -384,6 +388,9 @@ void CScanDialog::ShowGoodNews()
 
 void CScanDialog::ShowLastResults()
 {
+    // The stored problems would replace the list an open results window shows.
+    if (m_windowsOpen > 0)
+        return;
     // An unreadable file leaves the list empty, which then reads as good news.
     static_cast<void>(m_scans.LoadIgnoredProblems());
     if (m_scans.GetTotalFound() > 0)
@@ -402,8 +409,10 @@ void CScanDialog::HelpChoice()
 
 void CScanDialog::Open(const std::function<void(HWND)>& show)
 {
-    if (show)
-        show(m_hWnd);
+    if (!show)
+        return;
+    COpenWindowScope open(m_windowsOpen);
+    show(m_hWnd);
 }
 
 // --- start-up ---------------------------------------------------------------------------
@@ -531,7 +540,7 @@ void CScanDialog::SetStartWithWindows(bool on)
 {
     static_cast<void>(m_engine.WriteSetting(kStartWithWindows, on ? kTrue : kFalse));
     if (on)
-        static_cast<void>(m_engine.WriteMachineValue(kRunKey, kRunValue, GetModulePath()));
+        static_cast<void>(m_engine.WriteMachineValue(kRunKey, kRunValue, RunCommandOfThisProgram()));
     else
         static_cast<void>(m_engine.DeleteRegistryValue(kRootLocalMachine, kRunKey, kRunValue));
 }
@@ -642,6 +651,12 @@ bool CScanDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 {
     if (m_forwarder.Forward(message, wParam, lParam) != CMessageForwarder::Outcome::NotForwarded) {
         result = 1;
+        return true;
+    }
+    // Explorer restarted: its new taskbar has none of the old icons.
+    const UINT taskbarCreated = CTrayIcon::TaskbarCreatedMessage();
+    if (taskbarCreated != 0 && message == taskbarCreated) {
+        static_cast<void>(m_tray.AddAgain());
         return true;
     }
     switch (message) {

@@ -64,8 +64,8 @@ public:
     void SetLinks(MainWindowLinks links) { m_links = std::move(links); }
     [[nodiscard]] CMessageForwarder& Forwarder() { return m_forwarder; }
 
-    // Scans the chosen sections (refused while a scan runs or no section is chosen) and
-    // shows what was found.
+    // Scans the chosen sections (refused while a scan runs, another window is open over
+    // this one or no section is chosen) and shows what was found.
     void ScanCommand();
     // Label and gauge from the stored count of unresolved problems.
     void RefreshProblemCount();
@@ -132,9 +132,10 @@ private:
     bool m_scanAtStart;
     bool m_autoScanArmed = false;
     bool m_manualUpdateCheck = false;
-    // True while the scan command runs (its progress or results window is open), so that
-    // a second one from the tray cannot start a scan under it.
-    bool m_scanCommandRunning = false;
+    // Windows open over this one (the scan command's progress and results, and every
+    // window Open shows). The tray stays usable meanwhile, so its scan command is
+    // refused until none is open: a scan must not replace the list a window shows.
+    int m_windowsOpen = 0;
 
     CTrayIcon m_tray;
     UniqueMenu m_trayMenu;

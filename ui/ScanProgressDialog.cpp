@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <climits>
+
 namespace {
 
 constexpr size_t kLongestWholeItem = 70;
@@ -76,11 +78,13 @@ BOOL CScanProgressDialog::OnInitDialog()
 {
     m_sectionProblems = 0;
     m_closing = false;
+    m_started = false;
     SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Scansione del Registro");
     SetUpControls();
     StartAnimation();
-    if (!m_scans->StartScan(m_sections)) {
+    m_started = m_scans->StartScan(m_sections);
+    if (!m_started) {
         // Without a worker no message would ever close the window.
         m_closing = true;
         ShowPrompt(m_hWnd, kNotStarted, kProductTitle, MB_OK | MB_ICONERROR);
@@ -133,11 +137,11 @@ void CScanProgressDialog::StartAnimation()
         ::ShowWindow(picture, SW_HIDE);
 }
 
-void CScanProgressDialog::OnProblemFound(WPARAM section)
+void CScanProgressDialog::OnProblemFound(WPARAM section, LPARAM foundSoFar)
 {
-    if (!IsSectionNumber(section))
+    if (!IsSectionNumber(section) || foundSoFar < 0 || foundSoFar > INT_MAX)
         return;
-    ++m_sectionProblems;
+    m_sectionProblems = static_cast<int>(foundSoFar);
     const HWND label = GetDlgItem(kSectionControls[section].count);
     ::SetWindowTextW(label, (L"(" + std::to_wstring(m_sectionProblems) + L")").c_str());
 }
@@ -231,7 +235,7 @@ bool CScanProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             return true;
         }
         if (message == WM_SCAN_PROBLEM_FOUND)
-            OnProblemFound(wParam);
+            OnProblemFound(wParam, lParam);
         else if (message == WM_SCAN_ITEM)
             OnItem(wParam);
         else if (message == WM_SCAN_FINISHED)

@@ -39,6 +39,8 @@ public:
     [[nodiscard]] const IScanService::Selection& GetSections() const { return m_sections; }
     // Problems counted in the section being scanned.
     [[nodiscard]] int GetSectionProblemCount() const { return m_sectionProblems; }
+    // After the window has closed: whether its scan started (finished or stopped since).
+    [[nodiscard]] bool ScanStarted() const { return m_started; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -50,7 +52,7 @@ protected:
 private:
     void SetUpControls();
     void StartAnimation();
-    void OnProblemFound(WPARAM section);
+    void OnProblemFound(WPARAM section, LPARAM foundSoFar);
     void OnItem(WPARAM text);
     void OnSectionStarted(WPARAM section);
     void OnSectionDone(WPARAM section);
@@ -66,6 +68,7 @@ private:
     // Set once the window has begun to close: a late worker message must not start a
     // second ending (a finish message queued just before a stop, for instance).
     bool m_closing = false;
+    bool m_started = false;
 
     CBitmapButtonEx m_stop;
     CXColorStatic m_title;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace handle_traits {
@@ -29,11 +30,24 @@ public:
     // lParam = the mouse message. The tip is cut to 255 characters. False when the shell
     // refuses (the program goes on without an icon). An icon already added is removed first.
     [[nodiscard]] bool Add(HWND window, UINT id, UINT callbackMessage, HICON icon, std::wstring_view tip);
-    // Idempotent.
+    // Idempotent; the icon is not added back after it.
     void Remove();
     [[nodiscard]] bool IsAdded() const { return m_window != nullptr; }
 
+    // The message a restarted taskbar broadcasts (Explorer lost every icon with it).
+    [[nodiscard]] static UINT TaskbarCreatedMessage();
+    // On that message: adds the icon again as it was last asked for, also when the
+    // taskbar refused it then; nothing after Remove or before any Add.
+    bool AddAgain();
+
 private:
+    bool AddToShell();
+
     HWND m_window = nullptr;
     UINT m_id = 0;
+    // What the last Add asked for, until Remove.
+    HWND m_owner = nullptr;
+    UINT m_callbackMessage = 0;
+    HICON m_icon = nullptr;
+    std::wstring m_tip;
 };

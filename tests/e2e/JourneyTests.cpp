@@ -186,7 +186,8 @@ TEST_F(Journey, FirstStartWritesTheDefaultsAndShowsTheStatistics)
     EXPECT_EQ(Setting(L"AllowAutoUpdates"), L"false");
     const std::optional<std::wstring> run = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
     ASSERT_TRUE(run.has_value()) << "no start-with-Windows entry";
-    EXPECT_EQ(::lstrcmpiW(run->c_str(), e2e::Settings().program.c_str()), 0) << "Run entry: " << *run;
+    const std::wstring quotedProgram = L'"' + e2e::Settings().program + L'"';
+    EXPECT_EQ(::lstrcmpiW(run->c_str(), quotedProgram.c_str()), 0) << "Run entry: " << *run;
 
     EXPECT_EQ(e2e::ControlText(main, IDC_MAIN_VERSION), L"3.0.6");
     EXPECT_EQ(e2e::ControlText(main, IDC_MAIN_TITLE), L"Velmora v3.0.6");

@@ -39,17 +39,14 @@ TEST_F(ScanDriver, SelectedSectionsCountOrdinalsInNumberOrder)
     ScanRun run;
     RunScan(Sections({10, 3}), run);
 
+    // Without an interval every problem posts its section's count so far.
     std::vector<PostedMessage> expected = {Msg(WM_SCAN_SECTION_STARTED, 3, 0)};
-    for (const CError& e : run.problems) {
-        if (e.Section == 3)
-            expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 3, 0));
-    }
+    for (LPARAM n = 1; n <= run.problems.FilterBySection(3).GetSize(); ++n)
+        expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 3, n));
     expected.push_back(Msg(WM_SCAN_SECTION_DONE, 3, 0));
     expected.push_back(Msg(WM_SCAN_SECTION_STARTED, 10, 1));
-    for (const CError& e : run.problems) {
-        if (e.Section == 10)
-            expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 10, 1));
-    }
+    for (LPARAM n = 1; n <= run.problems.FilterBySection(10).GetSize(); ++n)
+        expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 10, n));
     expected.push_back(Msg(WM_SCAN_SECTION_DONE, 10, 1));
     expected.push_back(Msg(WM_SCAN_FINISHED));
     EXPECT_EQ(run.WithoutItems(), expected);
@@ -75,8 +72,8 @@ TEST_F(ScanDriver, StartupSectionAnnouncesBothRoots)
     RunScan(Sections({4}), run);
 
     const std::vector<PostedMessage> expected = {
-        Msg(WM_SCAN_SECTION_STARTED, 4, 0), Msg(WM_SCAN_PROBLEM_FOUND, 4, 0), Msg(WM_SCAN_SECTION_STARTED, 4, 0),
-        Msg(WM_SCAN_PROBLEM_FOUND, 4, 0),   Msg(WM_SCAN_SECTION_DONE, 4, 0),  Msg(WM_SCAN_FINISHED)};
+        Msg(WM_SCAN_SECTION_STARTED, 4, 0), Msg(WM_SCAN_PROBLEM_FOUND, 4, 1), Msg(WM_SCAN_SECTION_STARTED, 4, 0),
+        Msg(WM_SCAN_PROBLEM_FOUND, 4, 2),   Msg(WM_SCAN_SECTION_DONE, 4, 0),  Msg(WM_SCAN_FINISHED)};
     EXPECT_EQ(run.WithoutItems(), expected);
     ASSERT_EQ(run.problems.GetSize(), 2);
     EXPECT_EQ(run.problems[0].Item.Hive, L"HKEY_LOCAL_MACHINE");
@@ -114,7 +111,8 @@ TEST_F(ScanDriver, RepairedItemsAreNeitherAddedCountedNorAnnounced)
     ASSERT_EQ(run.problems.GetSize(), 1);
     EXPECT_EQ(run.problems[0].Item.ValueName, L"VelmoraT_other");
     EXPECT_EQ(run.counters[4].Found.load(), 1);
-    const auto found = std::count(run.messages.begin(), run.messages.end(), Msg(WM_SCAN_PROBLEM_FOUND, 4, 0));
+    const auto found = std::count_if(run.messages.begin(), run.messages.end(),
+                                     [](const PostedMessage& m) { return m.message == WM_SCAN_PROBLEM_FOUND; });
     EXPECT_EQ(found, 1);
 }
 
@@ -156,11 +154,44 @@ TEST_F(ScanDriver, CancelDuringFirstSectionPostsNothingMore)
     EXPECT_EQ(counters[0].Found.load(), problems.GetSize());
 }
 
-TEST_F(ScanDriver, ItemMessagesAreRateLimitedByDefault)
+TEST_F(ScanDriver, StopDuringAPacedSectionEndsTheScanBeforeTheNextSection)
+{
+    RegistrySandbox sandbox;
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kHelp, L"VelmoraT_pause.chm", L"C:\\Nowhere\\VelmoraT\\pause.chm");
+    sandbox.SetString(HKEY_LOCAL_MACHINE, kRun, L"VelmoraT_next", L"C:\\Nowhere\\VelmoraT\\next.exe");
+    SetPacingEnabled(true);
+    CErrorListEx problems;
+    SectionCounters counters;
+    MessageSink sink;
+    ScanTarget target{&problems, &counters, nullptr, sink.Window()};
+    target.itemIntervalMs = 0;
+    CRegistryScanThread thread(Sections({3, 4}), target);
+    ASSERT_TRUE(thread.Start());
+    MSG msg;
+    while (::GetMessageW(&msg, sink.Window(), 0, 0) > 0) {
+        ::DispatchMessageW(&msg);
+        if (msg.message == WM_SCAN_PROBLEM_FOUND)
+            break;
+    }
+    thread.StopAndWait();
+    SetPacingEnabled(false);
+    sink.Drain();
+
+    for (const PostedMessage& m : sink.messages) {
+        EXPECT_NE(m.message, WM_SCAN_SECTION_DONE);
+        EXPECT_NE(m.message, WM_SCAN_FINISHED);
+        EXPECT_FALSE(m.message != WM_SCAN_ITEM && m.wParam == 4) << "section 4 began after the stop";
+        EXPECT_EQ(m.text.find(L"VelmoraT_next"), std::wstring::npos);
+    }
+    EXPECT_EQ(counters[4].Found.load(), 0);
+}
+
+TEST_F(ScanDriver, ItemAndProblemMessagesAreRateLimitedByDefault)
 {
     RegistrySandbox sandbox;
     for (int i = 0; i < 2000; ++i)
-        sandbox.SetString(HKEY_LOCAL_MACHINE, kHelp, L"VelmoraT_rate" + std::to_wstring(i), L"x");
+        sandbox.SetString(HKEY_LOCAL_MACHINE, kHelp, L"VelmoraT_rate" + std::to_wstring(i),
+                          L"C:\\Nowhere\\VelmoraT\\rate" + std::to_wstring(i) + L".chm");
 
     CErrorListEx problems;
     SectionCounters counters;
@@ -180,4 +211,15 @@ TEST_F(ScanDriver, ItemMessagesAreRateLimitedByDefault)
     EXPECT_LT(items.size(), 2000u);
     EXPECT_EQ(sink.messages.back(), Msg(WM_SCAN_FINISHED));
     EXPECT_EQ(std::count(sink.messages.begin(), sink.messages.end(), Msg(WM_SCAN_SECTION_DONE, 3, 0)), 1);
+
+    // Problems likewise, and the last count before the section ends is the whole count.
+    std::vector<LPARAM> counts;
+    for (const PostedMessage& m : sink.messages)
+        if (m.message == WM_SCAN_PROBLEM_FOUND)
+            counts.push_back(m.lParam);
+    ASSERT_FALSE(counts.empty());
+    EXPECT_LT(counts.size(), 2000u);
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+    EXPECT_EQ(counts.back(), counters[3].Found.load());
+    EXPECT_GE(counts.back(), 2000);
 }

@@ -10,6 +10,7 @@
 #include "framework/Pacing.h"
 
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,43 @@ const std::wstring kSharedDlls = L"Software\\Microsoft\\Windows\\CurrentVersion\
 const std::wstring kFonts = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const std::wstring kMarker = L"VelmoraT";
 
+
+// A key whose name holds a NUL, which only the native API can create; closed and
+// deleted again with the test (its own subkeys must be gone by then).
+class NulNamedKey {
+public:
+    NulNamedKey(HKEY parent, const std::wstring& name)
+    {
+        using CreateKey = LONG(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, ULONG, UNICODE_STRING*, ULONG,
+                                       ULONG*);
+        const auto create =
+            reinterpret_cast<CreateKey>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtCreateKey"));
+        UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                            static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
+        OBJECT_ATTRIBUTES attributes{};
+        attributes.Length = sizeof(attributes);
+        attributes.RootDirectory = parent;
+        attributes.ObjectName = &text;
+        attributes.Attributes = OBJ_CASE_INSENSITIVE;
+        HANDLE created = nullptr;
+        if (create && create(&created, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr) == 0)
+            m_key.reset(static_cast<HKEY>(created));
+    }
+    ~NulNamedKey()
+    {
+        using DeleteKey = LONG(NTAPI*)(HANDLE);
+        const auto remove =
+            reinterpret_cast<DeleteKey>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey"));
+        if (m_key && remove)
+            remove(m_key.get());
+    }
+    NulNamedKey(const NulNamedKey&) = delete;
+    NulNamedKey& operator=(const NulNamedKey&) = delete;
+    [[nodiscard]] HKEY Get() const { return m_key.get(); }
+
+private:
+    UniqueHKey m_key;
+};
 
 class SectionScan : public testing::Test {
 protected:
@@ -240,6 +278,38 @@ TEST_F(SectionScan, EmptyKeysBelowTheServiceAccounts)
     // This check announces no items.
     for (const std::wstring& item : run.ItemTexts())
         EXPECT_EQ(item.find(L"HKEY_USERS"), std::wstring::npos);
+}
+
+TEST_F(SectionScan, EmptyKeyWalkEndsAtTheTreeDepthAndSkipsNamesWithANul)
+{
+    RegistrySandbox sandbox;
+    // S-1-5-19 is depth 1: the chain's last key is at depth 11, then at depth 12.
+    std::wstring chain = L"S-1-5-19\\VelmoraTDeep";
+    for (int depth = 3; depth <= 11; ++depth)
+        chain += L"\\L" + std::to_wstring(depth);
+    sandbox.CreateKey(HKEY_USERS, chain);
+    sandbox.CreateKey(HKEY_USERS, L"S-1-5-20\\VelmoraTDeeper" + chain.substr(21) + L"\\L12");
+
+    // "Gone" is empty; "Gone<NUL>x" is not, but opened by its text it would be "Gone".
+    sandbox.CreateKey(HKEY_USERS, L"S-1-5-18\\VelmoraTNul\\Gone");
+    UniqueHKey parent;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_USERS, L"S-1-5-18\\VelmoraTNul", 0, KEY_ALL_ACCESS, parent.put()), ERROR_SUCCESS);
+    NulNamedKey hidden(parent.get(), std::wstring(L"Gone\0x", 6));
+    ASSERT_TRUE(hidden.Get()) << "the native API refused a key name with a NUL";
+    UniqueHKey child;
+    ASSERT_EQ(::RegCreateKeyExW(hidden.Get(), L"child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, child.put(), nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(child.get(), L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
+
+    ScanRun run;
+    RunScan(Sections({7}), run);
+    std::vector<std::wstring> subjects;
+    for (const CError& e : run.Matching(kMarker))
+        subjects.push_back(e.Item.SubKey);
+    ::RegDeleteValueW(child.get(), L"v");
+    child.reset();
+    ::RegDeleteKeyW(hidden.Get(), L"child");
+    EXPECT_EQ(subjects, (std::vector<std::wstring>{L"S-1-5-18\\VelmoraTNul\\Gone", chain}));
 }
 
 TEST_F(SectionScan, BrokenShortcutsBelowTheProfile)

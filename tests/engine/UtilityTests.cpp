@@ -8,6 +8,7 @@
 #include "engine/FileFinder.h"
 #include "engine/FileSystem.h"
 #include "engine/Registry.h"
+#include "engine/Scanners.h"
 #include "engine/RepairedItems.h"
 #include "framework/File.h"
 #include "framework/Handles.h"
@@ -92,6 +93,22 @@ TEST(RegistryFunctions, KeysAndListings)
     EXPECT_EQ(RegListValuesHtml(HKEY_LOCAL_MACHINE, kSandbox + L"\\Nope").GetSize(), 0);
 }
 
+TEST(FileFunctions, OnlyANotFoundAnswerMeansMissing)
+{
+    // Whatever cannot be looked up is present: an unknown answer is never a problem.
+    const std::pair<DWORD, bool> answers[] = {
+        {ERROR_ACCESS_DENIED, true},     {ERROR_NOT_READY, true},         {ERROR_BAD_NETPATH, true},
+        {ERROR_SHARING_VIOLATION, true}, {ERROR_FILE_NOT_FOUND, false},   {ERROR_PATH_NOT_FOUND, false},
+        {ERROR_INVALID_NAME, false},     {ERROR_INVALID_DRIVE, false},
+    };
+    for (const auto& [error, present] : answers) {
+        CFileLookupErrorOverride lookup(error);
+        EXPECT_EQ(FileExists(L"C:\\VelmoraT\\gone.exe"), present) << error;
+        EXPECT_EQ(NamesMissingFile(L"C:\\VelmoraT\\gone.exe"), !present) << error;
+    }
+    EXPECT_FALSE(FileExists(L"C:\\VelmoraT\\gone.exe"));
+}
+
 TEST(FileFunctions, ExistenceExpansionAndModulePath)
 {
     ScratchFolder scratch(TempFolder(), L"VelmoraUtilFiles");
@@ -116,6 +133,11 @@ TEST(FileFunctions, ExistenceExpansionAndModulePath)
     ASSERT_GE(longFile.size(), 260u);
     EXPECT_TRUE(FileExists(longFile));
     EXPECT_FALSE(FileExists(deep.substr(4) + L"\\gone.exe"));
+
+    // Wildcards are never a pattern: a folder holding "a.txt" has no "*.txt" or "a.tx?".
+    EXPECT_FALSE(FileExists(scratch.Path() + L"\\*.txt"));
+    EXPECT_FALSE(FileExists(scratch.Path() + L"\\a.tx?"));
+    EXPECT_FALSE(FileExists(L"Q:\\VelmoraNoDrive\\x.exe"));
 
     ::SetEnvironmentVariableW(L"VELMORA_TEST_VAR", L"C:\\Espanso");
     EXPECT_EQ(ExpandEnv(L"%VELMORA_TEST_VAR%\\x.exe"), L"C:\\Espanso\\x.exe");
@@ -207,7 +229,7 @@ TEST(FileFinder, DeepestFoldersFirstAndStopEndsEverything)
     EXPECT_EQ(finder.FindFiles(root, L"*.lnk", true), 1);
 
     // A stop request from inside the deepest folder ends the search at every depth,
-    // and the next search starts afresh.
+    // and holds for a later search until the owner clears it.
     FinderLog stopping;
     stopping.stopAfterEntries = 1;
     CFileFinder stopped;
@@ -215,8 +237,10 @@ TEST(FileFinder, DeepestFoldersFirstAndStopEndsEverything)
     EXPECT_EQ(stopped.FindFiles(root, L"*.lnk", true), 1);
     EXPECT_EQ(stopping.events.size(), 2u);
     EXPECT_TRUE(stopped.StopRequested);
+    EXPECT_EQ(stopped.FindFiles(root, L"*.txt", false), 1);
+    EXPECT_EQ(stopping.events.size(), 2u);
+    stopped.StopRequested = false;
     EXPECT_EQ(stopped.FindFiles(root, L"*.txt", false), 2);
-    EXPECT_FALSE(stopped.StopRequested);
 }
 
 TEST(FileFinder, WalksTreesDeeperThanTheOldPathLimit)

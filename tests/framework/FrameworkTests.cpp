@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 #include "framework/File.h"
 #include "framework/Handles.h"
+#include "framework/Pacing.h"
 #include "framework/Singleton.h"
 #include "framework/WinThread.h"
 #include "res/resource.h"
@@ -77,6 +78,35 @@ TEST(WinThread, AutoDeleteObjectDeletesItselfWhenItEnds)
     ASSERT_TRUE(thread->CreateThread());
     static_cast<void>(thread.release());  // the thread owns itself now
     EXPECT_EQ(::WaitForSingleObject(deleted.get(), 10000), WAIT_OBJECT_0);
+}
+
+// A worker that sends to a window of the thread waiting for it: a plain wait would never
+// end, since the send is only answered while the waiting thread handles messages.
+class SendingThread : public CWinThread {
+public:
+    explicit SendingThread(HWND window) : m_window(window) {}
+    int Run() override { return static_cast<int>(::SendMessageW(m_window, WM_GETTEXTLENGTH, 0, 0)); }
+    HWND m_window;
+};
+
+TEST(WinThread, WaitForEndAnswersSentMessagesAndPacedWaitEndsAtTheStop)
+{
+    std::unique_ptr<HWND__, decltype(&::DestroyWindow)> window(
+        ::CreateWindowExW(0, L"STATIC", L"abc", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr),
+        &::DestroyWindow);
+    ASSERT_TRUE(window);
+    SendingThread thread(window.get());
+    ASSERT_TRUE(thread.CreateThread());
+    thread.WaitForEnd();
+    EXPECT_EQ(ExitCodeAfterEnd(thread), 3u);
+
+    // A pause without end is over as soon as the stop is signalled; without pacing
+    // there is no pause at all.
+    UniqueHandle stop(::CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    SetPacingEnabled(true);
+    EXPECT_TRUE(PacedWait(stop.get(), INFINITE));
+    SetPacingEnabled(false);
+    EXPECT_FALSE(PacedWait(stop.get(), INFINITE));
 }
 
 // ---- singleton ----------------------------------------------------------------------

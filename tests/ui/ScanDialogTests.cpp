@@ -59,7 +59,7 @@ protected:
     MainWindow()
     {
         scans.scanMessages = {{WM_SCAN_SECTION_STARTED, 0, 0},
-                              {WM_SCAN_PROBLEM_FOUND, 0, 0},
+                              {WM_SCAN_PROBLEM_FOUND, 0, 1},
                               {WM_SCAN_SECTION_DONE, 0, 0},
                               {WM_SCAN_FINISHED, 0, 0}};
         links.showScanResults = [this](HWND) { opened.push_back(L"results"); };
@@ -114,7 +114,7 @@ TEST_F(MainWindow, FirstStartWritesOnlyTheMissingDefaults)
     EXPECT_EQ(SettingsSandbox::Get(L"StartScanAtProgramStartup"), L"false");
     EXPECT_EQ(SettingsSandbox::Get(L"ShowInTaskbarOnClose"), L"true");
     EXPECT_EQ(SettingsSandbox::Get(L"AllowAutoUpdates"), L"false");
-    EXPECT_EQ(SettingsSandbox::RunValue(), GetModulePath());
+    EXPECT_EQ(SettingsSandbox::RunValue(), L'"' + GetModulePath() + L'"');
     window.reset();
 
     // Stored choices stay, and a stored "false" writes no Run entry.
@@ -326,6 +326,44 @@ TEST_F(MainWindow, ScanIsRefusedWhileOneRunsOrItsWindowsAreOpen)
     EXPECT_EQ(scans.started.size(), 1u);
 }
 
+TEST_F(MainWindow, NoScanStartsUnderAnyWindowOpenOverTheMainWindow)
+{
+    Open();
+    // Each window the main window opens tries the tray's scan command while it is open.
+    const auto scanFromTray = [this](HWND) {
+        opened.push_back(L"open");
+        Command(ID_TRAY_SCAN_NOW);
+    };
+    links.showScanResults = scanFromTray;
+    links.showRestore = scanFromTray;
+    links.showSettings = scanFromTray;
+    window->SetLinks(links);
+    scans.foundAfterLoad = 3;
+    for (const int button : {IDC_MAIN_LAST_RESULTS, IDC_MAIN_RESTORE, IDC_MAIN_SETTINGS})
+        Click(button);
+    EXPECT_EQ(opened, std::vector<std::wstring>(3, L"open"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>(3, kScanRunning));
+    EXPECT_TRUE(scans.started.empty());
+    EXPECT_EQ(scans.loads, 1) << "the results window's list is replaced by nothing";
+    EXPECT_EQ(scans.totalFound, 3);
+
+    // Once they are closed the tray scans again.
+    Command(ID_TRAY_SCAN_NOW);
+    EXPECT_EQ(scans.started.size(), 1u);
+}
+
+TEST_F(MainWindow, ScanThatCannotStartChangesNothing)
+{
+    Open();
+    SettingsSandbox::Set(L"IgnoredErrorsCount", L"12");
+    scans.startSucceeds = false;
+    Click(IDC_MAIN_SCAN);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{L"Impossibile avviare la scansione."});
+    EXPECT_EQ(scans.clears, 0);
+    EXPECT_EQ(SettingsSandbox::Get(L"IgnoredErrorsCount"), L"12");
+    EXPECT_TRUE(opened.empty());
+}
+
 TEST_F(MainWindow, NoChosenSectionMeansNoScanButAFreshDate)
 {
     Open();
@@ -392,7 +430,7 @@ TEST_F(MainWindow, WorkerMessagesGoOnToTheirWindowOrAreLostWithTheirTextFreed)
     progress.Prepare(all, scans);
     ASSERT_TRUE(progress.Create());
     ::PostMessageW(hwnd, WM_SCAN_SECTION_STARTED, 4, 0);
-    ::PostMessageW(hwnd, WM_SCAN_PROBLEM_FOUND, 4, 0);
+    ::PostMessageW(hwnd, WM_SCAN_PROBLEM_FOUND, 4, 1);
     ASSERT_TRUE(PostText(hwnd, WM_SCAN_ITEM, L"HKEY_LOCAL_MACHINE\\Software\\Example"));
     PumpMessages();
     EXPECT_EQ(ControlText(progress.GetSafeHwnd(), IDC_SECTION_COUNT_4), L"(1)");
@@ -485,7 +523,7 @@ TEST_F(MainWindow, TrayMenuFollowsAndChangesTheStartWithWindowsSetting)
     EXPECT_TRUE(checked(ID_TRAY_START_WITH_WINDOWS_NO));
     Command(ID_TRAY_START_WITH_WINDOWS_YES);
     EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"true");
-    EXPECT_EQ(SettingsSandbox::RunValue(), GetModulePath());
+    EXPECT_EQ(SettingsSandbox::RunValue(), L'"' + GetModulePath() + L'"');
     EXPECT_TRUE(checked(ID_TRAY_START_WITH_WINDOWS_YES));
     EXPECT_FALSE(checked(ID_TRAY_START_WITH_WINDOWS_NO));
     Command(ID_TRAY_START_WITH_WINDOWS_NO);

@@ -142,12 +142,12 @@ TEST_F(ScanProgressWindow, BarFollowsTheSectionNumberNotTheNumberOfSectionsDone)
     EXPECT_EQ(::SendMessageW(::GetDlgItem(onlyLast.GetSafeHwnd(), IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0), 100);
 }
 
-TEST_F(ScanProgressWindow, CountsProblemsPerSectionAndStartsAgainAtEachSection)
+TEST_F(ScanProgressWindow, ShowsEachSectionsLatestProblemCount)
 {
     Open();
     Post(WM_SCAN_SECTION_STARTED, 2, 0);
-    for (int i = 0; i < 3; ++i)
-        Post(WM_SCAN_PROBLEM_FOUND, 2, 0);
+    for (const LPARAM foundSoFar : {1, 3})
+        Post(WM_SCAN_PROBLEM_FOUND, 2, foundSoFar);
     EXPECT_EQ(CountText(2), L"(3)");
     Post(WM_SCAN_SECTION_DONE, 2, 0);
     Post(WM_SCAN_SECTION_STARTED, 7, 1);
@@ -159,9 +159,10 @@ TEST_F(ScanProgressWindow, CountsProblemsPerSectionAndStartsAgainAtEachSection)
     // Section numbers outside 0..11 come from nowhere the window knows: they change nothing.
     for (const WPARAM bad : {WPARAM{12}, WPARAM{0x7FFFFFFF}, ~WPARAM{0}}) {
         Post(WM_SCAN_SECTION_STARTED, bad, 0);
-        Post(WM_SCAN_PROBLEM_FOUND, bad, 0);
+        Post(WM_SCAN_PROBLEM_FOUND, bad, 5);
         Post(WM_SCAN_SECTION_DONE, bad, 0);
     }
+    Post(WM_SCAN_PROBLEM_FOUND, 7, -1);
     EXPECT_EQ(dialog.GetSectionProblemCount(), 1);
     EXPECT_EQ(BarPosition(), 25);  // section 2's position, set above
     EXPECT_TRUE(dialog.IsShown());
