@@ -45,14 +45,15 @@ struct OptionBox {
     int labelWidth;
 };
 
-// In the order they are stored; row n sits 25 pixels below row n - 1.
+// In the order they are stored; row n sits 25 pixels below row n - 1. The third label is
+// wider than its neighbours: at 251 pixels its text wrapped and lost its last word.
 constexpr std::array<OptionBox, 4> kOptions = {{
     {IDC_SETTINGS_START_WITH_WINDOWS, IDC_SETTINGS_START_WITH_WINDOWS_LABEL, L"StartWithWindows", kTrue,
      L"Lancia Velmora all’avvio di Windows.", 251},
     {IDC_SETTINGS_SCAN_AT_STARTUP, IDC_SETTINGS_SCAN_AT_STARTUP_LABEL, L"StartScanAtProgramStartup", kFalse,
      L"Avvia scansione all’apertura del programma.", 351},
     {IDC_SETTINGS_TRAY_ON_CLOSE, IDC_SETTINGS_TRAY_ON_CLOSE_LABEL, L"ShowInTaskbarOnClose", kTrue,
-     L"Riduci Velmora ad icona alla chiusura del programma.", 251},
+     L"Riduci Velmora ad icona alla chiusura del programma.", 301},
     {IDC_SETTINGS_AUTO_UPDATES, IDC_SETTINGS_AUTO_UPDATES_LABEL, L"AllowAutoUpdates", kFalse,
      L"Ricerca aggiornamenti software in automatico.", 251},
 }};
