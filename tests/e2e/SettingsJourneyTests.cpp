@@ -61,13 +61,6 @@ const std::array<Planted, 4> kPlanted = {{
     {HKEY_LOCAL_MACHINE, L"VelmoraJourneyMachineB", L"C:\\Journey\\machineb.exe"},
 }};
 
-bool TitleIs(HWND window, const wchar_t* title)
-{
-    wchar_t text[128] = {};
-    ::GetWindowTextW(window, text, 128);
-    return std::wstring(text) == title;
-}
-
 // Memory in the program's process, for the control messages that carry a pointer.
 class RemoteBuffer {
 public:
@@ -166,19 +159,6 @@ std::vector<std::pair<std::wstring, std::wstring>> RunValues(HKEY root)
     return values;
 }
 
-std::set<std::wstring> FilesIn(const std::wstring& folder)
-{
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    UniqueFindHandle find(::FindFirstFileW((folder + L"\\*.dat").c_str(), &found));
-    if (!find)
-        return names;
-    do
-        names.insert(found.cFileName);
-    while (::FindNextFileW(find.get(), &found));
-    return names;
-}
-
 class SettingsJourney : public ::testing::Test {
 protected:
     void SetUp() override
@@ -190,7 +170,7 @@ protected:
         taskBefore = ReadTask();
         const std::wstring program = e2e::Settings().program;
         backupFolder = program.substr(0, program.find_last_of(L'\\')) + L"\\backup";
-        backupsBefore = FilesIn(backupFolder);
+        backupsBefore = e2e::DatFilesIn(backupFolder);
         for (const Planted& entry : kPlanted)
             e2e::WriteRegistryString(entry.root, kRun, entry.name, entry.command);
     }
@@ -211,7 +191,7 @@ protected:
             e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
         if (!taskBefore.exists)
             DeleteTask();
-        for (const std::wstring& name : FilesIn(backupFolder))
+        for (const std::wstring& name : e2e::DatFilesIn(backupFolder))
             if (!backupsBefore.count(name))
                 ::DeleteFileW((backupFolder + L"\\" + name).c_str());
         ::SetEnvironmentVariableW(L"VELMORA_NO_PAUSE", nullptr);
@@ -219,7 +199,7 @@ protected:
 
     HWND WaitForTitle(const wchar_t* title)
     {
-        return e2e::WaitForProcessWindow(program.ProcessId(), [title](HWND window) { return TitleIs(window, title); },
+        return e2e::WaitForProcessWindow(program.ProcessId(), [title](HWND window) { return e2e::TitleIs(window, title); },
                                          kWait);
     }
 
