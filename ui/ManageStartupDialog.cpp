@@ -75,14 +75,12 @@ void CManageStartupDialog::SetUpControls()
     if (!m_list.GetSafeHwnd())
         static_cast<void>(m_list.SubclassDlgItem(IDC_STARTUP_LIST, m_hWnd));
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    if (Header_GetItemCount(ListView_GetHeader(list)) == 0) {
-        for (size_t i = 0; i < kColumns.size(); ++i) {
-            LVCOLUMNW column{};
-            column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
-            column.cx = kColumns[i].width;
-            ListView_InsertColumn(list, static_cast<int>(i), &column);
-        }
+    for (size_t i = 0; i < kColumns.size(); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
+        column.cx = kColumns[i].width;
+        ListView_InsertColumn(list, static_cast<int>(i), &column);
     }
     SetUpCaptionButton(m_remove, m_hWnd, IDC_STARTUP_REMOVE, IDB_BUTTON_WIDE, L"Rimuovi selezione",
                        {290, 416, 118, 21});
