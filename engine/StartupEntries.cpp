@@ -1,8 +1,11 @@
 #include "engine/StartupEntries.h"
 
+#include "core/BackupFile.h"
+#include "engine/BackupWriter.h"
 #include "engine/Registry.h"
 #include "framework/Handles.h"
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -64,10 +67,27 @@ CRegistryItemListEx ReadStartupEntries()
 StartupRemoval CStartupEntries::Remove(std::size_t position, const CRegistryItem& shown) const
 {
     const CRegistryItemListEx entries = ReadStartupEntries();
-    if (position >= static_cast<std::size_t>(entries.GetSize()) ||
-        !entries[static_cast<int>(position)].Matches(shown))
+    if (position >= static_cast<std::size_t>(entries.GetSize()))
         return StartupRemoval::NotPresent;
-    static_cast<void>(m_backupFolder);
-    static_cast<void>(&ValueExists);
-    return StartupRemoval::NoBackup;
+    const CRegistryItem& entry = entries[static_cast<int>(position)];
+    if (!entry.Matches(shown))
+        return StartupRemoval::NotPresent;
+    std::optional<CBackupWriter> backup = CBackupWriter::Create(m_backupFolder);
+    if (!backup)
+        return StartupRemoval::NoBackup;
+    const std::wstring backupPath = backup->Path();
+    const bool recorded = backup->AppendRegistryEntry(RestoreValue, entry);
+    // Closed before anything else, so the file can be deleted or offered for restore.
+    backup.reset();
+    if (!recorded) {
+        ::DeleteFileW(backupPath.c_str());
+        return StartupRemoval::NoBackup;
+    }
+    static_cast<void>(RegDeleteValueAt(RootToHKey(entry.Root), entry.SubKey, entry.ValueName));
+    if (ValueExists(entry)) {
+        // Nothing was removed, so a backup would only offer to restore what is there.
+        ::DeleteFileW(backupPath.c_str());
+        return StartupRemoval::StillPresent;
+    }
+    return StartupRemoval::Removed;
 }
