@@ -114,7 +114,6 @@ TEST_F(SettingsWindowTest, SaveStoresTheScheduleShown)
     const std::vector<Case> cases = {
         {"weekly Monday and Friday", 2, {IDC_SETTINGS_MONDAY, IDC_SETTINGS_FRIDAY}, {2, 21, 30, 0x22}},
         {"weekly without a day", 2, {}, {2, 21, 30, 0}},
-        {"weekly every day", 2, {kDayBoxes.begin(), kDayBoxes.end()}, {2, 21, 30, 0x7F}},
         {"daily ignores the days", 1, {IDC_SETTINGS_SUNDAY}, {1, 21, 30, 0}},
         {"none", 0, {IDC_SETTINGS_MONDAY}, {0, 0, 0, 0}},
     };
@@ -151,7 +150,6 @@ TEST_F(SettingsWindowTest, OpensAsStoredAndSaysWhenTheScheduleCouldNotBeStored)
     EXPECT_EQ(::SendMessageW(Item(IDC_SETTINGS_FREQUENCY), CB_GETCURSEL, 0, 0), CSettingsDialog::kFrequencyWeekly);
     EXPECT_TRUE(Checked(IDC_SETTINGS_SATURDAY));
     EXPECT_TRUE(Checked(IDC_SETTINGS_SUNDAY));
-    EXPECT_FALSE(Checked(IDC_SETTINGS_MONDAY));
 
     ::SendMessageW(window.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(settings.stored[L"StartWithWindows"], L"false");
