@@ -8,6 +8,7 @@
 #include "engine/Registry.h"
 #include "engine/ReportWriter.h"
 #include "engine/Settings.h"
+#include "engine/StartupEntries.h"
 #include "engine/VersionInfo.h"
 #include "framework/Handles.h"
 
@@ -15,46 +16,12 @@ namespace {
 
 constexpr wchar_t kLastScanDate[] = L"LastScanDate";
 constexpr wchar_t kNoScanYet[] = L"Non ancora effettuata";
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::wstring UserName()
 {
     wchar_t name[1024] = {};
     DWORD chars = 1024;
     return ::GetUserNameW(name, &chars) ? std::wstring(name) : std::wstring();
-}
-
-void AddRunValues(CRegistryItemListEx& entries, RootKey root, const wchar_t* hive)
-{
-    UniqueHKey key;
-    if (::RegOpenKeyExW(RootToHKey(root), kRunKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return;
-    DWORD count = 0;
-    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                           nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    for (DWORD index = 0; index < count; ++index) {
-        wchar_t name[kRegNameChars];
-        DWORD nameChars = kRegNameChars;
-        if (::RegEnumValueW(key.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
-        // 1024 characters of data at most, so a value that fills them has no room for
-        // its terminator and is left out rather than cut.
-        BYTE data[kRegBufferBytes + sizeof(wchar_t)] = {};
-        DWORD size = kRegBufferBytes;
-        const std::wstring valueName(name, nameChars);
-        if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, nullptr, data, &size) != ERROR_SUCCESS)
-            continue;
-        CRegistryItem item;
-        item.Root = root;
-        item.Hive = hive;
-        item.SubKey = kRunKey;
-        item.ValueName = valueName;
-        item.ValueData = RegDataText(data, size);
-        if (item.ValueData.size() > 1023)
-            continue;
-        entries.Add(std::move(item));
-    }
 }
 
 }  // namespace
@@ -210,10 +177,7 @@ bool CCorvaneEngine::DeleteRegistryValue(RootKey root, const std::wstring& keyPa
 
 CRegistryItemListEx CCorvaneEngine::GetStartupEntries() const
 {
-    CRegistryItemListEx entries;
-    AddRunValues(entries, kRootCurrentUser, L"HKEY_CURRENT_USER");
-    AddRunValues(entries, kRootLocalMachine, L"HKEY_LOCAL_MACHINE");
-    return entries;
+    return ReadStartupEntries();
 }
 
 // --- unresolved problems -------------------------------------------------------------------

@@ -4,12 +4,14 @@
 #include "engine/FileSystem.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
+#include "ui/ManageStartupDialog.h"
 #include "ui/Prompts.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/ScanResultsDialog.h"
 #include "ui/SectionControls.h"
+#include "ui/SettingsDialog.h"
 #include "ui/WindowLayout.h"
 
 #include <commctrl.h>
@@ -141,6 +143,16 @@ CScanDialog::CScanDialog(bool scanAtStart)
         CRestoreBackupsDialog& restore = CRestoreBackupsDialog::Instance();
         restore.Prepare(EngineBackupService());
         restore.DoModal(owner);
+    };
+    m_links.showSettings = [](HWND owner) {
+        CSettingsDialog& settings = CSettingsDialog::Instance();
+        settings.Prepare(EngineSettingsService());
+        settings.DoModal(owner);
+    };
+    m_links.showStartupManager = [](HWND owner) {
+        CManageStartupDialog& startup = CManageStartupDialog::Instance();
+        startup.Prepare(EngineStartupService());
+        startup.DoModal(owner);
     };
     // The repair window opens over the results window, but its messages come here first.
     m_forwarder.SetTarget(WorkWindow::Repair, &CRepairErrorsDialog::Instance());

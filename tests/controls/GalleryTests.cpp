@@ -1,6 +1,7 @@
 // The gallery: every window's background with its controls placed as the windows place
-// them, photographed in each state (normal, hover, pressed, disabled), plus the gauges,
-// so that the look can be reviewed as pictures. Files go to TestOutputFolder()\gallery.
+// them (the settings window and the startup manager are the program's own windows),
+// photographed in each state (normal, hover, pressed, disabled), plus the gauges, so
+// that the look can be reviewed as pictures. Files go to TestOutputFolder()\gallery.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/controls/ControlsTestSupport.h"
+#include "ui/ManageStartupDialog.h"
+#include "ui/SettingsDialog.h"
 
 namespace {
 
@@ -429,44 +432,6 @@ void BuildSummary(Scene& scene)
     scene.Button(Place(440, 450, 81, 21), IDB_BUTTON, 0, L"Chiudi");
 }
 
-void BuildSettings(Scene& scene)
-{
-    scene.Label(Place(50, 30, 181, 21), L"IMPOSTAZIONI", kTitleBlue, 14, FW_NORMAL);
-    scene.Label(Place(50, 100, 70, 21), L"Generali:", kTitleBlue, 9, FW_NORMAL);
-    scene.Label(Place(50, 222, 70, 21), L"Rapporti:", kTitleBlue, 9, FW_NORMAL);
-    scene.Label(Place(50, 240, 70, 21), L"Lingua:", kTitleBlue, 9, FW_NORMAL);
-    scene.Label(Place(50, 280, 150, 21), L"Agenda Scan:", kTitleBlue, 9, FW_NORMAL);
-    const std::array<const wchar_t*, 4> options = {
-        L"Lancia Velmora all’avvio di Windows.", L"Avvia scansione all’apertura del programma.",
-        L"Riduci Velmora ad icona alla chiusura del programma.", L"Ricerca aggiornamenti software in automatico."};
-    for (int option = 0; option < 4; ++option) {
-        const int y = 100 + 25 * option;
-        scene.Box(Place(130, y, 13, 13), option != 1);
-        scene.Label(Place(150, y, option == 1 ? 351 : 251, 21), options[option], kBlack, 8, FW_NORMAL);
-    }
-    scene.Button(Place(130, 218, 180, 21), IDB_BUTTON_REPORTS, 0, L"Visualizza rapporti di scansione");
-    const HWND language = scene.Plain(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST, Place(130, 240, 100, 100));
-    ::SendMessageW(language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Italiano"));
-    ::SendMessageW(language, CB_SETCURSEL, 0, 0);
-    const HWND frequency = scene.Plain(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST, Place(130, 280, 100, 100));
-    for (const wchar_t* entry : {L"Nessuna", L"Quotidiana", L"Settimanale "})
-        ::SendMessageW(frequency, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-    ::SendMessageW(frequency, CB_SETCURSEL, 2, 0);
-    scene.Label(Place(280, 280, 50, 21), L"Ora:", kTitleBlue, 9, FW_NORMAL);
-    const HWND time = scene.Plain(DATETIMEPICK_CLASSW, L"", DTS_TIMEFORMAT | DTS_UPDOWN, Place(340, 280, 60, 21));
-    ::SendMessageW(time, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
-    const std::array<const wchar_t*, 7> days = {L"Lunedì",  L"Martedì", L"Mercoledì", L"Giovedì",
-                                                L"Venerdì", L"Sabato",  L"Domenica"};
-    const std::array<POINT, 7> places = {POINT{130, 310}, POINT{200, 310}, POINT{270, 310}, POINT{130, 330},
-                                         POINT{200, 330}, POINT{270, 330}, POINT{340, 330}};
-    for (size_t day = 0; day < days.size(); ++day) {
-        scene.Box(Place(places[day].x, places[day].y, 13, 13), day == 0 || day == 4);
-        scene.Label(Place(places[day].x + 20, places[day].y, 60, 21), days[day], kBlack, 8, FW_NORMAL);
-    }
-    scene.Button(Place(240, 353, 81, 21), IDB_BUTTON, 0, L"Salvare");
-    scene.Button(Place(340, 353, 81, 21), IDB_BUTTON, 0, L"Annulla");
-}
-
 void BuildRestore(Scene& scene)
 {
     scene.Label(Place(35, 30, 250, 60), L"BACKUP DEL REGISTRO", kTitleBlue, 14, FW_NORMAL);
@@ -499,50 +464,6 @@ void BuildRepair(Scene& scene)
     scene.Button(Place(340, 350, 81, 21), IDB_BUTTON, 0, L"Chiudi");
 }
 
-void BuildStartupManager(Scene& scene)
-{
-    scene.Label(Place(50, 30, 181, 21), L"GESTIONE AVVIO", kTitleBlue, 14, FW_NORMAL);
-    const HWND window = scene.Plain(WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER,
-                                    Place(50, 80, 430, 320));
-    auto list = std::make_unique<CItemListCtrl>();
-    static_cast<void>(list->Attach(window));
-    static_cast<void>(list->UseSkinnedCheckBoxes());
-    static_cast<void>(list->SetMinimumRowHeight(20));
-    ListView_SetExtendedListViewStyleEx(window, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const std::array<std::pair<const wchar_t*, int>, 3> columns = {
-        std::pair{L"Programma", 120}, std::pair{L"Percorso programma", 165}, std::pair{L"Locazione chiave", 165}};
-    for (int column = 0; column < 3; ++column) {
-        LVCOLUMNW description{};
-        description.mask = LVCF_TEXT | LVCF_WIDTH;
-        description.pszText = const_cast<wchar_t*>(columns[column].first);
-        description.cx = columns[column].second;
-        ListView_InsertColumn(window, column, &description);
-    }
-    const std::array<std::array<const wchar_t*, 3>, 3> rows = {{
-        {L"Velmora", L"C:\\Program Files\\Velmora\\Velmora.exe",
-         L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-        {L"OneSync", L"\"C:\\Users\\anna\\AppData\\OneSync.exe\" /background",
-         L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-        {L"AudioTray", L"C:\\Windows\\audiotray.exe -tray",
-         L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-    }};
-    for (int row = 0; row < 3; ++row) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = row;
-        item.lParam = row;
-        item.pszText = const_cast<wchar_t*>(rows[row][0]);
-        ListView_InsertItem(window, &item);
-        ListView_SetItemText(window, row, 1, const_cast<wchar_t*>(rows[row][1]));
-        ListView_SetItemText(window, row, 2, const_cast<wchar_t*>(rows[row][2]));
-        ListView_SetCheckState(window, row, row != 2);
-    }
-    ListView_SetItemState(window, 1, LVIS_SELECTED, LVIS_SELECTED);
-    scene.Adopt(std::move(list));
-    scene.Button(Place(290, 416, 118, 21), IDB_BUTTON_WIDE, 0, L"Rimuovi selezione");
-    scene.Button(Place(420, 416, 81, 21), IDB_BUTTON, 0, L"Chiudi");
-}
-
 void BuildSendLog(Scene& scene)
 {
     scene.Label(Place(50, 30, 300, 30), L"RIPARAZIONE AVANZATA", 0x995B0D, 14, FW_NORMAL);
@@ -564,6 +485,98 @@ void BuildSendLog(Scene& scene)
     scene.Button(Place(400, 413, 81, 21), IDB_BUTTON, 0, L"Annulla");
 }
 
+// What the real settings window and startup manager show in the pictures.
+class GallerySettings final : public ISettingsService {
+public:
+    std::wstring ReadSetting(const std::wstring& name) const override
+    {
+        return name == L"StartScanAtProgramStartup" ? L"false" : L"true";
+    }
+    void WriteSetting(const std::wstring&, const std::wstring&) override {}
+    bool HasStartWithWindowsEntry() const override { return true; }
+    void SetStartWithWindowsEntry(bool) override {}
+    bool GetScanSchedule(ScanScheduleSetting& setting) const override
+    {
+        setting = {ScheduleWeekly, 21, 30, 0x22};
+        return true;
+    }
+    bool SetScanSchedule(const ScanScheduleSetting&) override { return true; }
+    void OpenReportFolder() override {}
+};
+
+class GalleryStartup final : public IStartupService {
+public:
+    CRegistryItemListEx GetStartupEntries() const override
+    {
+        CRegistryItemListEx entries;
+        const auto add = [&](RootKey root, const wchar_t* name, const wchar_t* command) {
+            CRegistryItem entry;
+            entry.Root = root;
+            entry.Hive = RootToHive(root);
+            entry.SubKey = kStartupRunKey;
+            entry.ValueName = name;
+            entry.ValueData = command;
+            entries.Add(entry);
+        };
+        add(kRootCurrentUser, L"OneSync", L"\"C:\\Users\\anna\\AppData\\OneSync.exe\" /background");
+        add(kRootLocalMachine, L"Velmora", L"\"C:\\Program Files\\Velmora\\Velmora.exe\"");
+        add(kRootLocalMachine, L"AudioTray", L"C:\\Windows\\audiotray.exe -tray");
+        return entries;
+    }
+    StartupRemoval RemoveStartupEntry(std::size_t, const CRegistryItem&) override { return StartupRemoval::Removed; }
+};
+
+// The program's own window in a state: buttons and check boxes are told the mouse is
+// over them, pressed or disabled, as the scenes' controls are.
+void ApplyToRealWindow(HWND window, Variant variant)
+{
+    std::vector<HWND> buttons;
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM list) {
+            wchar_t name[16] = {};
+            ::GetClassNameW(child, name, 16);
+            if (lstrcmpiW(name, L"Button") == 0)
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&buttons));
+    for (const HWND button : buttons) {
+        RECT place{};
+        ::GetWindowRect(button, &place);
+        const bool isBox = place.right - place.left == CCheckBox::kBoxSize;
+        if (variant == Variant::Hover)
+            ::SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        else if (variant == Variant::Pressed && isBox)
+            ::SendMessageW(button, WM_KEYDOWN, VK_SPACE, 0);
+        else if (variant == Variant::Pressed)
+            ::SendMessageW(button, BM_SETSTATE, TRUE, 0);
+        else if (variant == Variant::Disabled)
+            ::EnableWindow(button, FALSE);
+    }
+}
+
+// The program's own window, opened afresh for each state, as the scenes are.
+bool PhotographRealWindow(CDialogBase& dialog, const std::wstring& name)
+{
+    const std::wstring folder = TestOutputFolder() + L"\\gallery";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (const Variant variant : kVariants) {
+        if (!dialog.Create(TestStage()))
+            return false;
+        const HWND window = dialog.GetSafeHwnd();
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+        PumpMessages();
+        ApplyToRealWindow(window, variant);
+        PaintNow(window);
+        const Capture capture = CaptureClient(window);
+        dialog.EndDialog(IDCANCEL);
+        if (capture.width == 0 || !SaveBmp(capture, folder + L"\\" + name + L"-" + VariantName(variant) + L".bmp"))
+            return false;
+    }
+    return true;
+}
+
 struct Window {
     const wchar_t* name;
     UINT skin;
@@ -578,17 +591,15 @@ TEST(Gallery, EveryWindowInEveryStateIsPhotographed)
 {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&classes);
-    const std::array<Window, 10> windows = {{
+    const std::array<Window, 8> windows = {{
         {L"main", IDB_MAIN_BACKGROUND, 770, 571, [](Scene& s) { BuildMainWindow(s, true); }},
         {L"main-clean", IDB_MAIN_BACKGROUND, 770, 571, [](Scene& s) { BuildMainWindow(s, false); }},
         {L"scan-progress", IDB_PANEL_BACKGROUND, 528, 481, &BuildScanProgress},
         {L"results", IDB_RESULTS_BACKGROUND, 526, 481, &BuildResults},
         {L"section-results", IDB_PANEL_BACKGROUND, 526, 481, &BuildSectionResults},
         {L"summary", IDB_SUMMARY_BACKGROUND, 570, 518, &BuildSummary},
-        {L"settings", IDB_SMALL_PANEL_BACKGROUND, 450, 413, &BuildSettings},
         {L"restore", IDB_SMALL_PANEL_BACKGROUND, 450, 413, &BuildRestore},
         {L"repair", IDB_SMALL_PANEL_BACKGROUND, 450, 413, &BuildRepair},
-        {L"startup-manager", IDB_PANEL_BACKGROUND, 528, 481, &BuildStartupManager},
     }};
     for (const Window& window : windows) {
         for (const Variant variant : kVariants) {
@@ -598,6 +609,16 @@ TEST(Gallery, EveryWindowInEveryStateIsPhotographed)
             scene.Apply(variant);
             EXPECT_TRUE(scene.Photograph(std::wstring(window.name) + L"-" + VariantName(variant)));
         }
+    }
+    {
+        GallerySettings settingsSource;
+        CSettingsDialog settings;
+        settings.Prepare(settingsSource);
+        EXPECT_TRUE(PhotographRealWindow(settings, L"settings"));
+        GalleryStartup startupSource;
+        CManageStartupDialog startup;
+        startup.Prepare(startupSource);
+        EXPECT_TRUE(PhotographRealWindow(startup, L"startup-manager"));
     }
     {
         Scene scene(IDB_PANEL_BACKGROUND, 528, 481);

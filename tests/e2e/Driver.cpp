@@ -290,4 +290,24 @@ void DeleteRegistryTree(HKEY root, const std::wstring& key)
     ::RegDeleteKeyW(root, key.c_str());
 }
 
+bool TitleIs(HWND window, const wchar_t* title)
+{
+    wchar_t text[128] = {};
+    ::GetWindowTextW(window, text, 128);
+    return std::wstring(text) == title;
+}
+
+std::set<std::wstring> DatFilesIn(const std::wstring& folder)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle find(::FindFirstFileW((folder + L"\\*.dat").c_str(), &found));
+    if (!find)
+        return names;
+    do
+        names.insert(found.cFileName);
+    while (::FindNextFileW(find.get(), &found));
+    return names;
+}
+
 }  // namespace e2e

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace e2e {
@@ -59,6 +60,9 @@ std::wstring ControlText(HWND dialog, int id);
 // the click starts.
 void ClickButton(HWND dialog, int id);
 
+// Whether the window's title is exactly this text.
+bool TitleIs(HWND window, const wchar_t* title);
+
 // --- message boxes -----------------------------------------------------------------------
 // Whether a top-level window is a message box.
 bool IsMessageBox(HWND window);
@@ -76,6 +80,10 @@ enum class TrayEntry { First, Last };
 // Opens the tray icon's menu as a right click would (the icon's callback message to the
 // main window) and chooses the entry with the keyboard; false when no menu opened.
 [[nodiscard]] bool ChooseTrayMenuEntry(HWND mainWindow, UINT callbackMessage, UINT iconId, TrayEntry entry);
+
+// --- files ---------------------------------------------------------------------------------
+// The names of the ".dat" files in a folder (the backups, in the backup folder).
+std::set<std::wstring> DatFilesIn(const std::wstring& folder);
 
 // --- registry ----------------------------------------------------------------------------
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name);

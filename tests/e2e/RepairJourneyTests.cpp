@@ -89,27 +89,7 @@ KeyExport ExportKey(HKEY root, const std::wstring& path)
 
 bool HasValue(const KeyExport& key, const std::wstring& name) { return key.find(name) != key.end(); }
 
-bool TitleIs(HWND window, const wchar_t* title)
-{
-    wchar_t text[128] = {};
-    ::GetWindowTextW(window, text, 128);
-    return std::wstring(text) == title;
-}
-
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
-
-std::set<std::wstring> FilesIn(const std::wstring& folder)
-{
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    UniqueFindHandle find(::FindFirstFileW((folder + L"\\*.dat").c_str(), &found));
-    if (!find)
-        return names;
-    do
-        names.insert(found.cFileName);
-    while (::FindNextFileW(find.get(), &found));
-    return names;
-}
 
 // "%A, %B %d, %Y %H:%M" of the minute a backup's name carries ("20261207_2147...").
 std::wstring DateOfBackupName(const std::wstring& name)
@@ -181,13 +161,13 @@ protected:
         for (size_t i = 0; i < kFontValues.size(); ++i)
             e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kFonts, kFontValues[i], kFontFiles[i]);
         backupFolder = FolderOf(e2e::Settings().program) + L"\\backup";
-        backupsBefore = FilesIn(backupFolder);
+        backupsBefore = e2e::DatFilesIn(backupFolder);
     }
 
     void TearDown() override
     {
         Unplant();
-        for (const std::wstring& name : FilesIn(backupFolder))
+        for (const std::wstring& name : e2e::DatFilesIn(backupFolder))
             if (!backupsBefore.count(name))
                 ::DeleteFileW((backupFolder + L"\\" + name).c_str());
         e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"IgnoredErrorsCount");
@@ -209,7 +189,7 @@ protected:
 
     HWND WaitForTitle(const wchar_t* title)
     {
-        return e2e::WaitForProcessWindow(program.ProcessId(), [title](HWND window) { return TitleIs(window, title); },
+        return e2e::WaitForProcessWindow(program.ProcessId(), [title](HWND window) { return e2e::TitleIs(window, title); },
                                          kWait);
     }
 
@@ -350,7 +330,7 @@ TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
 
     // --- restore ---------------------------------------------------------------------------
     std::vector<std::wstring> written;
-    for (const std::wstring& name : FilesIn(backupFolder))
+    for (const std::wstring& name : e2e::DatFilesIn(backupFolder))
         if (!backupsBefore.count(name))
             written.push_back(name);
     ASSERT_EQ(written.size(), 1u) << "the repair wrote one backup";

@@ -1,0 +1,73 @@
+#pragma once
+// The startup manager: the programs started with Windows through the Run keys of the
+// user and of the machine, one row each (name, command as stored, key), and the removal
+// of the selected one. The rows are read again for every fill and every removal; a
+// removal takes effect only on the entry the user saw, after its backup line is written.
+//
+// One shared instance; its window exists only while it is shown modally.
+
+#include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
+#include "controls/ItemListCtrl.h"
+#include "controls/XColorStatic.h"
+#include "core/RegistryItem.h"
+#include "engine/StartupEntries.h"
+#include "framework/Singleton.h"
+
+#include <cstddef>
+
+// What the startup manager asks of the engine. The program's is the engine itself
+// (EngineStartupService); the window tests give their own.
+class IStartupService {
+public:
+    virtual ~IStartupService() = default;
+    [[nodiscard]] virtual CRegistryItemListEx GetStartupEntries() const = 0;
+    // See CStartupEntries::Remove.
+    [[nodiscard]] virtual StartupRemoval RemoveStartupEntry(std::size_t position, const CRegistryItem& shown) = 0;
+};
+
+// The engine (created on first use) as the startup manager sees it.
+[[nodiscard]] IStartupService& EngineStartupService();
+
+inline constexpr wchar_t kChooseStartupEntry[] =
+    L"Per favore seleziona il programma che desideri rimuovere dalla Startup di Windows prima di procedere.";
+inline constexpr wchar_t kStartupEntryRemoved[] =
+    L"L’applicazione selezionata è stata rimossa con successo dall’avvio di Windows.";
+inline constexpr wchar_t kStartupEntryGone[] = L"La voce selezionata non è più presente nell'avvio di Windows.";
+inline constexpr wchar_t kStartupEntryNoBackup[] =
+    L"Non è stato possibile creare il file di backup: la voce non è stata rimossa.";
+inline constexpr wchar_t kStartupEntryNotRemoved[] =
+    L"Non è stato possibile rimuovere l'applicazione selezionata dall'avvio di Windows.";
+
+class CManageStartupDialog : public CBitmapDialog, public CSingleton<CManageStartupDialog> {
+public:
+    static constexpr int kWidth = 528;
+    static constexpr int kHeight = 481;
+    static constexpr int kSkinHeight = 461;
+
+    CManageStartupDialog();
+
+    // Before showing: where the entries come from (the engine until set).
+    void Prepare(IStartupService& startup) { m_startup = &startup; }
+
+    // Lists the entries as they are now.
+    void Fill();
+    // Removes the selected entry and tells the user how it went.
+    void RemoveCommand();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+
+private:
+    void SetUpControls();
+    [[nodiscard]] CRegistryItem ShownEntry(int row) const;
+
+    IStartupService* m_startup;
+
+    CXColorStatic m_title;
+    CItemListCtrl m_list;
+    CBitmapButtonEx m_remove;
+    CBitmapButtonEx m_close;
+};
