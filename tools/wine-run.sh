@@ -85,6 +85,9 @@ setup() {
         # Without a window manager Wine waits 2 s whenever an active window is hidden
         # or destroyed, unless it manages the windows itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- || true
+        # The program's update check never leaves the machine from a prefix of ours: port 9
+        # of 127.0.0.1 refuses at once; the update tests point it at their stand-in server.
+        wine reg add 'HKLM\Software\Velmora' /v UpdateServerUrl /t REG_SZ /d http://127.0.0.1:9 /f >/dev/null 2>&1 9>&- || true
         wine net start schedule >/dev/null 2>&1 9>&- || true
         touch "$state/ready"
     fi

@@ -118,6 +118,8 @@ private:
     void OnUpdateNone();
     void OnUpdateInstalled();
     void OnUpdateFailed();
+    // The final update message may overtake the download window's own closing message.
+    void CloseDownloadWindow();
     void OpenContactPage() const;
     void Open(const std::function<void(HWND)>& show);
     void EndMainDialog(INT_PTR result);
@@ -135,6 +137,8 @@ private:
     // True while the scan command runs (its progress or results window is open), so that
     // a second one from the tray cannot start a scan under it.
     bool m_scanCommandRunning = false;
+    // True while the download window is open.
+    bool m_downloadOpen = false;
 
     CTrayIcon m_tray;
     UniqueMenu m_trayMenu;
