@@ -13,7 +13,8 @@ program at "http://127.0.0.1:PORT/<mode>":
     /wrong-size/...  the size file announces 4096 bytes more than Velmora.exe has
     /not-found/...   every file answers 404 with an HTML page
     /cut-off/...     Velmora.exe announces its full length but the body stops half-way
-    /slow/...        Velmora.exe comes in 4 KB pieces, one every 100 ms
+    /slow/...        the first 80 KB of Velmora.exe come in 4 KB pieces, one every 100 ms,
+                     the rest at once (time to watch, or cancel, a download)
 
     update-server.py --root DIR [--port N] [--lifetime SECONDS]        run in the foreground
     update-server.py --root DIR --state DIR --daemon [--lifetime S]    start in the background,
@@ -35,6 +36,7 @@ import time
 
 FOLDER = "it-velmora-latest-version"
 MODES = ("wrong-size", "not-found", "cut-off", "slow")
+SLOW_PART = 80 * 1024
 
 
 class UpdateHandler(http.server.BaseHTTPRequestHandler):
@@ -76,10 +78,11 @@ class UpdateHandler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         elif name == "Velmora.exe" and mode == "slow":
             self.send_head(200, len(body), "application/octet-stream")
-            for at in range(0, len(body), 4096):
+            for at in range(0, min(len(body), SLOW_PART), 4096):
                 self.wfile.write(body[at : at + 4096])
                 self.wfile.flush()
                 time.sleep(0.1)
+            self.wfile.write(body[SLOW_PART:])
         else:
             self.send_body(200, body, "application/octet-stream")
 

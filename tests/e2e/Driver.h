@@ -11,6 +11,8 @@ namespace e2e {
 
 struct DriverSettings {
     std::wstring program;  // Windows path of Velmora.exe
+    std::wstring nextVersion;  // the same program with a later version, for the update journey
+    std::wstring rebooter;     // the restart helper of the update
     std::wstring output;   // folder for screenshots
 };
 DriverSettings& Settings();
@@ -21,7 +23,8 @@ std::wstring ToWindowsPath(const std::wstring& path);
 // A started program; the destructor ends it if it is still running.
 class RunningProgram {
 public:
-    [[nodiscard]] bool Start(const std::wstring& arguments = L"");
+    // Starts Settings().program, or the given program file.
+    [[nodiscard]] bool Start(const std::wstring& arguments = L"", const std::wstring& program = L"");
     // Waits for the process to end; true with its exit code when it ended in time.
     [[nodiscard]] bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
     [[nodiscard]] DWORD ProcessId() const;
@@ -76,6 +79,9 @@ enum class TrayEntry { First, Last };
 // Opens the tray icon's menu as a right click would (the icon's callback message to the
 // main window) and chooses the entry with the keyboard; false when no menu opened.
 [[nodiscard]] bool ChooseTrayMenuEntry(HWND mainWindow, UINT callbackMessage, UINT iconId, TrayEntry entry);
+
+// A string of a program file's version resource ("ProductVersion"...); empty when missing.
+std::wstring VersionString(const std::wstring& file, const wchar_t* name);
 
 // --- registry ----------------------------------------------------------------------------
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name);
