@@ -12,6 +12,9 @@ constexpr DWORD kBlockBytes = 4096;
 // Asking the system whether it is on line costs tens of milliseconds under Wine: once per
 // block would bound the download to about 50 KB a second.
 constexpr ULONGLONG kOnlineCheckIntervalMilliseconds = 1000;
+// A fast server delivers a block every few microseconds; a message for each would leave
+// the download window (and the main window that passes them on) seconds behind.
+constexpr ULONGLONG kProgressIntervalMilliseconds = 50;
 
 }  // namespace
 
@@ -91,7 +94,9 @@ bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const 
         return false;
 
     std::uint64_t total = 0;
+    std::uint64_t posted = 0;
     ULONGLONG lastOnlineCheck = ::GetTickCount64();
+    ULONGLONG lastPost = 0;
     for (;;) {
         if (::GetTickCount64() - lastOnlineCheck >= kOnlineCheckIntervalMilliseconds) {
             if (!IsOnline())
@@ -102,8 +107,11 @@ bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const 
         DWORD read = 0;
         if (!::InternetReadFile(request.get(), block, kBlockBytes, &read) || !m_running)
             return false;
-        if (read == 0)
+        if (read == 0) {
+            if (posted != total)
+                Post(WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(total));
             break;
+        }
         total += read;
         // More than announced is not the file the size was given for; stop before
         // filling the disk.
@@ -113,7 +121,11 @@ bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const 
         if (!::WriteFile(file.get(), block, read, &written, nullptr) || written < read)
             return false;
         m_written = total;
-        Post(WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(total));
+        if (::GetTickCount64() - lastPost >= kProgressIntervalMilliseconds) {
+            Post(WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(total));
+            posted = total;
+            lastPost = ::GetTickCount64();
+        }
     }
     // A body cut short (or a file of another size) must never replace the program.
     return total == expected && ::FlushFileBuffers(file.get());

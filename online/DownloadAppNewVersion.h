@@ -4,7 +4,8 @@
 // bytes was written, puts it in the place of the program file (ReplaceProgramFile).
 // Anything else is a failed update that leaves the program file untouched.
 //
-// It posts WM_DOWNLOAD_STARTED, WM_DOWNLOAD_PROGRESS per block and WM_DOWNLOAD_DONE once
+// It posts WM_DOWNLOAD_STARTED, WM_DOWNLOAD_PROGRESS after a block (at most every 50 ms,
+// and always for the last one) and WM_DOWNLOAD_DONE once
 // the transfer has ended, then WM_UPDATE_INSTALLED or WM_UPDATE_FAILED. Cancelled
 // (StopAndWait), it posts nothing more.
 
