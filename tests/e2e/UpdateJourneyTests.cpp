@@ -19,6 +19,7 @@ constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
 constexpr wchar_t kDownloadTitle[] = L"Velmora - Aggiornamento";
 constexpr wchar_t kSettings[] = L"Software\\Velmora";
 constexpr wchar_t kServerSetting[] = L"UpdateServerUrl";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kQuestion[] = L"Una nuova versione di Velmora è disponibile. Vuoi scaricarla ora?";
 constexpr wchar_t kInstalled[] =
     L"Congratulazioni! L’aggiornamento alla versione piu recente di Velmora è avvenuto con successo. "
@@ -45,6 +46,10 @@ protected:
         ASSERT_FALSE(e2e::Settings().nextVersion.empty()) << "--next-version is required";
         const std::wstring port = ReadText(ServerState() + L"\\port");
         ASSERT_FALSE(port.empty()) << "the stand-in update server is not running (ctest starts it)";
+        // A first start from the journey's folder would leave a start-with-Windows entry
+        // pointing into it.
+        m_savedStartWithWindows = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"StartWithWindows");
+        m_savedRunValue = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
         m_savedServer = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, kServerSetting);
         ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettings, kServerSetting,
                                              L"http://127.0.0.1:" + port + L"/slow"));
@@ -63,18 +68,27 @@ protected:
         ASSERT_TRUE(::CopyFileW(e2e::Settings().rebooter.c_str(), (m_folder + L"\\rebooter.exe").c_str(), FALSE));
     }
 
+    static void Restore(const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& saved)
+    {
+        if (saved)
+            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, key, name, *saved);
+        else
+            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, key, name);
+    }
+
     void TearDown() override
     {
-        if (m_savedServer)
-            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettings, kServerSetting, *m_savedServer);
-        else
-            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, kServerSetting);
+        Restore(kSettings, kServerSetting, m_savedServer);
+        Restore(kSettings, L"StartWithWindows", m_savedStartWithWindows);
+        Restore(kRunKey, L"Velmora", m_savedRunValue);
         for (const wchar_t* name : {L"Velmora.exe", L"Velmora.exe.bak", L"rebooter.exe"})
             ::DeleteFileW((m_folder + L"\\" + name).c_str());
         ::RemoveDirectoryW(m_folder.c_str());
     }
 
     std::optional<std::wstring> m_savedServer;
+    std::optional<std::wstring> m_savedStartWithWindows;
+    std::optional<std::wstring> m_savedRunValue;
     std::wstring m_folder;
     std::wstring m_program;
 };
