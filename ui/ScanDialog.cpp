@@ -91,8 +91,8 @@ POINT SectionBoxPlace(int section)
     return {IsLeftColumn(section) ? 280 : 510, 225 + 20 * SectionRow(section)};
 }
 
-// The helper beside the program waits for this process to end, then starts the new
-// program file.
+// The helper beside the program asks this process to end, waits for it, then starts the
+// new program file.
 void StartRestartHelper()
 {
     const std::wstring folder = GetModuleFolder();
