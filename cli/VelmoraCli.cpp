@@ -2,6 +2,7 @@
 //
 //   velmora-cli scan [--sections LIST] [--no-pause] [--json]
 //   velmora-cli repair | backups | restore | report | ignored | schedule  (cli/ServiceCommands.h)
+//   velmora-cli update [--check] [--no-pause]  (cli/UpdateCommand.h)
 //
 // Runs one scan exactly as the program does (repaired-items filter included) and
 // writes the problems to standard output as UTF-8, the per-section counts to standard
@@ -10,6 +11,7 @@
 
 #include "cli/ConsoleOutput.h"
 #include "cli/ServiceCommands.h"
+#include "cli/UpdateCommand.h"
 #include "core/ScanCommand.h"
 #include "core/ServiceCommands.h"
 #include "core/Utf16Text.h"
@@ -149,20 +151,22 @@ int wmain(int argc, wchar_t** argv)
 {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.empty()) {
-        WriteBytes(STD_ERROR_HANDLE, CliUsage() + ServiceCommandsUsage());
+        WriteBytes(STD_ERROR_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage());
         return kExitUsage;
     }
     const std::wstring command = args.front();
     args.erase(args.begin());
     if (command == L"--help" || command == L"-h" || command == L"help") {
-        WriteBytes(STD_OUTPUT_HANDLE, CliUsage() + ServiceCommandsUsage());
+        WriteBytes(STD_OUTPUT_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage());
         return kExitOk;
     }
     if (command == L"scan")
         return RunScanCommand(args);
+    if (command == L"update")
+        return RunUpdateCommand(args);
     if (IsServiceCommand(command))
         return RunServiceCommand(command, args);
     WriteBytes(STD_ERROR_HANDLE, "velmora-cli: unknown command: " + utf16::ToUtf8(command) + "\r\n" + CliUsage() +
-                                     ServiceCommandsUsage());
+                                     ServiceCommandsUsage() + UpdateCommandUsage());
     return kExitUsage;
 }

@@ -43,7 +43,7 @@ file(GLOB_RECURSE VELMORA_RC_INPUTS CONFIGURE_DEPENDS
      "${CMAKE_SOURCE_DIR}/res/*.rc" "${CMAKE_SOURCE_DIR}/res/*.h" "${CMAKE_SOURCE_DIR}/res/*.bmp"
      "${CMAKE_SOURCE_DIR}/res/*.ico" "${CMAKE_SOURCE_DIR}/res/*.manifest")
 set_source_files_properties(${VELMORA_RC} PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -DVELMORA_VERSION_TEXT=\\\"${PROJECT_VERSION}\\\"")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 
 velmora_sources(ui_sources ui)
 list(FILTER ui_sources EXCLUDE REGEX "/WinMain\\.cpp$")
@@ -57,6 +57,12 @@ target_link_options(Velmora PRIVATE -municode)
 add_custom_command(TARGET Velmora POST_BUILD
                    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${CMAKE_SOURCE_DIR}/res/Loading.gif"
                            "$<TARGET_FILE_DIR:Velmora>/Loading.gif")
+
+# The restart helper of the self-update, beside the program.
+add_executable(rebooter WIN32 rebooter/Rebooter.cpp)
+target_link_libraries(rebooter PRIVATE velmora_framework)
+target_link_options(rebooter PRIVATE -municode)
+add_dependencies(Velmora rebooter)
 
 velmora_sources(cli_sources cli)
 if(cli_sources)
@@ -79,6 +85,18 @@ add_test(NAME wine_prefix_cleanup COMMAND ${VELMORA_RUNNER} --prefix ${VELMORA_P
 set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix)
 set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wine_prefix)
 
+# The stand-in update server for the update tests: started in the background with a
+# bounded lifetime, its port in update-server/port, the files it serves in
+# update-server/files (the tests write them through Wine's Z: drive).
+set(VELMORA_UPDATE_SERVER_STATE "${CMAKE_BINARY_DIR}/update-server")
+add_test(NAME update_server_start COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/update-server.py --daemon
+                                          --root ${VELMORA_UPDATE_SERVER_STATE}/files
+                                          --state ${VELMORA_UPDATE_SERVER_STATE} --lifetime 1800)
+add_test(NAME update_server_stop COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/update-server.py --stop
+                                         --state ${VELMORA_UPDATE_SERVER_STATE})
+set_tests_properties(update_server_start PROPERTIES FIXTURES_SETUP update_server)
+set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
+
 # One CTest test per test executable: each Wine start costs a second or more.
 function(velmora_test_executable name folder)
     velmora_sources(sources tests/${folder})
@@ -87,7 +105,8 @@ function(velmora_test_executable name folder)
     endif()
     add_executable(${name} ${sources} ${VELMORA_RC})
     target_link_libraries(${name} PRIVATE ${ARGN} gtest)
-    target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA="${VELMORA_TEST_DATA}")
+    target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA="${VELMORA_TEST_DATA}"
+                                                 VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}")
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
 endfunction()
@@ -118,6 +137,9 @@ velmora_test_executable(online_tests online velmora_online gtest_main)
 velmora_test_executable(controls_tests controls velmora_ui gtest_main)
 velmora_test_executable(ui_tests ui velmora_ui gtest_main)
 velmora_uses_log_service(online_tests)
+if(TARGET online_tests)
+    set_property(TEST online_tests APPEND PROPERTY FIXTURES_REQUIRED update_server)
+endif()
 
 # End-to-end journeys: a Win32 driver program drives the real Velmora.exe in the test prefix.
 velmora_sources(e2e_sources tests/e2e)
@@ -125,7 +147,16 @@ if(e2e_sources)
     add_executable(velmora-e2e ${e2e_sources})
     target_link_libraries(velmora-e2e PRIVATE velmora_framework gtest)
     target_link_options(velmora-e2e PRIVATE -municode)
+    target_compile_definitions(velmora-e2e PRIVATE VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}")
+    # The program once more with a later version, for the update journey to serve.
+    add_executable(Velmora-next WIN32 ui/WinMain.cpp tests/e2e/NextVersion.rc)
+    set_source_files_properties(tests/e2e/NextVersion.rc PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
+    target_link_libraries(Velmora-next PRIVATE velmora_ui)
+    target_link_options(Velmora-next PRIVATE -municode)
+    add_dependencies(velmora-e2e Velmora Velmora-next rebooter)
     add_test(NAME e2e COMMAND velmora-e2e --program $<TARGET_FILE:Velmora>
+                                          --next-version $<TARGET_FILE:Velmora-next>
+                                          --rebooter $<TARGET_FILE:rebooter>
                                           --output ${CMAKE_BINARY_DIR}/test-output)
-    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED wine_prefix)
+    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;update_server")
 endif()

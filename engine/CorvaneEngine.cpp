@@ -42,6 +42,7 @@ CCorvaneEngine::~CCorvaneEngine()
 {
     StopScan();
     StopRepair();
+    m_update.reset();
 }
 
 // --- scan and repair ------------------------------------------------------------------
@@ -112,6 +113,24 @@ bool CCorvaneEngine::RepairFailed() const
 bool CCorvaneEngine::RepairLeftProblems() const { return m_repair && m_repair->Unrepaired().GetSize() > 0; }
 
 std::wstring CCorvaneEngine::LastBackupPath() const { return m_repair ? m_repair->BackupPath() : std::wstring(); }
+
+// --- self-update ----------------------------------------------------------------------------
+
+bool CCorvaneEngine::StartUpdateCheck() { return m_update && m_update->StartUpdateCheck(m_notify); }
+
+void CCorvaneEngine::CheckRequested()
+{
+    if (m_update)
+        m_update->SetCheckRequested();
+}
+
+bool CCorvaneEngine::StartUpdateDownload() { return m_update && m_update->StartUpdateDownload(m_notify); }
+
+void CCorvaneEngine::StopUpdateDownload()
+{
+    if (m_update)
+        m_update->StopUpdateDownload();
+}
 
 // --- counters ---------------------------------------------------------------------------
 

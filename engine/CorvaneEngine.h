@@ -17,6 +17,7 @@
 #include "engine/RepairErrorsThread.h"
 #include "engine/RepairedItems.h"
 #include "engine/ScanSchedule.h"
+#include "engine/UpdateWorkers.h"
 #include "framework/Singleton.h"
 
 #include <windows.h>
@@ -35,7 +36,7 @@ public:
 
     CCorvaneEngine(const CCorvaneEngine&) = delete;
     CCorvaneEngine& operator=(const CCorvaneEngine&) = delete;
-    // Stops (and waits for) a running scan and repair.
+    // Stops (and waits for) a running scan, repair and update workers.
     virtual ~CCorvaneEngine();
 
     // The window that receives the workers' messages and WM_BACKUP_FOUND; null posts
@@ -84,6 +85,15 @@ public:
     [[nodiscard]] bool RepairLeftProblems() const;
     // The backup file of the last repair; empty when none could be created.
     [[nodiscard]] std::wstring LastBackupPath() const;
+
+    // --- self-update (the workers of IUpdateWorkers, installed by the application) ------
+    void SetUpdateWorkers(std::unique_ptr<IUpdateWorkers> workers) { m_update = std::move(workers); }
+    // The workers post to the notify window. False without installed workers or when the
+    // thread cannot start.
+    [[nodiscard]] bool StartUpdateCheck();
+    void CheckRequested();
+    [[nodiscard]] bool StartUpdateDownload();
+    void StopUpdateDownload();
 
     // --- counters ---------------------------------------------------------------------
     [[nodiscard]] int GetTotalFound() const;
@@ -161,4 +171,5 @@ private:
     HWND m_notify = nullptr;
     std::unique_ptr<CRegistryScanThread> m_scan;
     std::unique_ptr<CRepairErrorsThread> m_repair;
+    std::unique_ptr<IUpdateWorkers> m_update;
 };

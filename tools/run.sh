@@ -15,7 +15,7 @@ had_display="${DISPLAY:-}"
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 install_dir="$prefix/drive_c/Program Files/Velmora"
 mkdir -p "$install_dir" "$prefix/drive_c/ProgramData/Velmora"
-cp build/windows/Velmora.exe "$install_dir/"
+cp build/windows/Velmora.exe build/windows/rebooter.exe "$install_dir/"
 for file in res/Loading.gif; do
     [ -f "$file" ] && cp "$file" "$install_dir/"
 done

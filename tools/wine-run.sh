@@ -99,6 +99,9 @@ setup() {
         # Also for programs started in the prefix without this script's environment.
         wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f \
             >/dev/null 2>&1 9>&- || true
+        # The program's update check never leaves the machine from a prefix of ours: port 9
+        # of 127.0.0.1 refuses at once; the update tests point it at their stand-in server.
+        wine reg add 'HKLM\Software\Velmora' /v UpdateServerUrl /t REG_SZ /d http://127.0.0.1:9 /f >/dev/null 2>&1 9>&- || true
         wine net start schedule >/dev/null 2>&1 9>&- || true
         touch "$state/ready"
     fi

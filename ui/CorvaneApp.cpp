@@ -1,11 +1,16 @@
 #include "ui/CorvaneApp.h"
 
+#include "engine/CorvaneEngine.h"
+#include "engine/FileSystem.h"
+#include "online/UpdateWorkers.h"
+#include "ui/DownloadDialog.h"
 #include "ui/ScanDialog.h"
 #include "ui/ScanProgressDialog.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -64,6 +69,9 @@ public:
         ::InitCommonControlsEx(&controls);
         // The shared windows exist before the main window can open any of them.
         static_cast<void>(CScanProgressDialog::Instance());
+        static_cast<void>(CDownloadDialog::Instance());
+        CCorvaneEngine& engine = CCorvaneEngine::Instance();
+        engine.SetUpdateWorkers(std::make_unique<CUpdateWorkers>(engine.ProductVersion(), GetModulePath()));
         ComInitializer com;
         CScanDialog mainWindow(scanAtStart);
         m_application.m_pMainWnd = &mainWindow;

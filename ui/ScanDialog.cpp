@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/ManageStartupDialog.h"
+#include "ui/DownloadDialog.h"
 #include "ui/Prompts.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
@@ -95,6 +96,15 @@ POINT SectionBoxPlace(int section)
     return {IsLeftColumn(section) ? 280 : 510, 225 + 20 * SectionRow(section)};
 }
 
+// The helper beside the program asks this process to end, waits for it, then starts the
+// new program file.
+void StartRestartHelper()
+{
+    const std::wstring folder = GetModuleFolder();
+    const std::wstring helper = folder + L"\\rebooter.exe";
+    ::ShellExecuteW(nullptr, L"open", helper.c_str(), nullptr, folder.c_str(), SW_SHOW);
+}
+
 HICON LoadProgramIcon(int metricX, int metricY)
 {
     return static_cast<HICON>(::LoadImageW(CDialogBase::ResourceModule(), MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON,
@@ -154,6 +164,22 @@ CScanDialog::CScanDialog(bool scanAtStart)
         startup.Prepare(EngineStartupService());
         startup.DoModal(owner);
     };
+    m_links.startUpdateCheck = [] {
+        CCorvaneEngine& engine = CCorvaneEngine::Instance();
+        if (engine.StartUpdateCheck())
+            engine.CheckRequested();
+    };
+    m_links.downloadUpdate = [](HWND owner) {
+        if (!CCorvaneEngine::Instance().StartUpdateDownload()) {
+            ShowPrompt(owner, kUpdateFailed, kProductTitle, MB_OK);
+            return;
+        }
+        CDownloadDialog& download = CDownloadDialog::Instance();
+        download.Prepare(EngineDownloadService());
+        download.DoModal(owner);
+    };
+    m_links.restartAfterUpdate = &StartRestartHelper;
+    m_forwarder.SetTarget(WorkWindow::Download, &CDownloadDialog::Instance());
     // The repair window opens over the results window, but its messages come here first.
     m_forwarder.SetTarget(WorkWindow::Repair, &CRepairErrorsDialog::Instance());
     m_forwarder.SetTarget(WorkWindow::Restore, &CRestoreBackupsDialog::Instance());
@@ -462,6 +488,9 @@ void CScanDialog::RequestUpdateCheck()
 
 void CScanDialog::CheckForUpdatesCommand()
 {
+    // From the tray while the download window is open: that download is the answer.
+    if (m_downloadsOpen > 0)
+        return;
     m_manualUpdateCheck = true;
     if (IsConnected())
         RequestUpdateCheck();
@@ -476,10 +505,20 @@ void CScanDialog::OnUpdateAvailable()
     ::SetWindowTextW(GetDlgItem(IDC_MAIN_UPDATE_STATUS), L"Disponibili");
     ::InvalidateRect(m_hWnd, &kUpdateStatusStripAvailable, TRUE);
     // Cleared before asking, so a second result arriving during the question is not
-    // asked about again.
-    if (std::exchange(m_manualUpdateCheck, false) &&
-        ShowPrompt(m_hWnd, kUpdateQuestion, kProductTitle, MB_YESNO) == IDYES)
+    // asked about again; never asked under a scan or a download already shown.
+    if (!std::exchange(m_manualUpdateCheck, false) || m_windowsOpen > 0)
+        return;
+    if (ShowPrompt(m_hWnd, kUpdateQuestion, kProductTitle, MB_YESNO) == IDYES) {
+        COpenWindowScope downloading(m_downloadsOpen);
         Open(m_links.downloadUpdate);
+    }
+}
+
+void CScanDialog::CloseDownloadWindow()
+{
+    const CDialogBase* download = m_forwarder.GetTarget(WorkWindow::Download);
+    if (download && download->IsShown())
+        ::SendMessageW(download->GetSafeHwnd(), WM_DOWNLOAD_DONE, 0, 0);
 }
 
 void CScanDialog::OnUpdateNone()
@@ -492,12 +531,17 @@ void CScanDialog::OnUpdateNone()
 
 void CScanDialog::OnUpdateInstalled()
 {
+    CloseDownloadWindow();
     ShowAppPrompt(m_hWnd, kUpdateInstalled, MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
     if (m_links.restartAfterUpdate)
         m_links.restartAfterUpdate();
 }
 
-void CScanDialog::OnUpdateFailed() { ShowPrompt(m_hWnd, kUpdateFailed, kProductTitle, MB_OK); }
+void CScanDialog::OnUpdateFailed()
+{
+    CloseDownloadWindow();
+    ShowPrompt(m_hWnd, kUpdateFailed, kProductTitle, MB_OK);
+}
 
 void CScanDialog::OpenContactPage() const
 {

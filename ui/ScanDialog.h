@@ -118,6 +118,8 @@ private:
     void OnUpdateNone();
     void OnUpdateInstalled();
     void OnUpdateFailed();
+    // The final update message may overtake the download window's own closing message.
+    void CloseDownloadWindow();
     void OpenContactPage() const;
     void Open(const std::function<void(HWND)>& show);
     void EndMainDialog(INT_PTR result);
@@ -136,6 +138,9 @@ private:
     // window Open shows). The tray stays usable meanwhile, so its scan command is
     // refused until none is open: a scan must not replace the list a window shows.
     int m_windowsOpen = 0;
+    // The download window, open (counted in m_windowsOpen too): a tray update check is
+    // then answered by that download.
+    int m_downloadsOpen = 0;
 
     CTrayIcon m_tray;
     UniqueMenu m_trayMenu;

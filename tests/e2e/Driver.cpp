@@ -23,15 +23,16 @@ std::wstring ToWindowsPath(const std::wstring& path)
     return windows;
 }
 
-bool RunningProgram::Start(const std::wstring& arguments)
+bool RunningProgram::Start(const std::wstring& arguments, const std::wstring& program)
 {
-    std::wstring commandLine = L"\"" + Settings().program + L"\"";
+    const std::wstring& file = program.empty() ? Settings().program : program;
+    std::wstring commandLine = L"\"" + file + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(Settings().program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!::CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &startup, &process))
         return false;
     ::CloseHandle(process.hThread);
@@ -308,6 +309,32 @@ std::set<std::wstring> DatFilesIn(const std::wstring& folder)
         names.insert(found.cFileName);
     while (::FindNextFileW(find.get(), &found));
     return names;
+}
+
+std::wstring VersionString(const std::wstring& file, const wchar_t* name)
+{
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0)
+        return {};
+    std::vector<char> block(size);
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
+        return {};
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    }* translation = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                          &length) ||
+        length < sizeof(Translation))
+        return {};
+    wchar_t query[64] = {};
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, name);
+    wchar_t* value = nullptr;
+    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
+        return {};
+    return value;
 }
 
 }  // namespace e2e

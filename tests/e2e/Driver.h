@@ -12,6 +12,8 @@ namespace e2e {
 
 struct DriverSettings {
     std::wstring program;  // Windows path of Velmora.exe
+    std::wstring nextVersion;  // the same program with a later version, for the update journey
+    std::wstring rebooter;     // the restart helper of the update
     std::wstring output;   // folder for screenshots
 };
 DriverSettings& Settings();
@@ -22,7 +24,8 @@ std::wstring ToWindowsPath(const std::wstring& path);
 // A started program; the destructor ends it if it is still running.
 class RunningProgram {
 public:
-    [[nodiscard]] bool Start(const std::wstring& arguments = L"");
+    // Starts Settings().program, or the given program file.
+    [[nodiscard]] bool Start(const std::wstring& arguments = L"", const std::wstring& program = L"");
     // Waits for the process to end; true with its exit code when it ended in time.
     [[nodiscard]] bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
     [[nodiscard]] DWORD ProcessId() const;
@@ -84,6 +87,9 @@ enum class TrayEntry { First, Last };
 // --- files ---------------------------------------------------------------------------------
 // The names of the ".dat" files in a folder (the backups, in the backup folder).
 std::set<std::wstring> DatFilesIn(const std::wstring& folder);
+
+// A string of a program file's version resource ("ProductVersion"...); empty when missing.
+std::wstring VersionString(const std::wstring& file, const wchar_t* name);
 
 // --- registry ----------------------------------------------------------------------------
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name);

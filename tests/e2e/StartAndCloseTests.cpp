@@ -2,43 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
 
-std::wstring VersionString(const std::wstring& file, const wchar_t* name)
-{
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
-    if (size == 0)
-        return {};
-    std::vector<char> block(size);
-    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
-        return {};
-    struct Translation {
-        WORD language;
-        WORD codePage;
-    }* translation = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                          &length) ||
-        length < sizeof(Translation))
-        return {};
-    wchar_t query[64] = {};
-    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, name);
-    wchar_t* value = nullptr;
-    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
-        return {};
-    return value;
-}
-
 TEST(Program, CarriesItsVersionAndReleaseDate)
 {
     const std::wstring& program = e2e::Settings().program;
-    EXPECT_EQ(VersionString(program, L"ProductVersion"), L"3.0.6");
-    const std::wstring date = VersionString(program, L"ReleaseDate");
+    EXPECT_EQ(e2e::VersionString(program, L"ProductVersion"), L"3.0.6");
+    const std::wstring date = e2e::VersionString(program, L"ReleaseDate");
     ASSERT_EQ(date.size(), 10u);
     EXPECT_EQ(date[2], L'/');
     EXPECT_EQ(date[5], L'/');

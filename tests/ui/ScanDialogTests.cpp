@@ -486,6 +486,29 @@ TEST_F(MainWindow, UpdateResultsChangeTheStatusAndAskOnlyAfterAManualCheck)
     EXPECT_EQ(prompts.prompts.size(), 1u) << "a result without a manual check is not reported";
 }
 
+TEST_F(MainWindow, DownloadWindowClosesBeforeTheFinalMessageAndNoCheckStartsUnderIt)
+{
+    Open();
+    RecordingDialog download;
+    ASSERT_TRUE(download.Create());
+    window->Forwarder().SetTarget(WorkWindow::Download, &download);
+    links.downloadUpdate = [&](HWND) {
+        opened.push_back(L"download");
+        Command(ID_TRAY_CHECK_UPDATES);
+        ::SendMessageW(hwnd, WM_UPDATE_FAILED, 0, 0);
+    };
+    window->SetLinks(links);
+    std::vector<UINT> downloadSawBeforeTheMessage;
+    prompts.whileOpen = [&](const RecordedPrompt&) { downloadSawBeforeTheMessage = download.messages; };
+    prompts.answer = IDYES;
+
+    Click(IDC_MAIN_UPDATE);
+    ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{L"update check", L"download"})) << "no check under the download";
+    EXPECT_EQ(downloadSawBeforeTheMessage, std::vector<UINT>{WM_DOWNLOAD_DONE});
+    window->Forwarder().SetTarget(WorkWindow::Download, nullptr);
+}
+
 TEST_F(MainWindow, UpdateCheckWithoutConnectionOnlyTellsTheUser)
 {
     connected = false;

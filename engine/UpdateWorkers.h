@@ -1,0 +1,22 @@
+#pragma once
+// The engine's seam for the self-update workers, which live in online/ (they build on the
+// engine, so the engine cannot build on them). The application installs the real owner
+// at start-up; the engine owns it from then on, like its scan and repair workers.
+
+#include <windows.h>
+
+class IUpdateWorkers {
+public:
+    // Stops and waits for any worker still running.
+    virtual ~IUpdateWorkers() = default;
+    // Stops and waits for the previous check worker, then starts a new one posting to
+    // notify; false when the thread cannot start.
+    [[nodiscard]] virtual bool StartUpdateCheck(HWND notify) = 0;
+    // Asks the check worker, if any, to check now (its CheckRequested).
+    virtual void SetCheckRequested() = 0;
+    // Stops and waits for the previous download worker, then starts a new one posting to
+    // notify; false when the thread cannot start.
+    [[nodiscard]] virtual bool StartUpdateDownload(HWND notify) = 0;
+    // Cancels the download worker, waiting for it; it posts nothing more.
+    virtual void StopUpdateDownload() = 0;
+};

@@ -1,0 +1,39 @@
+// libFuzzer target for the texts the update server sends and the address it is reached
+// at (core/UpdateText, host build). The input is one reply body; it is also read as an
+// address. Besides crashes and sanitizer reports it stops when a size is accepted outside
+// 1 .. 2 GiB, a served text grows past 1024 characters, or an accepted address gives a
+// request path that does not start with "/".
+
+#include "core/UpdateText.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::wstring text = WidenServedText(bytes);
+    Check(text.size() <= 1024);
+    (void)IsNewVersion(text, L"3.0.6");
+    std::uint64_t served = 0;
+    if (ParseServedSize(text, served))
+        Check(served >= 1 && served <= (std::uint64_t{1} << 31));
+    UpdateServerBase base;
+    if (ParseUpdateServerUrl(text, base)) {
+        Check(!base.host.empty() && base.port != 0);
+        Check(ServedFilePath(base, kServedProgramFile).front() == L'/');
+    }
+    return 0;
+}

@@ -1,0 +1,75 @@
+#include "online/AutoFindNewVersion.h"
+
+#include "core/UpdateText.h"
+#include "online/UpdateMessages.h"
+#include "online/UpdateServer.h"
+
+namespace {
+
+constexpr DWORD kLookIntervalMilliseconds = 60000;
+
+}  // namespace
+
+CAutoFindNewVersion::CAutoFindNewVersion(HWND notify, std::wstring ownVersion)
+    : m_notify(notify), m_ownVersion(std::move(ownVersion)), m_wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+}
+
+bool CAutoFindNewVersion::Start()
+{
+    m_bAutoDelete = false;
+    if (CreateThread())
+        return true;
+    m_running = false;
+    return false;
+}
+
+void CAutoFindNewVersion::RequestCheck()
+{
+    m_checkRequested = true;
+    ::SetEvent(m_wake.get());
+}
+
+void CAutoFindNewVersion::StopAndWait()
+{
+    m_running = false;
+    m_checkRequested = false;
+    m_reportNoUpdate = false;
+    ::SetEvent(m_wake.get());
+    if (const HANDLE thread = GetThreadHandle())
+        ::WaitForSingleObject(thread, INFINITE);
+}
+
+int CAutoFindNewVersion::Run()
+{
+    const CUpdateServerSession server(L"AutoFindNewVersion");
+    while (m_running) {
+        if (m_checkRequested) {
+            Check(server);
+            break;
+        }
+        ::WaitForSingleObject(m_wake.get(), kLookIntervalMilliseconds);
+    }
+    if (m_outcome == Outcome::Pending)
+        m_outcome = Outcome::Failed;
+    m_running = false;
+    m_checkRequested = false;
+    return 0;
+}
+
+void CAutoFindNewVersion::Check(const CUpdateServerSession& server)
+{
+    std::wstring served;
+    if (!IsOnline() || !server.IsOpen() || !m_checkRequested || !server.FetchText(kServedVersionFile, served) ||
+        !m_checkRequested)
+        return;
+    m_servedVersion = served;
+    const bool isNew = IsNewVersion(served, m_ownVersion);
+    m_outcome = isNew ? Outcome::NewVersion : Outcome::SameVersion;
+    if (!m_notify)
+        return;
+    if (isNew)
+        ::PostMessageW(m_notify, WM_UPDATE_AVAILABLE, 0, 0);
+    else if (m_reportNoUpdate)
+        ::PostMessageW(m_notify, WM_UPDATE_NONE, 0, 0);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The update-check worker: it asks the update server for the current version and posts
+// WM_UPDATE_AVAILABLE when the served version is newer than the own one, WM_UPDATE_NONE
+// when it is the same or not a version. A failed request (no connection, no server, an
+// answer other than 200) posts nothing: an unknown answer says nothing about updates.
+//
+// Owner's protocol: construct, Start(), then RequestCheck() (until then the worker looks
+// once a minute). StopAndWait() before deleting a worker whose thread may still run.
+
+#include "framework/Handles.h"
+#include "framework/WinThread.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+class CAutoFindNewVersion : public CWinThread {
+public:
+    enum class Outcome { Pending, NewVersion, SameVersion, Failed };
+
+    // ownVersion: the "ProductVersion" of the program to compare with; notify receives the
+    // result (null: nothing is posted, read Outcome after the thread has ended).
+    CAutoFindNewVersion(HWND notify, std::wstring ownVersion);
+
+    [[nodiscard]] bool Start();
+    // Sets CheckRequested and wakes the worker.
+    void RequestCheck();
+    [[nodiscard]] bool IsCheckRequested() const { return m_checkRequested; }
+    // Clears every flag, so that no result is posted, and waits for the thread.
+    void StopAndWait();
+    [[nodiscard]] bool IsRunning() const { return m_running; }
+
+    // Valid once the thread has ended.
+    [[nodiscard]] Outcome Result() const { return m_outcome; }
+    [[nodiscard]] const std::wstring& ServedVersion() const { return m_servedVersion; }
+    [[nodiscard]] const std::wstring& OwnVersion() const { return m_ownVersion; }
+
+    int Run() override;
+
+private:
+    void Check(const class CUpdateServerSession& server);
+
+    const HWND m_notify;
+    const std::wstring m_ownVersion;
+    std::atomic<bool> m_running{true};
+    std::atomic<bool> m_checkRequested{false};
+    std::atomic<bool> m_reportNoUpdate{true};
+    std::atomic<Outcome> m_outcome{Outcome::Pending};
+    std::wstring m_servedVersion;
+    UniqueHandle m_wake;
+};

@@ -1,0 +1,132 @@
+#include "online/DownloadAppNewVersion.h"
+
+#include "core/UpdateText.h"
+#include "engine/FileSystem.h"
+#include "online/ReplaceProgramFile.h"
+#include "online/UpdateMessages.h"
+#include "online/UpdateServer.h"
+
+namespace {
+
+constexpr DWORD kBlockBytes = 4096;
+// Asking the system whether it is on line costs tens of milliseconds under Wine: once per
+// block would bound the download to about 50 KB a second.
+constexpr ULONGLONG kOnlineCheckIntervalMilliseconds = 1000;
+// A fast server delivers a block every few microseconds; a message for each would leave
+// the download window (and the main window that passes them on) seconds behind.
+constexpr ULONGLONG kProgressIntervalMilliseconds = 50;
+
+}  // namespace
+
+std::wstring TempFolder()
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return length > 0 && length <= MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+CDownloadAppNewVersion::CDownloadAppNewVersion(HWND notify, std::wstring programPath, std::wstring tempFolder)
+    : m_notify(notify), m_programPath(std::move(programPath)), m_tempFolder(std::move(tempFolder))
+{
+}
+
+bool CDownloadAppNewVersion::Start()
+{
+    m_bAutoDelete = false;
+    if (CreateThread())
+        return true;
+    m_running = false;
+    return false;
+}
+
+void CDownloadAppNewVersion::StopAndWait()
+{
+    m_running = false;
+    if (const HANDLE thread = GetThreadHandle())
+        ::WaitForSingleObject(thread, INFINITE);
+}
+
+void CDownloadAppNewVersion::Post(UINT message, WPARAM wParam) const
+{
+    if (m_notify)
+        ::PostMessageW(m_notify, message, wParam, 0);
+}
+
+int CDownloadAppNewVersion::Run()
+{
+    const bool installed = DownloadAndReplace();
+    if (m_running) {
+        m_outcome = installed ? Outcome::Installed : Outcome::Failed;
+        Post(installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED);
+    } else {
+        m_outcome = Outcome::Cancelled;
+    }
+    m_running = false;
+    return 0;
+}
+
+bool CDownloadAppNewVersion::DownloadAndReplace()
+{
+    const CUpdateServerSession server(L"DownloadAppNewVersion");
+    if (!IsOnline() || !server.IsOpen() || !m_running || m_tempFolder.empty())
+        return false;
+    const std::wstring localFile = m_tempFolder + GetFileNamePart(m_programPath);
+    const bool downloaded = Download(server, localFile);
+    if (m_running)
+        Post(WM_DOWNLOAD_DONE);
+    return downloaded && m_running && ReplaceProgramFile(m_programPath, localFile, false);
+}
+
+bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const std::wstring& localFile)
+{
+    std::wstring sizeText;
+    std::uint64_t expected = 0;
+    if (!server.FetchText(kServedSizeFile, sizeText) || !ParseServedSize(sizeText, expected))
+        return false;
+    m_expected = expected;
+    const UniqueInternetHandle request = server.OpenRequest(kServedProgramFile);
+    if (!request)
+        return false;
+    Post(WM_DOWNLOAD_STARTED, static_cast<WPARAM>(expected));
+    UniqueHandle file(::CreateFileW(localFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !CUpdateServerSession::SendForOk(request.get()))
+        return false;
+
+    std::uint64_t total = 0;
+    std::uint64_t posted = 0;
+    ULONGLONG lastOnlineCheck = ::GetTickCount64();
+    ULONGLONG lastPost = 0;
+    for (;;) {
+        if (::GetTickCount64() - lastOnlineCheck >= kOnlineCheckIntervalMilliseconds) {
+            if (!IsOnline())
+                return false;
+            lastOnlineCheck = ::GetTickCount64();
+        }
+        char block[kBlockBytes];
+        DWORD read = 0;
+        if (!::InternetReadFile(request.get(), block, kBlockBytes, &read) || !m_running)
+            return false;
+        if (read == 0) {
+            if (posted != total)
+                Post(WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(total));
+            break;
+        }
+        total += read;
+        // More than announced is not the file the size was given for; stop before
+        // filling the disk.
+        if (total > expected)
+            return false;
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), block, read, &written, nullptr) || written < read)
+            return false;
+        m_written = total;
+        if (::GetTickCount64() - lastPost >= kProgressIntervalMilliseconds) {
+            Post(WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(total));
+            posted = total;
+            lastPost = ::GetTickCount64();
+        }
+    }
+    // A body cut short (or a file of another size) must never replace the program.
+    return total == expected && ::FlushFileBuffers(file.get());
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The update-download worker: it downloads the served program file into the temporary
+// folder and, only when the server answered 200 and exactly the announced number of
+// bytes was written, puts it in the place of the program file (ReplaceProgramFile).
+// Anything else is a failed update that leaves the program file untouched.
+//
+// It posts WM_DOWNLOAD_STARTED, WM_DOWNLOAD_PROGRESS after a block (at most every 50 ms,
+// and always for the last one) and WM_DOWNLOAD_DONE once
+// the transfer has ended, then WM_UPDATE_INSTALLED or WM_UPDATE_FAILED. Cancelled
+// (StopAndWait), it posts nothing more.
+
+#include "framework/WinThread.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+class CDownloadAppNewVersion : public CWinThread {
+public:
+    enum class Outcome { Pending, Installed, Failed, Cancelled };
+
+    // programPath: the file to replace; tempFolder: where the download goes (with a
+    // trailing backslash, as GetTempPathW gives it). notify null posts nothing.
+    CDownloadAppNewVersion(HWND notify, std::wstring programPath, std::wstring tempFolder);
+
+    [[nodiscard]] bool Start();
+    // Clears the running flag and waits for the thread (at most one blocking read).
+    void StopAndWait();
+    [[nodiscard]] bool IsRunning() const { return m_running; }
+
+    // For a caller without a window: the announced size (0 until known), the bytes
+    // written so far and, once the thread has ended, the outcome.
+    [[nodiscard]] std::uint64_t ExpectedSize() const { return m_expected; }
+    [[nodiscard]] std::uint64_t BytesWritten() const { return m_written; }
+    [[nodiscard]] Outcome Result() const { return m_outcome; }
+
+    int Run() override;
+
+private:
+    [[nodiscard]] bool DownloadAndReplace();
+    [[nodiscard]] bool Download(const class CUpdateServerSession& server, const std::wstring& localFile);
+    void Post(UINT message, WPARAM wParam = 0) const;
+
+    const HWND m_notify;
+    const std::wstring m_programPath;
+    const std::wstring m_tempFolder;
+    std::atomic<bool> m_running{true};
+    std::atomic<std::uint64_t> m_expected{0};
+    std::atomic<std::uint64_t> m_written{0};
+    std::atomic<Outcome> m_outcome{Outcome::Pending};
+};
+
+// GetTempPathW, with its trailing backslash.
+[[nodiscard]] std::wstring TempFolder();

@@ -1,0 +1,59 @@
+#pragma once
+// The download window of the self-update: it follows the download worker (its messages
+// arrive through the main window) with a progress bar, the kilobytes downloaded, the
+// speed, the file size and the time elapsed, and closes when the transfer has ended.
+// "Interrompi" and Escape cancel the download; Enter does nothing.
+//
+// One shared instance; its window exists only while it is shown modally.
+
+#include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
+#include "controls/XColorStatic.h"
+#include "framework/Singleton.h"
+
+#include <array>
+#include <cstdint>
+
+// What the download window asks of the engine.
+class IDownloadService {
+public:
+    virtual ~IDownloadService() = default;
+    // Cancels the download worker and waits for it; it posts nothing more.
+    virtual void StopDownload() = 0;
+};
+
+// The engine (created on first use) as the download window sees it.
+[[nodiscard]] IDownloadService& EngineDownloadService();
+
+class CDownloadDialog : public CBitmapDialog, public CSingleton<CDownloadDialog> {
+public:
+    static constexpr int kWidth = 450;
+    static constexpr int kHeight = 413;
+    static constexpr int kSkinHeight = 393;
+
+    CDownloadDialog();
+
+    // Before showing: the download to follow (the engine's until set).
+    void Prepare(IDownloadService& downloads) { m_downloads = &downloads; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void SetUpControls();
+    void OnStarted(std::uint64_t expectedBytes);
+    void OnProgress(std::uint64_t bytes);
+
+    IDownloadService* m_downloads;
+    ULONGLONG m_startTick = 0;
+    bool m_closing = false;
+
+    CXColorStatic m_title;
+    CXColorStatic m_notice;
+    std::array<CXColorStatic, 8> m_figureLabels;
+    CBitmapButtonEx m_cancel;
+};
