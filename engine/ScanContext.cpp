@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 
-ScanContext::ScanContext(const ScanTarget& target) : m_target(target)
+ScanContext::ScanContext(const ScanTarget& target)
+    : m_target(target), m_repaired(target.repaired ? CRegistryItemIndex(*target.repaired) : CRegistryItemIndex())
 {
     finder.KeepAll = false;
     finder.SetCallback(&ShortcutHandler, this);
@@ -84,7 +85,7 @@ void ScanContext::Append(CError&& error)
 void ScanContext::AddProblem(const std::wstring& subject, const std::wstring& reason, const std::wstring& summary,
                              const CRegistryItem& item, std::int32_t errorType)
 {
-    if (!running || (m_target.repaired && m_target.repaired->Contains(item)))
+    if (!running || m_repaired.Contains(item))
         return;
     CError error;
     error.ErrorType = errorType;

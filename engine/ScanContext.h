@@ -9,6 +9,7 @@
 
 #include "core/ProblemRecord.h"
 #include "core/RegistryItem.h"
+#include "core/RegistryItemIndex.h"
 #include "core/ScanSections.h"
 #include "engine/FileFinder.h"
 #include "framework/Handles.h"
@@ -23,7 +24,9 @@
 struct ScanTarget {
     CErrorListEx* problems = nullptr;               // problems are appended here
     SectionCounters* counters = nullptr;            // Found of the section is counted per problem
-    const CRegistryItemListEx* repaired = nullptr;  // items already repaired are not reported; null: none
+    // Items already repaired are not reported; null: none. Indexed when the scan is
+    // created, so the list must not change until the worker has ended.
+    const CRegistryItemListEx* repaired = nullptr;
     HWND notify = nullptr;                          // receives the scan messages; null: nothing is posted
     // WM_SCAN_ITEM is posted for the item being examined only when this many
     // milliseconds have passed since the last one (0: for every item). A display
@@ -82,6 +85,7 @@ private:
     void Append(CError&& error);
 
     ScanTarget m_target;
+    CRegistryItemIndex m_repaired;  // over m_target.repaired, which stays unchanged while the scan runs
     ULONGLONG m_lastItemTick = 0;
     bool m_itemPosted = false;
 };
