@@ -23,6 +23,7 @@
 #include "core/ProblemRecord.h"
 #include "core/ScanSections.h"
 #include "engine/RepairedItems.h"
+#include "framework/NotifyTarget.h"
 #include "framework/WinThread.h"
 
 #include <windows.h>
@@ -34,7 +35,7 @@
 struct RepairTarget {
     SectionCounters* counters = nullptr;  // Repaired of the problem's section is counted here
     CRepairedItems* repaired = nullptr;   // list-only items are added, then the list is saved
-    HWND notify = nullptr;                // receives the repair messages; null: nothing is posted
+    CNotifyTarget notify;                 // receives the repair messages; none: nothing is posted
     std::wstring backupFolder;            // created when missing
 };
 

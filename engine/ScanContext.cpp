@@ -24,8 +24,8 @@ bool ScanContext::CreateShellLink()
 
 void ScanContext::Post(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    if (running && m_target.notify)
-        ::PostMessageW(m_target.notify, message, wParam, lParam);
+    if (running)
+        (void)m_target.notify.Post(message, wParam, lParam);
 }
 
 void ScanContext::BeginSection(const std::wstring& rootNameText, RootKey rootKey, int sectionNumber,

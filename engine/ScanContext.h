@@ -13,6 +13,7 @@
 #include "core/ScanSections.h"
 #include "engine/FileFinder.h"
 #include "framework/Handles.h"
+#include "framework/NotifyTarget.h"
 
 #include <shobjidl.h>
 #include <windows.h>
@@ -27,7 +28,7 @@ struct ScanTarget {
     // Items already repaired are not reported; null: none. Indexed when the scan is
     // created, so the list must not change until the worker has ended.
     const CRegistryItemListEx* repaired = nullptr;
-    HWND notify = nullptr;                          // receives the scan messages; null: nothing is posted
+    CNotifyTarget notify;                           // receives the scan messages; none: nothing is posted
     // WM_SCAN_ITEM is posted for the item being examined only when this many
     // milliseconds have passed since the last one (0: for every item). A display
     // needs no more, and the receiver's queue then stays short however large the
