@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -165,9 +166,11 @@ bool NamesMissingFile(const std::wstring& text) noexcept
 {
     try {
         // Most values are no file path at all: the cheap tests of the text come before
-        // the ones that copy it, and a text without a variable is not expanded.
+        // the ones that copy it, and a text that expansion would leave alone (no
+        // variable, no embedded NUL to cut it at) is not expanded.
         std::wstring expandedCopy;
-        const std::wstring& expanded = text.find(L'%') == std::wstring::npos ? text : (expandedCopy = ExpandEnv(text));
+        const bool expands = text.find_first_of(std::wstring_view(L"%\0", 2)) != std::wstring::npos;
+        const std::wstring& expanded = expands ? (expandedCopy = ExpandEnv(text)) : text;
         return IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) && HasKnownExtension(expanded) &&
                LooksAbsolute(expanded) && KnownFileMissing(expanded);
     } catch (...) {
