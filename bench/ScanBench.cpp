@@ -5,6 +5,7 @@
 //
 //   velmora-scan-bench plant [--scale F]   plant everything (once per prefix)
 //   velmora-scan-bench walk                the minimal walker; prints what it examined
+//   velmora-scan-bench log N               writes a "log.dat" of N repaired items (0: removes it)
 //   velmora-scan-bench hold                owns a window until standard input closes
 //
 // bench/run-scan-bench.sh runs both in a throw-away prefix and measures them.
@@ -12,6 +13,7 @@
 #include "core/PathText.h"
 #include "engine/FileSystem.h"
 #include "engine/Registry.h"
+#include "engine/RepairedItems.h"
 #include "engine/Scanners.h"
 #include "framework/Handles.h"
 
@@ -406,6 +408,44 @@ int Walk()
     return 0;
 }
 
+// Years of repairs: list-only items shaped like the classes and program paths the scan
+// reports (same roots, key paths of the same length and prefix), none of them one of the
+// planted problems, so a scan with this file finds exactly what it finds without it
+// and differs only in the cost of the lookups.
+int WriteRepairedItems(int count)
+{
+    if (count <= 0) {
+        ::DeleteFileW(CRepairedItems::FilePath().c_str());
+        return 0;
+    }
+    CRepairedItems items;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring number = std::to_wstring(900000 + i);
+        CRegistryItem item;
+        item.Type = kTypeString;
+        if (i % 4 < 2) {
+            item.Root = kRootClassesRoot;
+            item.SubKey = L"CLSID\\{BE7C" + number + L"-0000-0000-0000-000000000000}";
+            if (i % 4 == 0)
+                item.ValueName = L"AppID";
+            else
+                item.SubKey += L"\\TypeLib";
+        } else {
+            item.Root = kRootLocalMachine;
+            item.SubKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\bench" + number + L".exe";
+            item.ValueName = i % 4 == 2 ? L"" : L"Path";
+        }
+        item.Hive = RootToHive(item.Root);
+        items.Add(std::move(item));
+    }
+    if (!items.Save()) {
+        Print("log.dat cannot be written\n");
+        return 1;
+    }
+    Print("log.dat: " + std::to_string(count) + " repaired items\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -425,6 +465,8 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"walk")
         return Walk();
+    if (command == L"log" && argc > 2)
+        return WriteRepairedItems(_wtoi(argv[2]));
     if (command == L"hold") {
         // Wine starts a desktop process for the first window of a session and ends it a
         // moment after the last one closes; on Windows the desktop is always there. Holding
@@ -437,6 +479,6 @@ int wmain(int argc, wchar_t** argv)
         ::DestroyWindow(window);
         return 0;
     }
-    Print("usage: velmora-scan-bench plant [--scale F] | walk | hold\n");
+    Print("usage: velmora-scan-bench plant [--scale F] | walk | log N | hold\n");
     return 2;
 }

@@ -194,7 +194,7 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
     CCorvaneEngine& engine = CCorvaneEngine::Instance();
     EngineListener listener;
     BreakGuard guard(listener);
-    engine.SetNotifyWindow(listener.Window());
+    engine.SetNotifyWindow(listener.Target());
     int result = kExitFailed;
     switch (options.command) {
     case ServiceCommand::Repair: result = Repair(engine, listener, options); break;
@@ -207,6 +207,6 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
     // No worker may post to the listener after it is gone.
     engine.StopScan();
     engine.StopRepair();
-    engine.SetNotifyWindow(nullptr);
+    engine.SetNotifyWindow({});
     return result;
 }

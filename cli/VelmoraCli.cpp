@@ -10,6 +10,7 @@
 // start, 2 bad arguments.
 
 #include "cli/ConsoleOutput.h"
+#include "cli/EngineListener.h"
 #include "cli/ServiceCommands.h"
 #include "cli/UpdateCommand.h"
 #include "core/ScanCommand.h"
@@ -17,8 +18,6 @@
 #include "core/Utf16Text.h"
 #include "engine/RegistryScanThread.h"
 #include "engine/RepairedItems.h"
-#include "engine/ScanMessages.h"
-#include "framework/Handles.h"
 #include "framework/Pacing.h"
 
 #include <windows.h>
@@ -29,73 +28,6 @@
 #include <vector>
 
 namespace {
-
-// The message-only window that receives the worker's posts: it frees each item text
-// and notes the finishing message.
-class ScanListener {
-public:
-    ScanListener()
-    {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &ScanListener::WindowProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VelmoraCliScanListener";
-        ::RegisterClassW(&wc);
-        m_window = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                     nullptr);
-        ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ScanListener() { ::DestroyWindow(m_window); }
-    ScanListener(const ScanListener&) = delete;
-    ScanListener& operator=(const ScanListener&) = delete;
-
-    [[nodiscard]] HWND Window() const { return m_window; }
-    [[nodiscard]] bool Finished() const { return m_finished; }
-
-    // Dispatches posted messages until the thread ends, then what is still queued. The
-    // queue is drained in batches every few milliseconds rather than on every post: the
-    // worker posts one message per problem, and waking for each costs, under Wine, about
-    // as much as the registry work behind it.
-    void PumpUntilEnded(HANDLE thread)
-    {
-        while (::WaitForSingleObject(thread, kDrainIntervalMs) == WAIT_TIMEOUT)
-            Drain();
-        Drain();
-    }
-
-private:
-    static constexpr DWORD kDrainIntervalMs = 20;
-
-    void Drain()
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-    }
-
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<ScanListener*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        switch (message) {
-        case WM_SCAN_ITEM:
-            ::SysFreeString(reinterpret_cast<BSTR>(wParam));
-            return 0;
-        case WM_SCAN_FINISHED:
-            if (self)
-                self->m_finished = true;
-            return 0;
-        case WM_SCAN_PROBLEM_FOUND:
-        case WM_SCAN_SECTION_STARTED:
-        case WM_SCAN_SECTION_DONE:
-            return 0;
-        default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        }
-    }
-
-    HWND m_window = nullptr;
-    bool m_finished = false;
-};
 
 std::atomic<CRegistryScanThread*> g_runningScan{nullptr};
 
@@ -124,21 +56,21 @@ int RunScanCommand(const std::vector<std::wstring>& args)
 
     CErrorListEx problems;
     SectionCounters counters;
-    ScanListener listener;
-    CRegistryScanThread scan(options.sections, ScanTarget{&problems, &counters, &repaired, listener.Window()});
+    EngineListener listener;
+    CRegistryScanThread scan(options.sections, ScanTarget{&problems, &counters, &repaired, listener.Target()});
     if (!scan.Start()) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan thread cannot be started\r\n");
         return kExitFailed;
     }
     g_runningScan = &scan;
     ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
-    listener.PumpUntilEnded(scan.GetThreadHandle());
+    (void)listener.PumpUntilEnded(scan.GetThreadHandle());  // Ctrl+C stops the scan itself
     ::SetConsoleCtrlHandler(&OnConsoleBreak, FALSE);
     g_runningScan = nullptr;
 
     WriteBytes(STD_OUTPUT_HANDLE, options.json ? ProblemsJson(problems) : ProblemLinesUtf8(problems));
     WriteBytes(STD_ERROR_HANDLE, SectionCountsText(options.sections, counters));
-    if (!listener.Finished()) {
+    if (!listener.ScanFinished()) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan was interrupted\r\n");
         return kExitFailed;
     }

@@ -80,13 +80,20 @@ CRegistryItemListEx ParseRepairedItemsText(std::wstring_view text)
 {
     if (!text.empty() && text.front() == 0xFEFF)
         text.remove_prefix(1);
+    // Record by record rather than through a split copy of the whole file: "log.dat"
+    // only grows, and the scan's peak memory should not. Text after the last record end
+    // is dropped, as SplitByString drops it.
     CRegistryItemListEx items;
-    for (const std::wstring& record : SplitByString(text, kRecordEnd)) {
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(kRecordEnd, start);
+        if (end == std::wstring_view::npos)
+            break;
         try {
-            items.Add(ParseRepairedItemRecord(record));
+            items.Add(ParseRepairedItemRecord(text.substr(start, end - start)));
         } catch (const std::invalid_argument&) {
             // A malformed record is skipped; the others still count.
         }
+        start = end + kRecordEnd.size();
     }
     return items;
 }

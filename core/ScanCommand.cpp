@@ -59,6 +59,10 @@ bool ParseSectionList(std::wstring_view list, std::array<std::uint8_t, kSectionC
         sections.fill(1);
         return true;
     }
+    if (list == L"none") {
+        sections.fill(0);
+        return true;
+    }
     std::array<std::uint8_t, kSectionCount> chosen{};
     std::size_t start = 0;
     for (;;) {
@@ -110,7 +114,7 @@ std::string CliUsage()
 {
     std::string text = "usage: velmora-cli scan [--sections LIST] [--no-pause] [--json]\r\n"
                        "\r\n"
-                       "  --sections LIST  comma-separated section numbers 0..11, or all (the default)\r\n"
+                       "  --sections LIST  comma-separated section numbers 0..11, all (the default) or none\r\n"
                        "  --no-pause       no pause after each section\r\n"
                        "  --json           a JSON array instead of problem lines\r\n"
                        "\r\n"

@@ -17,8 +17,8 @@ struct ScanOptions {
     bool json = false;
 };
 
-// "all" or comma-separated section numbers 0..11 (no blanks, no empty items,
-// repeats allowed). False for anything else; sections is then unchanged.
+// "all", "none" (the driver's start-up and nothing else) or comma-separated section
+// numbers 0..11 (no blanks, no empty items, repeats allowed). False for anything else; sections is then unchanged.
 [[nodiscard]] bool ParseSectionList(std::wstring_view list, std::array<std::uint8_t, kSectionCount>& sections);
 
 // Parses the arguments that follow "scan": --sections LIST (or --sections=LIST,

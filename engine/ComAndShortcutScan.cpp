@@ -7,34 +7,9 @@
 
 #include <shlobj.h>
 
-namespace {
+#include <vector>
 
-// Calls visit(clsidKey, name) for every class below <ctx root>\CLSID while the scan runs,
-// after announcing the class.
-template <typename Visit>
-void ForEachClass(ScanContext& ctx, Visit visit)
-{
-    UniqueHKey clsid;
-    if (::RegOpenKeyExW(RootToHKey(ctx.root), L"CLSID", 0, KEY_READ, clsid.put()) != ERROR_SUCCESS)
-        return;
-    DWORD count = 0;
-    if (::RegQueryInfoKeyW(clsid.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    for (DWORD index = 0; index < count && ctx.running; ++index) {
-        wchar_t name[kRegNameChars];
-        DWORD nameChars = kRegNameChars;
-        if (::RegEnumKeyExW(clsid.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            continue;
-        const std::wstring className(name, nameChars);
-        if (className.find(L'\0') != std::wstring::npos)
-            continue;  // opened by name, it would be a different, shorter key
-        if (ctx.ItemDue())
-            ctx.ReportItem(L"CLSID\\" + className);
-        visit(clsid.get(), className);
-    }
-}
+namespace {
 
 CRegistryItem ClassItem(const ScanContext& ctx, std::wstring subKey, std::wstring valueName, std::wstring data)
 {
@@ -46,6 +21,35 @@ CRegistryItem ClassItem(const ScanContext& ctx, std::wstring subKey, std::wstrin
     item.ValueName = std::move(valueName);
     item.ValueData = std::move(data);
     return item;
+}
+
+// A dangling type library found during the walk, reported after every AppID problem.
+struct TypeLibProblem {
+    std::wstring reason;
+    CRegistryItem item;
+};
+
+void CheckClassAppId(ScanContext& ctx, HKEY classKey, const std::wstring& name)
+{
+    const std::wstring appId = RegReadString(classKey, L"AppID");
+    if (appId.empty() || RegKeyExists(L"AppID\\" + appId, HKEY_CLASSES_ROOT))
+        return;
+    ctx.AddProblem(L"", L"The key HKEY_CLASSES_ROOT\\CLSID\\" + name + L" points to a missing CLSID " + appId,
+                   L"Missing AppID or CLSID.", ClassItem(ctx, L"CLSID\\" + name, L"AppID", appId), InvalidValue);
+}
+
+void CheckClassTypeLib(const ScanContext& ctx, HKEY classKey, const std::wstring& name,
+                       std::vector<TypeLibProblem>& problems)
+{
+    UniqueHKey typeLib;
+    if (::RegOpenKeyExW(classKey, L"TypeLib", 0, KEY_READ, typeLib.put()) != ERROR_SUCCESS)
+        return;
+    const std::wstring id = RegReadString(typeLib.get(), L"");
+    if (RegKeyExists(L"TypeLib\\" + id, HKEY_CLASSES_ROOT))
+        return;
+    const std::wstring typeLibKey = name + L"\\TypeLib";
+    problems.push_back({L"The key HKEY_CLASSES_ROOT\\CLSID\\" + typeLibKey + L" points to a missing CLSID " + id,
+                        ClassItem(ctx, L"CLSID\\" + typeLibKey, L"", id)});
 }
 
 // Each key opens relative to its parent's handle, which the walk holds anyway, and the
@@ -91,33 +95,37 @@ void ScanEmptyKeysAt(ScanContext& ctx, HKEY parent, const std::wstring& keyPath,
 
 }  // namespace
 
-void ScanClsidAppIds(ScanContext& ctx)
+void ScanClasses(ScanContext& ctx)
 {
-    ForEachClass(ctx, [&ctx](HKEY clsid, const std::wstring& name) {
-        const std::wstring appId = RegReadString(clsid, name, L"AppID");
-        if (appId.empty() || RegKeyExists(L"AppID\\" + appId, HKEY_CLASSES_ROOT))
-            return;
-        ctx.AddProblem(L"", L"The key HKEY_CLASSES_ROOT\\CLSID\\" + name + L" points to a missing CLSID " + appId,
-                       L"Missing AppID or CLSID.", ClassItem(ctx, L"CLSID\\" + name, L"AppID", appId),
-                       InvalidValue);
-    });
-}
-
-void ScanClsidTypeLibs(ScanContext& ctx)
-{
-    ForEachClass(ctx, [&ctx](HKEY clsid, const std::wstring& name) {
-        const std::wstring typeLibKey = name + L"\\TypeLib";
-        UniqueHKey typeLib;
-        if (::RegOpenKeyExW(clsid, typeLibKey.c_str(), 0, KEY_READ, typeLib.put()) != ERROR_SUCCESS)
-            return;
-        const std::wstring id = RegReadString(typeLib.get(), L"", L"");  // "" opens the key itself
-        if (RegKeyExists(L"TypeLib\\" + id, HKEY_CLASSES_ROOT))
-            return;
-        ctx.AddProblem(L"",
-                       L"The key HKEY_CLASSES_ROOT\\CLSID\\" + typeLibKey + L" points to a missing CLSID " + id,
-                       L"Missing Typelib or CLSID.", ClassItem(ctx, L"CLSID\\" + typeLibKey, L"", id),
-                       InvalidValue);
-    });
+    UniqueHKey clsid;
+    if (::RegOpenKeyExW(RootToHKey(ctx.root), L"CLSID", 0, KEY_READ, clsid.put()) != ERROR_SUCCESS)
+        return;
+    DWORD count = 0;
+    if (::RegQueryInfoKeyW(clsid.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    // One walk over the classes, each opened once, serves both checks; the type-library
+    // problems wait until the walk ends so that every AppID problem still comes first.
+    std::vector<TypeLibProblem> typeLibProblems;
+    for (DWORD index = 0; index < count && ctx.running; ++index) {
+        wchar_t buffer[kRegNameChars];
+        DWORD nameChars = kRegNameChars;
+        if (::RegEnumKeyExW(clsid.get(), index, buffer, &nameChars, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        const std::wstring name(buffer, nameChars);
+        if (name.find(L'\0') != std::wstring::npos)
+            continue;  // opened by name, it would be a different, shorter key
+        if (ctx.ItemDue())
+            ctx.ReportItem(L"CLSID\\" + name);
+        UniqueHKey classKey;
+        if (::RegOpenKeyExW(clsid.get(), name.c_str(), 0, KEY_READ, classKey.put()) != ERROR_SUCCESS)
+            continue;
+        CheckClassAppId(ctx, classKey.get(), name);
+        CheckClassTypeLib(ctx, classKey.get(), name, typeLibProblems);
+    }
+    for (const TypeLibProblem& problem : typeLibProblems)
+        ctx.AddProblem(L"", problem.reason, L"Missing Typelib or CLSID.", problem.item, InvalidValue);
 }
 
 void ScanEmptyKeys(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth)

@@ -18,6 +18,7 @@
 #include "engine/RepairedItems.h"
 #include "engine/ScanSchedule.h"
 #include "engine/UpdateWorkers.h"
+#include "framework/NotifyTarget.h"
 #include "framework/Singleton.h"
 
 #include <windows.h>
@@ -39,10 +40,11 @@ public:
     // Stops (and waits for) a running scan, repair and update workers.
     virtual ~CCorvaneEngine();
 
-    // The window that receives the workers' messages and WM_BACKUP_FOUND; null posts
-    // nothing. A worker keeps the window it was started with.
-    void SetNotifyWindow(HWND window) { m_notify = window; }
-    [[nodiscard]] HWND NotifyWindow() const { return m_notify; }
+    // The window (or, for the console driver, the thread) that receives the workers'
+    // messages and WM_BACKUP_FOUND; none posts nothing. A worker keeps the receiver it
+    // was started with.
+    void SetNotifyWindow(const CNotifyTarget& target) { m_notify = target; }
+    [[nodiscard]] HWND NotifyWindow() const { return m_notify.Window(); }
 
     // --- what the windows read ------------------------------------------------------
     [[nodiscard]] CErrorListEx& ProblemList() { return m_problems; }
@@ -168,7 +170,7 @@ private:
     std::wstring m_lastScanDate;
     CRepairedItems m_repairedItems;
     ScanScheduleTask m_scanSchedule;
-    HWND m_notify = nullptr;
+    CNotifyTarget m_notify;
     std::unique_ptr<CRegistryScanThread> m_scan;
     std::unique_ptr<CRepairErrorsThread> m_repair;
     std::unique_ptr<IUpdateWorkers> m_update;

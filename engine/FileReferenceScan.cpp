@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -56,16 +57,15 @@ bool QueryCounts(HKEY key, DWORD* subkeys, DWORD* values)
                               nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-void ScanOpenKeyValues(ScanContext& ctx, HKEY key, const std::wstring& keyPath, ValueKind kind)
+// The first count values of the open key.
+void ScanOpenKeyValues(ScanContext& ctx, HKEY key, const std::wstring& keyPath, ValueKind kind, DWORD count)
 {
-    DWORD count = 0;
-    if (!QueryCounts(key, nullptr, &count) || count == 0)
-        return;
     ValueRead v;
+    std::wstring valueName;  // one buffer for the whole key: most names outgrow the small-string space
     for (DWORD index = 0; ctx.running && index < count; ++index) {
         if (!ReadValue(key, index, v))
             continue;
-        const std::wstring valueName(v.name, v.nameChars);
+        valueName.assign(v.name, v.nameChars);
         // A name with a NUL would be reached, re-checked and deleted as a shorter name,
         // a different value: such a value is never reported.
         if (valueName.find(L'\0') != std::wstring::npos)
@@ -108,11 +108,12 @@ void ScanTreeAt(ScanContext& ctx, HKEY parent, RootKey root, const std::wstring&
     UniqueHKey key;
     if (::RegOpenKeyExW(parent, openPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return;
-    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths);
-    if (depth > 10)
-        return;
     DWORD subkeys = 0;
-    if (!QueryCounts(key.get(), &subkeys, nullptr))
+    DWORD values = 0;
+    if (!QueryCounts(key.get(), &subkeys, &values))
+        return;
+    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths, values);
+    if (depth > 10)
         return;
     for (DWORD index = 0; index < subkeys && ctx.running; ++index) {
         wchar_t name[kRegNameChars];
@@ -131,24 +132,28 @@ void ScanTreeAt(ScanContext& ctx, HKEY parent, RootKey root, const std::wstring&
 void ScanKeyValues(ScanContext& ctx, RootKey root, const std::wstring& keyPath)
 {
     UniqueHKey key;
-    if (::RegOpenKeyExW(RootToHKey(root), keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    DWORD values = 0;
+    if (::RegOpenKeyExW(RootToHKey(root), keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        !QueryCounts(key.get(), nullptr, &values))
         return;
-    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths);
+    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths, values);
 }
 
 void ScanKeyTree(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth)
 {
-    // One open per key serves both its values and its subkeys; subkeys open relative
-    // to their parent, which the walk holds anyway.
+    // One open and one count query per key serve both its values and its subkeys;
+    // subkeys open relative to their parent, which the walk holds anyway.
     ScanTreeAt(ctx, RootToHKey(root), root, keyPath, keyPath, depth);
 }
 
 void ScanSharedDlls(ScanContext& ctx, const std::wstring& keyPath)
 {
     UniqueHKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    DWORD values = 0;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        !QueryCounts(key.get(), nullptr, &values))
         return;
-    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::SharedDlls);
+    ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::SharedDlls, values);
 }
 
 bool LooksAbsolute(const std::wstring& text)
@@ -166,9 +171,14 @@ bool KnownFileMissing(const std::wstring& text)
 bool NamesMissingFile(const std::wstring& text) noexcept
 {
     try {
-        const std::wstring expanded = ExpandEnv(text);
-        return LooksAbsolute(expanded) && IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) &&
-               KnownFileMissing(expanded);
+        // Most values are no file path at all: the cheap tests of the text come before
+        // the ones that copy it, and a text that expansion would leave alone (no
+        // variable, no embedded NUL to cut it at) is not expanded.
+        std::wstring expandedCopy;
+        const bool expands = text.find_first_of(std::wstring_view(L"%\0", 2)) != std::wstring::npos;
+        const std::wstring& expanded = expands ? (expandedCopy = ExpandEnv(text)) : text;
+        return IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) && HasKnownExtension(expanded) &&
+               LooksAbsolute(expanded) && KnownFileMissing(expanded);
     } catch (...) {
         return false;  // one text that cannot be tested must not end the walk
     }

@@ -83,9 +83,14 @@ std::wstring RegReadString(HKEY root, const std::wstring& keyPath, const std::ws
     UniqueHKey key = OpenForRead(root, keyPath);
     if (!key)
         return {};
+    return RegReadString(key.get(), valueName);
+}
+
+std::wstring RegReadString(HKEY key, const std::wstring& valueName)
+{
     BYTE buffer[kRegBufferBytes];
     DWORD size = kRegDataBytes;
-    if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, nullptr, buffer, &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, buffer, &size) != ERROR_SUCCESS)
         return {};
     return RegDataText(buffer, size);
 }

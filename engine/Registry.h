@@ -22,6 +22,8 @@ inline constexpr DWORD kRegBufferBytes = 2048;
 // The value as text whatever its type; empty when the key or value cannot be read or
 // the data is longer than 1024 bytes.
 [[nodiscard]] std::wstring RegReadString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName);
+// The same for a key the caller holds open, without opening it again.
+[[nodiscard]] std::wstring RegReadString(HKEY key, const std::wstring& valueName);
 // Below HKEY_LOCAL_MACHINE; 0xFFFFFFFF when the key or value is missing.
 [[nodiscard]] DWORD RegReadDword(const std::wstring& keyPath, const std::wstring& valueName);
 // Below HKEY_LOCAL_MACHINE; all bits set when missing.

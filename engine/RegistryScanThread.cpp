@@ -38,19 +38,12 @@ void CRegistryScanThread::StopAndWait()
 
 int CRegistryScanThread::Run()
 {
-    // The shell-link object lives in the worker's own apartment, so the shortcut check
-    // never calls an object across threads; it is released before the apartment ends.
-    {
-        ComInitializer com;
-        m_context.CreateShellLink();
-        try {
-            RunSections();
-        } catch (...) {
-            // Out of memory in the middle of a check: the scan ends as a cancelled one
-            // does, without WM_SCAN_FINISHED, instead of taking the process down.
-            m_context.running = false;
-        }
-        m_context.ReleaseShellLink();
+    try {
+        RunSections();
+    } catch (...) {
+        // Out of memory in the middle of a check: the scan ends as a cancelled one
+        // does, without WM_SCAN_FINISHED, instead of taking the process down.
+        m_context.running = false;
     }
     m_context.running = false;
     return 1;
@@ -81,8 +74,7 @@ void CRegistryScanThread::RunSection(int section, int ordinal)
     switch (section) {
     case ActiveX:
         begin(kClassesRoot, kRootClassesRoot);
-        ScanClsidAppIds(ctx);
-        ScanClsidTypeLibs(ctx);
+        ScanClasses(ctx);
         break;
     case AppPaths:
         begin(kLocalMachine, kRootLocalMachine);
@@ -130,10 +122,21 @@ void CRegistryScanThread::RunSection(int section, int ordinal)
         begin(kLocalMachine, kRootLocalMachine);
         ScanKeyValues(ctx, kRootLocalMachine, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
         break;
-    case ProgramShortcuts:
+    case ProgramShortcuts: {
+        // Only this section needs COM. The shell-link object lives in the worker's own
+        // apartment, so the check never calls an object across threads, and is released
+        // before the apartment ends. A single-threaded apartment makes Wine start a desktop
+        // process, which the console driver's other scans are spared.
         begin(kCurrentUser, kRootCurrentUser);
+        ComInitializer com;
+        ctx.CreateShellLink();
+        struct LinkRelease {
+            ScanContext& context;
+            ~LinkRelease() { context.ReleaseShellLink(); }
+        } release{ctx};
         ScanShortcuts(ctx, L"%USERPROFILE%");
         break;
+    }
     default:
         break;
     }

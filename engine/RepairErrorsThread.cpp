@@ -59,8 +59,7 @@ std::wstring CRepairErrorsThread::BackupPath() const { return m_backupPath; }
 
 void CRepairErrorsThread::Post(UINT message, WPARAM wParam) const
 {
-    if (m_target.notify)
-        ::PostMessageW(m_target.notify, message, wParam, 0);
+    (void)m_target.notify.Post(message, wParam, 0);
 }
 
 CRepairErrorsThread::Outcome CRepairErrorsThread::BackupRefused()

@@ -27,6 +27,7 @@
 #include "core/ScanSections.h"
 #include "engine/BackupWriter.h"
 #include "engine/RepairedItems.h"
+#include "framework/NotifyTarget.h"
 #include "framework/WinThread.h"
 
 #include <windows.h>
@@ -39,7 +40,7 @@
 struct RepairTarget {
     SectionCounters* counters = nullptr;  // Repaired of the problem's section is counted here
     CRepairedItems* repaired = nullptr;   // list-only items are added, then the list is saved
-    HWND notify = nullptr;                // receives the repair messages; null: nothing is posted
+    CNotifyTarget notify;                 // receives the repair messages; none: nothing is posted
     std::wstring backupFolder;            // created when missing
     bool keepUnrepaired = false;          // problems left alone go back to the unresolved store
 };

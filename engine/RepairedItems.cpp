@@ -17,10 +17,14 @@ bool CRepairedItems::Load()
     const std::wstring path = FilePath();
     if (!FileExists(path))
         return true;
-    std::string bytes;
-    if (!CFile::ReadAll(path, bytes))
-        return false;
-    CRegistryItemListEx::operator=(ParseRepairedItemsText(utf16::DecodeLe(bytes)));
+    std::wstring text;
+    {
+        std::string bytes;  // gone before the items are built, to keep the peak down
+        if (!CFile::ReadAll(path, bytes))
+            return false;
+        text = utf16::DecodeLe(bytes);
+    }
+    CRegistryItemListEx::operator=(ParseRepairedItemsText(text));
     return true;
 }
 

@@ -9,7 +9,9 @@
 #include <ctime>
 
 ScanContext::ScanContext(const ScanTarget& target)
-    : m_target(target), m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    : m_target(target),
+      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_repaired(target.repaired ? CRegistryItemIndex(*target.repaired) : CRegistryItemIndex())
 {
     finder.KeepAll = false;
     finder.SetCallback(&ShortcutHandler, this);
@@ -25,8 +27,8 @@ bool ScanContext::CreateShellLink()
 
 void ScanContext::Post(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    if (running && m_target.notify)
-        ::PostMessageW(m_target.notify, message, wParam, lParam);
+    if (running)
+        (void)m_target.notify.Post(message, wParam, lParam);
 }
 
 void ScanContext::RequestStop()
@@ -119,7 +121,7 @@ void ScanContext::PostProblemCount()
 void ScanContext::AddProblem(const std::wstring& subject, const std::wstring& reason, const std::wstring& summary,
                              const CRegistryItem& item, std::int32_t errorType)
 {
-    if (!running || (m_target.repaired && m_target.repaired->Contains(item)))
+    if (!running || m_repaired.Contains(item))
         return;
     CError error;
     error.ErrorType = errorType;

@@ -9,9 +9,11 @@
 
 #include "core/ProblemRecord.h"
 #include "core/RegistryItem.h"
+#include "core/RegistryItemIndex.h"
 #include "core/ScanSections.h"
 #include "engine/FileFinder.h"
 #include "framework/Handles.h"
+#include "framework/NotifyTarget.h"
 
 #include <shobjidl.h>
 #include <windows.h>
@@ -24,8 +26,10 @@
 struct ScanTarget {
     CErrorListEx* problems = nullptr;               // problems are appended here
     SectionCounters* counters = nullptr;            // Found of the section is counted per problem
-    const CRegistryItemListEx* repaired = nullptr;  // items already repaired are not reported; null: none
-    HWND notify = nullptr;                          // receives the scan messages; null: nothing is posted
+    // Items already repaired are not reported; null: none. Indexed when the scan is
+    // created, so the list must not change until the worker has ended.
+    const CRegistryItemListEx* repaired = nullptr;
+    CNotifyTarget notify;                           // receives the scan messages; none: nothing is posted
     // WM_SCAN_ITEM and WM_SCAN_PROBLEM_FOUND are posted only when this many
     // milliseconds have passed since the last one of their kind (0: for every item and
     // problem). A display needs no more, and the receiver's queue then stays short
@@ -91,6 +95,7 @@ private:
 
     ScanTarget m_target;
     UniqueHandle m_stopEvent;  // manual reset: signalled by RequestStop
+    CRegistryItemIndex m_repaired;  // over m_target.repaired, which stays unchanged while the scan runs
     ULONGLONG m_lastItemTick = 0;
     bool m_itemPosted = false;
     std::array<int, kSectionCount> m_sectionFound{};

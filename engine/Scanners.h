@@ -37,10 +37,9 @@ void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstr
 
 // --- COM classes, empty keys, shortcuts ------------------------------------------------
 
-// Classes below <root>\CLSID whose "AppID" names a key missing below HKEY_CLASSES_ROOT\AppID.
-void ScanClsidAppIds(ScanContext& ctx);
-// Classes whose TypeLib subkey names a key missing below HKEY_CLASSES_ROOT\TypeLib.
-void ScanClsidTypeLibs(ScanContext& ctx);
+// Classes below <root>\CLSID whose "AppID" names a key missing below HKEY_CLASSES_ROOT\AppID,
+// then those whose TypeLib subkey names a key missing below HKEY_CLASSES_ROOT\TypeLib.
+void ScanClasses(ScanContext& ctx);
 // Keys without values and subkeys, deeper than depth 2 (the start key is depth 1) and
 // not below depth 11; subkeys whose name holds a NUL are skipped.
 void ScanEmptyKeys(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth);

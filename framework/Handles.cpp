@@ -17,12 +17,12 @@ HKEY RootToHKey(std::uint32_t root)
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
 }
 
-bool PostText(HWND window, UINT message, std::wstring_view text, LPARAM lParam)
+bool PostText(const CNotifyTarget& target, UINT message, std::wstring_view text, LPARAM lParam)
 {
     UniqueBstr text_bstr(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
     if (!text_bstr)
         return false;
-    if (!::PostMessageW(window, message, reinterpret_cast<WPARAM>(text_bstr.get()), lParam))
+    if (!target.Post(message, reinterpret_cast<WPARAM>(text_bstr.get()), lParam))
         return false;
     static_cast<void>(text_bstr.release());
     return true;

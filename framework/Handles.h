@@ -1,6 +1,8 @@
 #pragma once
 // One RAII owner per release function, so no path can leak an OS handle.
 
+#include "framework/NotifyTarget.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -191,9 +193,9 @@ private:
 // HKEY constants are sign-extended pointers on x64, so a plain cast is wrong.
 [[nodiscard]] HKEY RootToHKey(std::uint32_t root);
 
-// Posts text to a window as a BSTR in wParam. The receiver owns it and must call
-// TakeText. When the post fails the BSTR is freed here and false is returned.
-[[nodiscard]] bool PostText(HWND window, UINT message, std::wstring_view text, LPARAM lParam = 0);
+// Posts text to a window or thread as a BSTR in wParam. The receiver owns it and must
+// call TakeText. When the post fails the BSTR is freed here and false is returned.
+[[nodiscard]] bool PostText(const CNotifyTarget& target, UINT message, std::wstring_view text, LPARAM lParam = 0);
 
 // Copies the text out of a BSTR posted by PostText and frees the BSTR.
 [[nodiscard]] std::wstring TakeText(WPARAM wParam);

@@ -21,6 +21,8 @@ TEST(ScanArguments, SectionLists)
     Sections s{};
     ASSERT_TRUE(ParseSectionList(L"all", s));
     EXPECT_EQ(s, Only({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    ASSERT_TRUE(ParseSectionList(L"none", s));
+    EXPECT_EQ(s, Sections{});
     ASSERT_TRUE(ParseSectionList(L"11,0,4,4", s));
     EXPECT_EQ(s, Only({0, 4, 11}));
     const Sections before = s;

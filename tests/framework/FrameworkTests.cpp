@@ -303,6 +303,15 @@ TEST(Handles, PostedTextArrivesOnceAndIsTakenBack)
 
     // Posting to a window that no longer exists fails and frees the text itself.
     EXPECT_FALSE(PostText(window, WM_APP + 5, L"lost"));
+    EXPECT_FALSE(PostText(CNotifyTarget(), WM_APP + 5, L"nobody"));
+
+    // A thread target lands on the thread's own queue, outside any window.
+    ASSERT_TRUE(PostText(CNotifyTarget::Thread(::GetCurrentThreadId()), WM_APP + 6, text, 18));
+    const HWND threadMessagesOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
+    ASSERT_TRUE(::PeekMessageW(&message, threadMessagesOnly, WM_APP + 6, WM_APP + 6, PM_REMOVE));
+    EXPECT_EQ(message.hwnd, nullptr);
+    EXPECT_EQ(message.lParam, 18);
+    EXPECT_EQ(TakeText(message.wParam), text);
 }
 
 // ---- dialog base --------------------------------------------------------------------

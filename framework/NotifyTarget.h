@@ -1,0 +1,25 @@
+#pragma once
+// Where a worker posts its messages: a window, or the message queue of a thread. The
+// console driver has no window to offer: under Wine the first window of a session,
+// even a message-only one, starts a desktop process, which costs every run a second.
+
+#include <windows.h>
+
+class CNotifyTarget {
+public:
+    CNotifyTarget() = default;  // posts nothing
+    // A window is the usual receiver, so a window converts implicitly.
+    CNotifyTarget(HWND window) : m_window(window) {}
+    // The thread must have a message queue before anything is posted to it.
+    [[nodiscard]] static CNotifyTarget Thread(DWORD threadId);
+
+    [[nodiscard]] explicit operator bool() const { return m_window != nullptr || m_thread != 0; }
+    [[nodiscard]] HWND Window() const { return m_window; }
+
+    // PostMessageW or PostThreadMessageW; false when there is no receiver or the post fails.
+    bool Post(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+private:
+    HWND m_window = nullptr;
+    DWORD m_thread = 0;
+};
