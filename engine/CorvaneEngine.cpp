@@ -116,7 +116,7 @@ std::wstring CCorvaneEngine::LastBackupPath() const { return m_repair ? m_repair
 
 // --- self-update ----------------------------------------------------------------------------
 
-bool CCorvaneEngine::StartUpdateCheck() { return m_update && m_update->StartUpdateCheck(m_notify); }
+bool CCorvaneEngine::StartUpdateCheck() { return m_update && m_update->StartUpdateCheck(m_notify.Window()); }
 
 void CCorvaneEngine::CheckRequested()
 {
@@ -124,7 +124,7 @@ void CCorvaneEngine::CheckRequested()
         m_update->SetCheckRequested();
 }
 
-bool CCorvaneEngine::StartUpdateDownload() { return m_update && m_update->StartUpdateDownload(m_notify); }
+bool CCorvaneEngine::StartUpdateDownload() { return m_update && m_update->StartUpdateDownload(m_notify.Window()); }
 
 void CCorvaneEngine::StopUpdateDownload()
 {

@@ -154,6 +154,6 @@ int CRepairErrorsThread::Run()
     KeepUnrepaired();
     PacedWait(m_stopEvent.get(), 1000);
     if (m_target.notify)
-        (void)PostUntilQueued(m_target.notify, WM_REPAIR_FINISHED, 0, 0, m_stopEvent.get());
+        (void)m_target.notify.PostUntilQueued(WM_REPAIR_FINISHED, 0, 0, m_stopEvent.get());
     return 1;
 }

@@ -42,7 +42,7 @@ void ScanContext::RequestStop()
 void ScanContext::Finish()
 {
     if (running && m_target.notify)
-        (void)PostUntilQueued(m_target.notify, WM_SCAN_FINISHED, 0, 0, m_stopEvent.get());
+        (void)m_target.notify.PostUntilQueued(WM_SCAN_FINISHED, 0, 0, m_stopEvent.get());
 }
 
 void ScanContext::BeginSection(const std::wstring& rootNameText, RootKey rootKey, int sectionNumber,

@@ -18,6 +18,12 @@ public:
 
     // PostMessageW or PostThreadMessageW; false when there is no receiver or the post fails.
     bool Post(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Posts a message that must arrive (a worker's last one): while the receiver's queue
+    // is full, posts again every few milliseconds as long as a target window exists.
+    // Once stopEvent (null: none) is signalled it gives up after one more try, since the
+    // owner that asked for the stop may be waiting for this thread and not reading its
+    // queue. False when the message was not posted.
+    [[nodiscard]] bool PostUntilQueued(UINT message, WPARAM wParam, LPARAM lParam, HANDLE stopEvent) const;
 
 private:
     HWND m_window = nullptr;

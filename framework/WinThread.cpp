@@ -43,19 +43,3 @@ void CWinThread::WaitForEnd() const
             ::DispatchMessageW(&message);
     }
 }
-
-bool PostUntilQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam, HANDLE stopEvent)
-{
-    constexpr DWORD kRetryMs = 10;
-    while (!::PostMessageW(window, message, wParam, lParam)) {
-        if (::GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !::IsWindow(window))
-            return false;
-        if (stopEvent) {
-            if (::WaitForSingleObject(stopEvent, kRetryMs) == WAIT_OBJECT_0)
-                return ::PostMessageW(window, message, wParam, lParam) != FALSE;
-        } else {
-            ::Sleep(kRetryMs);
-        }
-    }
-    return true;
-}

@@ -40,10 +40,3 @@ private:
     UniqueHandle m_thread;
     DWORD m_threadId = 0;
 };
-
-// Posts a message that must arrive (a worker's last one): while the receiver's queue is
-// full, posts again every few milliseconds as long as the window exists. Once stopEvent
-// (null: none) is signalled it gives up after one more try, since the owner that asked
-// for the stop may be waiting for this thread and not reading its queue. False when
-// the message was not posted.
-[[nodiscard]] bool PostUntilQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam, HANDLE stopEvent);
