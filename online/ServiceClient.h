@@ -1,0 +1,57 @@
+#pragma once
+// The log service's SOAP 1.1 proxy: ReportComputerLog submits a system snapshot,
+// GetStatus asks whether a solution for it is ready. One object makes one call over
+// its own HTTP/1.1 connection; it never shows a message, it only returns a status.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Service {
+
+struct ServiceEndpoint {
+    std::wstring url;           // plain HTTP, e.g. http://127.0.0.1:8080/service.asmx
+    std::wstring namespaceUri;  // ends in "/"; the SOAPAction prefix and the body's namespace
+};
+
+// The built-in endpoint, each half overridden by a non-empty REG_SZ value under
+// HKEY_LOCAL_MACHINE\Software\Velmora: LogServiceUrl and LogServiceNamespace.
+[[nodiscard]] ServiceEndpoint ConfiguredServiceEndpoint();
+
+class CHttpConnection;
+
+class CServiceT {
+public:
+    explicit CServiceT(ServiceEndpoint endpoint);
+    ~CServiceT();
+    CServiceT(const CServiceT&) = delete;
+    CServiceT& operator=(const CServiceT&) = delete;
+
+    // Both calls return S_OK only when the service answered 200 with a reply that
+    // parsed; then the out values hold the reply's values (a value the reply leaves
+    // out keeps what the caller put in). Any other outcome is a failure code and the
+    // out values are unchanged. A null out pointer gives E_POINTER before any traffic.
+    // Absent (nullopt) strings travel as xsi:nil elements, empty ones as empty elements.
+    [[nodiscard]] HRESULT ReportComputerLog(const std::optional<std::wstring>& email,
+                                            const std::optional<std::wstring>& productVersion,
+                                            const std::optional<std::wstring>& log,
+                                            const std::optional<std::wstring>& description,
+                                            std::int32_t* logId /*in/out*/, bool* result /*out*/);
+    [[nodiscard]] HRESULT GetStatus(std::int32_t id, const std::optional<std::wstring>& email,
+                                    std::optional<std::wstring>* comments /*in/out*/,
+                                    std::optional<std::wstring>* solutionCommands /*in/out*/,
+                                    std::int32_t* result /*out*/);
+
+    // Each connect, send and receive waits at most this long (10,000 ms unless set).
+    void SetTimeout(DWORD milliseconds);
+
+private:
+    ServiceEndpoint m_endpoint;
+    DWORD m_timeoutMs = 10000;
+    std::unique_ptr<CHttpConnection> m_connection;
+};
+
+}  // namespace Service
