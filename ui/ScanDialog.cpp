@@ -4,11 +4,13 @@
 #include "engine/FileSystem.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
+#include "ui/CustomSolnDialog.h"
 #include "ui/Prompts.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/ScanResultsDialog.h"
+#include "ui/SendLogDialog.h"
 #include "ui/SectionControls.h"
 #include "ui/WindowLayout.h"
 
@@ -139,6 +141,17 @@ CScanDialog::CScanDialog(bool scanAtStart)
         restore.Prepare(EngineBackupService());
         restore.DoModal(owner);
     };
+    m_links.showSendLog = [](HWND owner) {
+        CSendLogDialog& sendLog = CSendLogDialog::Instance();
+        sendLog.Prepare(OnlineSendLogService());
+        sendLog.DoModal(owner);
+    };
+    m_links.showCustomSolution = [](HWND owner) {
+        CCustomSolnDialog& solution = CCustomSolnDialog::Instance();
+        solution.Prepare(OnlineSolutionService());
+        solution.DoModal(owner);
+    };
+    m_links.hasPendingLog = [] { return HasPendingLog(); };
     // The repair window opens over the results window, but its messages come here first.
     m_forwarder.SetTarget(WorkWindow::Repair, &CRepairErrorsDialog::Instance());
     m_forwarder.SetTarget(WorkWindow::Restore, &CRestoreBackupsDialog::Instance());
