@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+struct SoapReply;
+
 namespace Service {
 
 struct ServiceEndpoint {
@@ -32,9 +34,12 @@ public:
 
     // Both calls return S_OK only when the service answered 200 with a reply that
     // parsed; then the out values hold the reply's values (a value the reply leaves
-    // out keeps what the caller put in). Any other outcome is a failure code and the
-    // out values are unchanged. A null out pointer gives E_POINTER before any traffic.
-    // Absent (nullopt) strings travel as xsi:nil elements, empty ones as empty elements.
+    // out keeps what the caller put in). Otherwise the out values are unchanged and the
+    // result is E_POINTER for a null out pointer (before any traffic), E_INVALIDARG for
+    // an unusable endpoint, DISP_E_EXCEPTION for a SOAP fault and E_FAIL for everything
+    // else (no connection, time-out, cut-off or oversized reply, a status other than 200,
+    // a reply that does not parse). Absent (nullopt) strings travel as xsi:nil
+    // elements, empty ones as empty elements.
     [[nodiscard]] HRESULT ReportComputerLog(const std::optional<std::wstring>& email,
                                             const std::optional<std::wstring>& productVersion,
                                             const std::optional<std::wstring>& log,
@@ -49,6 +54,9 @@ public:
     void SetTimeout(DWORD milliseconds);
 
 private:
+    [[nodiscard]] HRESULT Invoke(const char* operation, const std::string& namespaceUri, const std::string& body,
+                                 SoapReply& reply);
+
     ServiceEndpoint m_endpoint;
     DWORD m_timeoutMs = 10000;
     std::unique_ptr<CHttpConnection> m_connection;
