@@ -37,7 +37,7 @@ int SendLogCommand(const OnlineOptions& options)
     return kExitOk;
 }
 
-int SolutionCommand(const OnlineOptions& options)
+int FetchOrRunSolution(const OnlineOptions& options)
 {
     std::wstring comments;
     std::wstring commands;
@@ -79,7 +79,7 @@ int RunOnlineCommand(const std::wstring& command, const std::vector<std::wstring
     case OnlineCommand::SendLog:
         return SendLogCommand(options);
     case OnlineCommand::Solution:
-        return SolutionCommand(options);
+        return FetchOrRunSolution(options);
     }
     return kExitUsage;
 }

@@ -92,7 +92,8 @@ protected:
         helperPath = root + L"\\SolnHelper.exe";
         ASSERT_TRUE(::CopyFileW(self.c_str(), helperPath.c_str(), FALSE));
         for (int i = 0; i < 2; ++i) {
-            STARTUPINFOW startup{sizeof(startup)};
+            STARTUPINFOW startup{};
+            startup.cb = sizeof(startup);
             PROCESS_INFORMATION process{};
             std::wstring commandLine = L"\"" + helperPath + L"\"";
             ASSERT_TRUE(::CreateProcessW(helperPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
