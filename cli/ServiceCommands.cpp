@@ -5,6 +5,7 @@
 #include "core/ScanCommand.h"
 #include "core/ServiceCommands.h"
 #include "core/Utf16Text.h"
+#include "engine/BackupRestore.h"
 #include "engine/CorvaneEngine.h"
 #include "engine/FileSystem.h"
 #include "framework/Pacing.h"
@@ -96,6 +97,8 @@ int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOption
               L"; no registry entry or file was removed");
     else if (failed && ended)
         PrintError(L"the backup or the repaired-items list could not be written; entries not recorded were left alone");
+    else if (engine.RepairLeftProblems())
+        PrintError(L"some problems were not repaired and were kept in the unresolved-problems file");
     return failed || backup.empty() ? kExitFailed : kExitOk;
 }
 
@@ -122,8 +125,8 @@ int Restore(CCorvaneEngine& engine, const ServiceOptions& options)
         return kExitFailed;
     }
     // As the restore window does after a restore.
-    if (!::DeleteFileW(path.c_str()))
-        PrintError(L"the backup was restored but its file could not be removed: " + path);
+    if (!DeleteBackupFiles(path))
+        PrintError(L"the backup was restored but its files could not be removed: " + path);
     PrintLine(L"restored " + path);
     return kExitOk;
 }

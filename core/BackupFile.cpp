@@ -48,7 +48,50 @@ std::wstring_view FileNameOf(std::wstring_view path)
     return cut == std::wstring_view::npos ? path : path.substr(cut + 1);
 }
 
+bool HasNul(std::wstring_view text) { return text.find(L'\0') != std::wstring_view::npos; }
+
+bool IsPlainFileName(std::wstring_view name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring_view::npos &&
+           !HasNul(name);
+}
+
+bool IsFullPath(std::wstring_view path)
+{
+    const bool drive = path.size() > 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                       path[1] == L':' && path[2] == L'\\';
+    const bool share = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\' && path[2] != L'?';
+    return (drive || share) && !HasNul(path);
+}
+
 }  // namespace
+
+std::wstring FormatPreservedFileLine(const PreservedFile& file)
+{
+    return JoinRecord({file.StoredName, file.OriginalPath});
+}
+
+std::optional<std::vector<PreservedFile>> ParsePreservedFileListing(std::wstring_view text)
+{
+    std::vector<PreservedFile> files;
+    for (const std::wstring& record : SplitByString(text, kRecordEnd)) {
+        const CStringArrayEx fields = SplitByString(record, kFieldEnd);
+        if (fields.GetSize() != 2 || record.size() != fields[0].size() + fields[1].size() + 2 * kFieldEnd.size() ||
+            !IsPlainFileName(fields[0]) || !IsFullPath(fields[1]))
+            return std::nullopt;
+        files.push_back({fields[0], fields[1]});
+    }
+    return files;
+}
+
+std::wstring PreservedFilesFolder(std::wstring_view backupPath)
+{
+    constexpr std::wstring_view kExtension = L".dat";
+    if (backupPath.size() >= kExtension.size() &&
+        EqualsIgnoringAsciiCase(backupPath.substr(backupPath.size() - kExtension.size()), kExtension))
+        backupPath.remove_suffix(kExtension.size());
+    return std::wstring(backupPath) + L".files";
+}
 
 std::wstring FormatBackupLine(std::int32_t action, const CRegistryItem& item)
 {
@@ -75,6 +118,8 @@ BackupEntry ParseBackupRecord(std::wstring_view record)
 bool BackupLineRoundTrips(std::int32_t action, const CRegistryItem& item)
 {
     if (RootToHive(item.Root).empty() || RootToHive(item.Root) != item.Hive)
+        return false;
+    if (HasNul(item.SubKey) || HasNul(item.ValueName) || HasNul(item.ValueData))
         return false;
     if (action == RestoreValue && item.Type != kTypeString && item.Type != kTypeExpandString &&
         item.Type != kTypeDword)

@@ -35,7 +35,8 @@ struct BackupEntry {
 
 // True when the line written for the item reads back as the same entry: same hive and
 // root, type, key path, value name and data. A text holding "::", ";;\r\n" or
-// "ValueName=" where the format cannot carry it, a hive name the restore would not
+// "ValueName=" where the format cannot carry it, a key path, value name or data with a
+// NUL (the registry calls would stop at it and reach a different, shorter name), a hive name the restore would not
 // map back, or a value type other than REG_SZ, REG_EXPAND_SZ and REG_DWORD fails this
 // test, and an entry that fails it must not be removed: its backup could not bring it
 // back.
@@ -45,6 +46,29 @@ struct BackupEntry {
 // reads it, taken modulo 2^32 so every recorded count from 0 to 4294967295 comes back
 // exactly ("-1" gives 0xFFFFFFFF, as the C runtime would).
 [[nodiscard]] std::uint32_t BackupDwordValue(std::wstring_view text);
+
+// One file a repair kept beside its backup before deleting it: the copy's name inside
+// the backup's ".files" folder and the path the file had.
+struct PreservedFile {
+    std::wstring StoredName;
+    std::wstring OriginalPath;
+};
+
+// The name of the listing inside a ".files" folder, and its line for one file:
+// "<stored name>::<original path>::;;\r\n" (UTF-16LE like every data file).
+inline constexpr std::wstring_view kPreservedFilesListing = L"listing.dat";
+[[nodiscard]] std::wstring FormatPreservedFileLine(const PreservedFile& file);
+
+// The files a listing text holds, in order. An unterminated last line is dropped: it
+// was cut while being written, before its file was deleted. Nothing when any complete
+// line is malformed: not exactly two fields, a stored name that is empty, "." or "..",
+// or holds a separator, ":" or NUL, or an original path that is not a full path
+// ("X:\..." or "\\server\...") or holds a NUL.
+[[nodiscard]] std::optional<std::vector<PreservedFile>> ParsePreservedFileListing(std::wstring_view text);
+
+// The ".files" folder that belongs to a backup file: its path with ".dat" (any case)
+// replaced by ".files"; another ending gets ".files" appended.
+[[nodiscard]] std::wstring PreservedFilesFolder(std::wstring_view backupPath);
 
 // "YYYYMMDD_HHMM.dat" for sequence 1, "YYYYMMDD_HHMM_<n>.dat" for sequence n > 1.
 [[nodiscard]] std::wstring BackupFileName(const CalendarTime& time, int sequence);

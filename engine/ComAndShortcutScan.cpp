@@ -28,6 +28,8 @@ void ForEachClass(ScanContext& ctx, Visit visit)
             ERROR_SUCCESS)
             continue;
         const std::wstring className(name, nameChars);
+        if (className.find(L'\0') != std::wstring::npos)
+            continue;  // opened by name, it would be a different, shorter key
         if (ctx.ItemDue())
             ctx.ReportItem(L"CLSID\\" + className);
         visit(clsid.get(), className);

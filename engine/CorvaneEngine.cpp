@@ -114,7 +114,7 @@ bool CCorvaneEngine::StartRepair(std::int32_t count)
     StopScan();
     StopRepair();
     m_repair = std::make_unique<CRepairErrorsThread>(
-        m_problems, count, RepairTarget{&m_counters, &m_repairedItems, m_notify, BackupFolder()});
+        m_problems, count, RepairTarget{&m_counters, &m_repairedItems, m_notify, BackupFolder(), true});
     if (m_repair->Start())
         return true;
     m_repair.reset();
@@ -137,6 +137,8 @@ bool CCorvaneEngine::RepairFailed() const
 {
     return m_repair && (m_repair->BackupFailed() || m_repair->RepairedItemsSaveFailed());
 }
+
+bool CCorvaneEngine::RepairLeftProblems() const { return m_repair && m_repair->Unrepaired().GetSize() > 0; }
 
 std::wstring CCorvaneEngine::LastBackupPath() const { return m_repair ? m_repair->BackupPath() : std::wstring(); }
 

@@ -78,6 +78,9 @@ public:
     // repaired-items list could not be saved. The repair window tells the user instead
     // of reporting success.
     [[nodiscard]] bool RepairFailed() const;
+    // After the repair worker has ended: true when it left problems in place that may
+    // still be there (they went back to the unresolved-problems store).
+    [[nodiscard]] bool RepairLeftProblems() const;
     // The backup file of the last repair; empty when none could be created.
     [[nodiscard]] std::wstring LastBackupPath() const;
 

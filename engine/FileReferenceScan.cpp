@@ -66,6 +66,10 @@ void ScanOpenKeyValues(ScanContext& ctx, HKEY key, const std::wstring& keyPath, 
         if (!ReadValue(key, index, v))
             continue;
         const std::wstring valueName(v.name, v.nameChars);
+        // A name with a NUL would be reached, re-checked and deleted as a shorter name,
+        // a different value: such a value is never reported.
+        if (valueName.find(L'\0') != std::wstring::npos)
+            continue;
         if (ctx.ItemDue())
             ctx.ReportItem(keyPath + L'\\' + valueName);
 
@@ -116,6 +120,8 @@ void ScanTreeAt(ScanContext& ctx, HKEY parent, RootKey root, const std::wstring&
         if (::RegEnumKeyExW(key.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             continue;
         const std::wstring child(name, nameChars);
+        if (child.find(L'\0') != std::wstring::npos)
+            continue;  // opened by name, it would be a different, shorter key
         ScanTreeAt(ctx, key.get(), root, keyPath + L'\\' + child, child, depth + 1);
     }
 }

@@ -3,6 +3,7 @@
 #include "core/TextSplit.h"
 #include "core/Utf16Text.h"
 #include "engine/FileSystem.h"
+#include "engine/LinkGuard.h"
 #include "engine/RepairedItems.h"
 #include "engine/Settings.h"
 #include "framework/File.h"
@@ -13,12 +14,10 @@ namespace {
 
 constexpr wchar_t kCountSetting[] = L"IgnoredErrorsCount";
 
-std::wstring EnsureFolder()
+// False when the folder or the file is a link: nothing may then be written there.
+bool PrepareFolder()
 {
-    const std::wstring folder = CRepairedItems::FolderPath();
-    if (!FileExists(folder))
-        ::CreateDirectoryW(folder.c_str(), nullptr);  // a failure shows up when the file is used
-    return folder;
+    return EnsureRealFolder(CRepairedItems::FolderPath()) && !IsLinkOrUnreadable(CIgnoredProblemsStore::FilePath());
 }
 
 void CountIn(SectionCounters& counters, int section, std::atomic<std::int32_t> SectionCounter::*counter)
@@ -43,7 +42,7 @@ std::wstring CIgnoredProblemsStore::FilePath() { return CRepairedItems::FolderPa
 bool CIgnoredProblemsStore::SaveUnresolvedProblems(CErrorListEx& problems, SectionCounters& counters,
                                                    const std::vector<bool>& stays)
 {
-    EnsureFolder();
+    const bool safe = PrepareFolder();
     const std::wstring path = FilePath();
     std::wstring text;
     CErrorListEx remaining;
@@ -60,9 +59,28 @@ bool CIgnoredProblemsStore::SaveUnresolvedProblems(CErrorListEx& problems, Secti
     }
     problems = std::move(remaining);
 
-    const bool saved = CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
+    const bool saved = safe && CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
     const std::ptrdiff_t held = saved ? written : RecordsOnDisk(path);
     (void)WriteSetting(kCountSetting, std::to_wstring(held));
+    return saved;
+}
+
+bool CIgnoredProblemsStore::AddUnresolvedProblems(const CErrorListEx& problems)
+{
+    if (!PrepareFolder())
+        return false;
+    const std::wstring path = FilePath();
+    std::string bytes;
+    if (FileExists(path) && !CFile::ReadAll(path, bytes))
+        return false;
+    // Whole records only: a cut last record of the old file must not swallow the first new one.
+    std::wstring text;
+    for (const CError& problem : ParseProblems(utf16::DecodeLe(bytes)))
+        text += FormatProblemLine(problem);
+    for (const CError& problem : problems)
+        text += FormatProblemLine(problem);
+    const bool saved = CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
+    (void)WriteSetting(kCountSetting, std::to_wstring(RecordsOnDisk(path)));
     return saved;
 }
 
@@ -70,7 +88,9 @@ bool CIgnoredProblemsStore::ClearUnresolvedProblems()
 {
     const std::wstring path = FilePath();
     bool cleared = true;
-    if (FileExists(path))
+    if (IsLinkOrUnreadable(CRepairedItems::FolderPath()) || IsLinkOrUnreadable(path))
+        cleared = false;
+    else if (FileExists(path))
         cleared = ::DeleteFileW(path.c_str()) != 0;
     (void)WriteSetting(kCountSetting, std::to_wstring(cleared ? 0 : RecordsOnDisk(path)));
     return cleared;
@@ -95,7 +115,7 @@ bool CIgnoredProblemsStore::LoadIgnoredProblems(CErrorListEx& problems, SectionC
 {
     ResetCounters(counters);
     problems.SetSize(0);
-    EnsureFolder();
+    (void)EnsureRealFolder(CRepairedItems::FolderPath());
     const std::wstring path = FilePath();
     if (!FileExists(path))
         return true;

@@ -1,7 +1,8 @@
 #pragma once
 // The unresolved-problems store: problems a scan found that the user left unrepaired,
 // kept in "unresolvederrors.dat" in the "Velmora" folder of %APPDATA% (problem lines,
-// UTF-16LE) with their number in the setting "IgnoredErrorsCount".
+// UTF-16LE) with their number in the setting "IgnoredErrorsCount". Nothing is written or
+// deleted when the folder or the file is a link or junction: every call then fails.
 
 #include "core/ProblemRecord.h"
 #include "core/ScanSections.h"
@@ -23,6 +24,11 @@ public:
     // disk really holds.
     [[nodiscard]] static bool SaveUnresolvedProblems(CErrorListEx& problems, SectionCounters& counters,
                                                      const std::vector<bool>& stays);
+
+    // Adds the problems at the end of the file's problems (the file is replaced whole in
+    // one move) and sets "IgnoredErrorsCount" to what the file on disk then holds. False
+    // when the file cannot be read or written (it stays as it was).
+    [[nodiscard]] static bool AddUnresolvedProblems(const CErrorListEx& problems);
 
     // Deletes the file when it exists and sets "IgnoredErrorsCount" to "0". False when
     // the file remains (the count then tells what it holds).

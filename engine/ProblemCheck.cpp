@@ -7,6 +7,7 @@
 #include "engine/Scanners.h"
 #include "framework/Handles.h"
 
+#include <variant>
 #include <vector>
 
 namespace {
@@ -77,31 +78,57 @@ bool KeyInScope(const std::wstring& subKey, const std::wstring& scopeKey, int le
 
 struct LiveValue {
     DWORD type = 0;
-    std::wstring text;  // REG_SZ / REG_EXPAND_SZ: up to the first NUL; REG_DWORD: decimal
+    std::wstring text;  // REG_SZ / REG_EXPAND_SZ: the exact string; REG_DWORD: decimal
 };
 
-// Reads a value the way the scan does (at most 1024 bytes of data).
-std::optional<LiveValue> ReadLiveValue(RootKey root, const std::wstring& subKey, const std::wstring& valueName)
+// Reads a value the way the scan does (at most 1024 bytes of data), length-exactly.
+// Gone when the key or value is missing or no longer fits; Doubtful when it cannot be
+// read or its data could not be written back as text.
+std::variant<LiveValue, ProblemState> ReadLiveValue(RootKey root, const std::wstring& subKey,
+                                                   const std::wstring& valueName)
 {
     UniqueHKey key;
-    if (::RegOpenKeyExW(RootToHKey(root), subKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return std::nullopt;
+    const LONG opened = ::RegOpenKeyExW(RootToHKey(root), subKey.c_str(), 0, KEY_READ, key.put());
+    if (opened != ERROR_SUCCESS)
+        return opened == ERROR_FILE_NOT_FOUND ? ProblemState::Gone : ProblemState::Doubtful;
     BYTE data[kRegBufferBytes] = {};
     DWORD size = kRegDataBytes;
     LiveValue value;
-    if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &value.type, data, &size) != ERROR_SUCCESS)
-        return std::nullopt;
+    const LONG queried = ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &value.type, data, &size);
+    if (queried == ERROR_FILE_NOT_FOUND || queried == ERROR_MORE_DATA)
+        return ProblemState::Gone;
+    if (queried != ERROR_SUCCESS)
+        return ProblemState::Doubtful;
     if (value.type == REG_DWORD) {
         if (size != sizeof(DWORD))
-            return std::nullopt;
+            return ProblemState::Doubtful;
         const DWORD number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
                              static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24;
         value.text = std::to_wstring(number);
-    } else {
-        value.text = RegDataText(data, size);
+        return value;
     }
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ)
+        return ProblemState::Gone;  // not the string it was when found
+    auto exact = RegExactString(data, size);
+    if (!exact)
+        return ProblemState::Doubtful;
+    value.text = std::move(*exact);
     return value;
 }
+
+// The live value when it still has the recorded type and data; otherwise the state.
+std::variant<LiveValue, ProblemState> MatchingLiveValue(const CRegistryItem& item)
+{
+    auto live = ReadLiveValue(item.Root, item.SubKey, item.ValueName);
+    if (const auto* value = std::get_if<LiveValue>(&live))
+        if (value->type != item.Type || value->text != item.ValueData)
+            return ProblemState::Gone;
+    return live;
+}
+
+ProblemState StillBrokenIf(bool broken) { return broken ? ProblemState::Holds : ProblemState::Gone; }
+
+bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
 
 bool IsReparsePointOrMissing(const std::wstring& path)
 {
@@ -138,26 +165,27 @@ bool PathInsideFolder(const std::wstring& path, const std::wstring& folder)
 
 CProblemCheck::CProblemCheck() : m_context(ScanTarget{}) { m_context.running = true; }
 
-bool CProblemCheck::StillHolds(const CError& problem)
+ProblemState CProblemCheck::Recheck(const CError& problem)
 {
+    if (HasNul(problem.Item.SubKey) || HasNul(problem.Item.ValueName) || HasNul(problem.Subject))
+        return ProblemState::Doubtful;  // the API would stop at the NUL and reach another entry
     try {
         switch (problem.ErrorType) {
-        case InvalidValue: return ValueStillBroken(problem);
-        case EmptyKey: return EmptyKeyStillEmpty(problem);
-        case MissingShortcut: return ShortcutStillBroken(problem);
-        default: return false;
+        case InvalidValue: return ValueState(problem);
+        case EmptyKey: return EmptyKeyState(problem);
+        case MissingShortcut: return ShortcutState(problem);
+        default: return ProblemState::Doubtful;
         }
     } catch (...) {
-        // A problem that cannot be checked is not repaired.
-        return false;
+        return ProblemState::Doubtful;
     }
 }
 
-bool CProblemCheck::ValueStillBroken(const CError& problem) const
+ProblemState CProblemCheck::ValueState(const CError& problem) const
 {
     const CRegistryItem& item = problem.Item;
     if (item.Hive != RootToHive(item.Root))
-        return false;
+        return ProblemState::Doubtful;
 
     if (problem.Section == ActiveX) {
         // "CLSID\<class>" with "AppID", or "CLSID\<class>\TypeLib" with the default value.
@@ -165,71 +193,77 @@ bool CProblemCheck::ValueStillBroken(const CError& problem) const
         const bool appId = parts.size() == 2 && item.ValueName == L"AppID";
         const bool typeLib = parts.size() == 3 && item.ValueName.empty() && SameName(parts[2], L"TypeLib");
         if (item.Root != kRootClassesRoot || !(appId || typeLib) || !SameName(parts[0], L"CLSID"))
-            return false;
-        const auto live = ReadLiveValue(item.Root, item.SubKey, item.ValueName);
-        if (!live || live->type != item.Type || live->text != item.ValueData || live->text.empty())
-            return false;
-        return !RegKeyExists((appId ? L"AppID\\" : L"TypeLib\\") + live->text, HKEY_CLASSES_ROOT);
+            return ProblemState::Doubtful;
+        const auto live = MatchingLiveValue(item);
+        if (const auto* state = std::get_if<ProblemState>(&live))
+            return *state;
+        const std::wstring& target = std::get<LiveValue>(live).text;
+        if (target.empty())
+            return ProblemState::Gone;
+        return StillBrokenIf(!RegKeyExists((appId ? L"AppID\\" : L"TypeLib\\") + target, HKEY_CLASSES_ROOT));
     }
 
     bool inScope = false;
     for (const ValueScope& scope : ValueScopes(problem.Section))
         inScope = inScope || (item.Root == scope.root && KeyInScope(item.SubKey, scope.key, scope.levelsBelow));
     if (!inScope)
-        return false;
+        return ProblemState::Doubtful;
 
-    const auto live = ReadLiveValue(item.Root, item.SubKey, item.ValueName);
-    if (!live || live->type != item.Type || live->text != item.ValueData)
-        return false;
+    const auto live = MatchingLiveValue(item);
+    if (const auto* state = std::get_if<ProblemState>(&live))
+        return *state;
+    const LiveValue& value = std::get<LiveValue>(live);
     if (problem.Section == SharedDlls)
-        return live->type == REG_DWORD && NamesMissingFile(item.ValueName);
-    return (live->type == REG_SZ || live->type == REG_EXPAND_SZ) && NamesMissingFile(live->text);
+        return StillBrokenIf(value.type == REG_DWORD && NamesMissingFile(item.ValueName));
+    return StillBrokenIf((value.type == REG_SZ || value.type == REG_EXPAND_SZ) && NamesMissingFile(value.text));
 }
 
-bool CProblemCheck::EmptyKeyStillEmpty(const CError& problem) const
+ProblemState CProblemCheck::EmptyKeyState(const CError& problem) const
 {
     const CRegistryItem& item = problem.Item;
     if (problem.Section != EmptyKeys || item.Root != kRootUsers || item.Hive != RootToHive(item.Root))
-        return false;
+        return ProblemState::Doubtful;
     const std::vector<std::wstring> parts = PathParts(item.SubKey);
     if (parts.size() < 3)
-        return false;
+        return ProblemState::Doubtful;
     if (!SameName(parts[0], L"S-1-5-18") && !SameName(parts[0], L"S-1-5-19") && !SameName(parts[0], L"S-1-5-20"))
-        return false;
+        return ProblemState::Doubtful;
     UniqueHKey key;
-    if (::RegOpenKeyExW(HKEY_USERS, item.SubKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return false;
+    const LONG opened = ::RegOpenKeyExW(HKEY_USERS, item.SubKey.c_str(), 0, KEY_READ, key.put());
+    if (opened != ERROR_SUCCESS)
+        return opened == ERROR_FILE_NOT_FOUND ? ProblemState::Gone : ProblemState::Doubtful;
     DWORD subkeys = 0;
     DWORD values = 0;
     if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    return subkeys == 0 && values == 0;
+        return ProblemState::Doubtful;
+    return StillBrokenIf(subkeys == 0 && values == 0);
 }
 
-bool CProblemCheck::ShortcutStillBroken(const CError& problem)
+ProblemState CProblemCheck::ShortcutState(const CError& problem)
 {
     if (problem.Section != ProgramShortcuts)
-        return false;
+        return ProblemState::Doubtful;
     const std::wstring profile = ExpandEnv(L"%USERPROFILE%");
     const std::wstring& path = problem.Subject;
     if (profile.find(L'%') != std::wstring::npos || !EndsWithLnk(path) || !PathInsideFolder(path, profile))
-        return false;
+        return ProblemState::Doubtful;
     // Every folder between the profile and the file must be a real folder: the scan
     // never follows a link or junction, so nothing reached through one is its to delete.
     for (std::size_t slash = path.find(L'\\', profile.size() + 1); slash != std::wstring::npos;
          slash = path.find(L'\\', slash + 1))
         if (IsReparsePointOrMissing(path.substr(0, slash)))
-            return false;
+            return ProblemState::Doubtful;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-        return false;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return ProblemState::Gone;
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return ProblemState::Doubtful;
     if (!m_shellLinkTried) {
         m_shellLinkTried = true;
         m_context.CreateShellLink();
     }
     if (!m_context.shellLink)
-        return false;  // nothing can be tested, so nothing is deleted
-    return !ShortcutTargetExists(m_context, path);
+        return ProblemState::Doubtful;  // nothing can be tested, so nothing is deleted
+    return StillBrokenIf(!ShortcutTargetExists(m_context, path));
 }

@@ -8,8 +8,15 @@
 #include "core/ProblemRecord.h"
 #include "engine/ScanContext.h"
 
-#include <optional>
 #include <string>
+
+// What the last look found.
+enum class ProblemState {
+    Holds,     // still there exactly as recorded, still broken, inside its section's reach
+    Gone,      // no longer there as recorded (removed, changed, or no longer broken)
+    Doubtful,  // cannot be trusted or tested: outside the section's reach, data or a name
+               // no backup could bring back as it is, a check that cannot run
+};
 
 class CProblemCheck {
 public:
@@ -19,24 +26,26 @@ public:
     CProblemCheck(const CProblemCheck&) = delete;
     CProblemCheck& operator=(const CProblemCheck&) = delete;
 
-    // True only when the problem is still there exactly as recorded and its check
+    // Holds only when the problem is still there exactly as recorded and its check
     // still fails:
     // - a value (type 1): its key lies in the section's scanned keys (the key itself,
     //   or within the section's depth for a tree walk), the value exists with the
-    //   recorded type and data, and the section's own test still fails (missing file;
-    //   missing AppID or TypeLib key);
+    //   recorded type and data (strings read length-exactly: one terminating NUL, none
+    //   inside), and the section's own test still fails (missing file; missing AppID or
+    //   TypeLib key);
     // - an empty key (type 2, section 7): below HKEY_USERS\S-1-5-18, -19 or -20, at
     //   least three levels deep counting the account's key, and still without values
     //   and subkeys;
     // - a shortcut (type 0, section 11): a ".lnk" file inside the user profile, reached
     //   without a link or junction, whose target is still missing.
-    // Anything else (another type or section, a malformed path) is false.
-    [[nodiscard]] bool StillHolds(const CError& problem);
+    // A key path or value name holding a NUL, another type or section, or a malformed
+    // path is Doubtful.
+    [[nodiscard]] ProblemState Recheck(const CError& problem);
 
 private:
-    [[nodiscard]] bool ValueStillBroken(const CError& problem) const;
-    [[nodiscard]] bool EmptyKeyStillEmpty(const CError& problem) const;
-    [[nodiscard]] bool ShortcutStillBroken(const CError& problem);
+    [[nodiscard]] ProblemState ValueState(const CError& problem) const;
+    [[nodiscard]] ProblemState EmptyKeyState(const CError& problem) const;
+    [[nodiscard]] ProblemState ShortcutState(const CError& problem);
 
     ScanContext m_context;  // lends the scan's own shortcut test its shell-link object
     bool m_shellLinkTried = false;

@@ -2,7 +2,6 @@
 
 #include "framework/Handles.h"
 
-
 namespace {
 
 UniqueHKey OpenForWrite(HKEY root, const std::wstring& keyPath)
@@ -45,6 +44,24 @@ bool ReadFixed(const std::wstring& keyPath, const std::wstring& valueName, void*
 }
 
 }  // namespace
+
+std::optional<std::wstring> RegExactString(const BYTE* data, DWORD size)
+{
+    if (size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0)
+        return std::nullopt;
+    const DWORD units = size / sizeof(wchar_t);
+    std::wstring text;
+    text.reserve(units - 1);
+    for (DWORD i = 0; i + 1 < units; ++i) {
+        const auto unit = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+        if (unit == 0)
+            return std::nullopt;
+        text.push_back(unit);
+    }
+    if (data[size - 2] != 0 || data[size - 1] != 0)
+        return std::nullopt;
+    return text;
+}
 
 std::wstring RegDataText(const BYTE* data, DWORD size)
 {

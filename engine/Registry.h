@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Registry names are read into 256-character buffers, data with a data size of 1024
@@ -47,6 +48,12 @@ bool RegCreateKeyAt(HKEY root, const std::wstring& keyPath);
 [[nodiscard]] CStringArrayEx RegListValuesHtml(HKEY root, const std::wstring& keyPath);
 // Below HKEY_LOCAL_MACHINE: one entry per subkey, its name followed by CR LF.
 [[nodiscard]] CStringArrayEx RegListSubkeys(const std::wstring& keyPath);
+
+// The text of REG_SZ / REG_EXPAND_SZ data when the data says exactly that and nothing
+// more: an even byte count ending in one NUL unit, with no other NUL before it. Data
+// with an embedded NUL, an odd length or no terminator gives nothing: no text could
+// write it back as it is.
+[[nodiscard]] std::optional<std::wstring> RegExactString(const BYTE* data, DWORD size);
 
 // Text from registry data as a zero-filled buffer would hold it: the bytes as UTF-16
 // code units (an odd last byte makes a unit of its own) up to the first zero unit.

@@ -1,41 +1,14 @@
 #include "engine/RepairErrorsThread.h"
 
 #include "core/BackupFile.h"
-#include "core/Utf16Text.h"
 #include "engine/EngineMessages.h"
-#include "engine/FileSystem.h"
-#include "engine/LocalTime.h"
+#include "engine/IgnoredProblemsStore.h"
 #include "engine/ProblemCheck.h"
 #include "engine/Registry.h"
-#include "framework/File.h"
 #include "framework/Handles.h"
 #include "framework/Pacing.h"
 
 #include <algorithm>
-
-namespace {
-
-// More repairs than this within one minute would be a runaway caller, not a user.
-constexpr int kMaxBackupsPerMinute = 1000;
-
-}  // namespace
-
-std::wstring CreateNewBackupFile(const std::wstring& folder, const CalendarTime& time)
-{
-    if (!FileExists(folder))
-        ::CreateDirectoryW(folder.c_str(), nullptr);  // a failure shows when the file is created
-    for (int sequence = 1; sequence <= kMaxBackupsPerMinute; ++sequence) {
-        const std::wstring path = folder + L'\\' + BackupFileName(time, sequence);
-        UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file)
-            return path;
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return {};
-    }
-    return {};
-}
 
 std::wstring RepairLocationText(const CError& problem)
 {
@@ -82,63 +55,72 @@ void CRepairErrorsThread::Post(UINT message, WPARAM wParam) const
         ::PostMessageW(m_target.notify, message, wParam, 0);
 }
 
-bool CRepairErrorsThread::CreateBackupFile()
+CRepairErrorsThread::Outcome CRepairErrorsThread::BackupRefused()
 {
-    m_backupPath = CreateNewBackupFile(m_target.backupFolder, LocalCalendarTime());
-    return !m_backupPath.empty();
+    if (!m_backup || m_backup->Failed())
+        m_backupFailed = true;
+    return Outcome::LeftAlone;
 }
 
-bool CRepairErrorsThread::AppendBackupLine(const CError& problem)
-{
-    const std::wstring line = FormatBackupLine(problem.ErrorType, problem.Item);
-    return CFile::Append(m_backupPath, utf16::EncodeLe(line));
-}
-
-bool CRepairErrorsThread::Handle(const CError& problem, CProblemCheck& check)
+CRepairErrorsThread::Outcome CRepairErrorsThread::Handle(const CError& problem, CProblemCheck& check)
 {
     const bool registryProblem = problem.ErrorType == InvalidValue || problem.ErrorType == EmptyKey;
     if (problem.ErrorType != MissingShortcut && !registryProblem)
-        return true;  // an unknown kind is only counted
+        return Outcome::Repaired;  // an unknown kind is only counted
     if (m_backupFailed)
-        return false;
+        return Outcome::LeftAlone;
+
+    // A problem list can come from a file any program of the user writes: a planted
+    // line must neither remove nor, through its backup line, later create anything.
+    switch (check.Recheck(problem)) {
+    case ProblemState::Holds: break;
+    case ProblemState::Gone: return Outcome::Gone;
+    case ProblemState::Doubtful: return Outcome::LeftAlone;
+    }
 
     if (registryProblem && (problem.ListOnly || SectionListOnly(problem.Section))) {
-        // Listing touches no registry entry. Its line is written only when it reads back
-        // exactly: the restore writes every line, and a cut one would overwrite the
-        // entry that was never removed with wrong data.
-        if (BackupLineRoundTrips(problem.ErrorType, problem.Item) && !AppendBackupLine(problem)) {
-            m_backupFailed = true;
-            return false;
-        }
+        // Listing touches no registry entry, so one whose line cannot read back exactly
+        // is still listed, without a line: the restore must never write a cut one.
+        if (BackupLineRoundTrips(problem.ErrorType, problem.Item) &&
+            !m_backup->AppendRegistryEntry(problem.ErrorType, problem.Item))
+            return BackupRefused();
         if (m_target.repaired)
             m_target.repaired->Add(problem.Item);
-        return true;
+        return Outcome::Repaired;
     }
+    return Remove(problem);
+}
 
-    if (!check.StillHolds(problem))
-        return true;  // nothing left to repair: handled, like a deletion that fails
-
+CRepairErrorsThread::Outcome CRepairErrorsThread::Remove(const CError& problem)
+{
     if (problem.ErrorType == MissingShortcut) {
-        ::DeleteFileW(problem.Subject.c_str());  // a file that will not go is not reported
-        return true;
+        if (!m_backup->PreserveFile(problem.Subject))
+            return BackupRefused();
+        return ::DeleteFileW(problem.Subject.c_str()) ? Outcome::Repaired : Outcome::LeftAlone;
     }
-    if (!BackupLineRoundTrips(problem.ErrorType, problem.Item))
-        return false;  // the backup could not bring it back: leave it where it is
-    if (!AppendBackupLine(problem)) {
-        m_backupFailed = true;
-        return false;
-    }
+    if (!m_backup->AppendRegistryEntry(problem.ErrorType, problem.Item))
+        return BackupRefused();
     const HKEY root = RootToHKey(problem.Item.Root);
-    if (problem.ErrorType == InvalidValue)
-        (void)RegDeleteValueAt(root, problem.Item.SubKey, problem.Item.ValueName);
-    else
-        (void)RegDeleteKeyAt(root, problem.Item.SubKey);
-    return true;
+    const bool removed = problem.ErrorType == InvalidValue
+                             ? RegDeleteValueAt(root, problem.Item.SubKey, problem.Item.ValueName)
+                             : RegDeleteKeyAt(root, problem.Item.SubKey);
+    return removed ? Outcome::Repaired : Outcome::LeftAlone;
+}
+
+void CRepairErrorsThread::KeepUnrepaired()
+{
+    if (m_unrepaired.GetSize() == 0 || !m_target.keepUnrepaired)
+        return;
+    if (!CIgnoredProblemsStore::AddUnresolvedProblems(m_unrepaired))
+        m_saveFailed = true;
 }
 
 int CRepairErrorsThread::Run()
 {
-    if (!CreateBackupFile())
+    m_backup = CBackupWriter::Create(m_target.backupFolder);
+    if (m_backup)
+        m_backupPath = m_backup->Path();
+    else
         m_backupFailed = true;
     Post(WM_REPAIR_STARTED, static_cast<WPARAM>(m_repairCount < 0 ? 0 : m_repairCount));
     {
@@ -148,16 +130,21 @@ int CRepairErrorsThread::Run()
             const CError& problem = m_problems[i];
             if (m_target.notify)
                 (void)PostText(m_target.notify, WM_REPAIR_ITEM, RepairLocationText(problem));
-            const bool repaired = Handle(problem, check);
-            if (repaired && m_target.counters && problem.Section >= 0 && problem.Section < kSectionCount)
+            const Outcome outcome = Handle(problem, check);
+            if (outcome == Outcome::LeftAlone)
+                m_unrepaired.Add(problem);
+            if (outcome == Outcome::Repaired && m_target.counters && problem.Section >= 0 &&
+                problem.Section < kSectionCount)
                 ++(*m_target.counters)[static_cast<std::size_t>(problem.Section)].Repaired;
             Post(WM_REPAIR_PROGRESS, static_cast<WPARAM>(i + 1));
             PacedSleep(1000);
         }
     }
+    m_backup.reset();
     m_running = false;
     if (m_target.repaired && !m_target.repaired->Save())
         m_saveFailed = true;
+    KeepUnrepaired();
     PacedSleep(1000);
     Post(WM_REPAIR_FINISHED, 0);
     return 1;

@@ -8,20 +8,24 @@
 //   written; once the backup cannot be written, no registry entry and no shortcut
 //   file is touched any more, none of them counts as repaired, and BackupFailed()
 //   tells the owner;
-// - nothing is removed that no longer holds (CProblemCheck) or whose backup line
-//   could not bring it back exactly (BackupLineRoundTrips): such a problem is left
-//   alone without a backup line;
-// - the backup line is appended and flushed before the entry is deleted.
-// A problem of a list-only section is never removed: its registry item goes to the
-// repaired-items list (and gets its backup line when the line reads back exactly), so
-// later scans skip it.
+// - nothing is removed that no longer holds or cannot be trusted (CProblemCheck), or
+//   whose backup line could not bring it back exactly (BackupLineRoundTrips);
+// - the backup line (for a shortcut: its copy and listing line) is written and
+//   flushed before the entry or file is deleted.
+// A problem of a list-only section is never removed: once re-checked like the others,
+// its registry item goes to the repaired-items list (and gets its backup line when the
+// line reads back exactly), so later scans skip it.
+// Only what really went counts in Repaired. A problem left alone while it still may be
+// there (a doubtful check, a line that cannot bring it back, a failed backup or
+// deletion) is listed in Unrepaired() and, when the target asks, kept in the
+// unresolved-problems store so the user finds it again.
 //
 // Owner's protocol: construct, Start(); to cancel, StopAndWait(). Delete the object
 // only after its thread has ended. The object is never auto-deleted.
 
-#include "core/CalendarTime.h"
 #include "core/ProblemRecord.h"
 #include "core/ScanSections.h"
+#include "engine/BackupWriter.h"
 #include "engine/RepairedItems.h"
 #include "framework/WinThread.h"
 
@@ -29,6 +33,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct RepairTarget {
@@ -36,6 +41,7 @@ struct RepairTarget {
     CRepairedItems* repaired = nullptr;   // list-only items are added, then the list is saved
     HWND notify = nullptr;                // receives the repair messages; null: nothing is posted
     std::wstring backupFolder;            // created when missing
+    bool keepUnrepaired = false;          // problems left alone go back to the unresolved store
 };
 
 class CRepairErrorsThread : public CWinThread {
@@ -59,17 +65,21 @@ public:
     // whether the backup could not be created or written (registry and files were then
     // left alone from that point on),
     [[nodiscard]] bool BackupFailed() const { return m_backupFailed; }
-    // and whether the repaired-items list could not be saved.
+    // whether the repaired-items list could not be saved,
     [[nodiscard]] bool RepairedItemsSaveFailed() const { return m_saveFailed; }
+    // and the problems left alone although they may still be there.
+    [[nodiscard]] const CErrorListEx& Unrepaired() const { return m_unrepaired; }
 
     int Run() override;
 
 private:
-    // Creates the backup file for this run; false when the folder or file cannot be made.
-    bool CreateBackupFile();
-    // Handles one problem; true when it counts as repaired.
-    bool Handle(const CError& problem, class CProblemCheck& check);
-    bool AppendBackupLine(const CError& problem);
+    enum class Outcome { Repaired, Gone, LeftAlone };
+
+    Outcome Handle(const CError& problem, class CProblemCheck& check);
+    Outcome Remove(const CError& problem);
+    // A refused backup write: marks the whole backup failed when the writer broke.
+    Outcome BackupRefused();
+    void KeepUnrepaired();
     void Post(UINT message, WPARAM wParam) const;
 
     CErrorListEx m_problems;
@@ -78,15 +88,11 @@ private:
     std::atomic<bool> m_running{true};
     std::atomic<bool> m_backupFailed{false};
     std::atomic<bool> m_saveFailed{false};
+    std::optional<CBackupWriter> m_backup;  // the worker's own; closed when it ends
     std::wstring m_backupPath;  // written by the worker before it posts WM_REPAIR_STARTED
+    CErrorListEx m_unrepaired;  // written by the worker; read once it has ended
 };
 
 // The text WM_REPAIR_ITEM carries: the file (type 0), hive\key\value (type 1),
 // hive\key (type 2); empty for any other type.
 [[nodiscard]] std::wstring RepairLocationText(const CError& problem);
-
-// Creates a new, empty backup file in folder (creating the folder when missing) named
-// after the minute of time; a name already taken, by an earlier repair in the same
-// minute, is never opened again: the next free "_2", "_3"... name is used. Returns the
-// full path, or empty text when no file could be created.
-[[nodiscard]] std::wstring CreateNewBackupFile(const std::wstring& folder, const CalendarTime& time);

@@ -3,19 +3,8 @@
 #include "core/ProblemRecord.h"
 #include "core/Utf16Text.h"
 #include "engine/FileSystem.h"
+#include "engine/LinkGuard.h"
 #include "framework/File.h"
-
-namespace {
-
-std::wstring EnsureFolder()
-{
-    const std::wstring folder = CRepairedItems::FolderPath();
-    if (!FileExists(folder))
-        ::CreateDirectoryW(folder.c_str(), nullptr);  // a failure shows up when the file is used
-    return folder;
-}
-
-}  // namespace
 
 std::wstring CRepairedItems::FolderPath() { return ExpandEnv(L"%APPDATA%\\Velmora"); }
 
@@ -24,7 +13,8 @@ std::wstring CRepairedItems::FilePath() { return FolderPath() + L"\\log.dat"; }
 bool CRepairedItems::Load()
 {
     SetSize(0);
-    const std::wstring path = EnsureFolder() + L"\\log.dat";
+    (void)EnsureRealFolder(FolderPath());
+    const std::wstring path = FilePath();
     if (!FileExists(path))
         return true;
     std::string bytes;
@@ -36,6 +26,8 @@ bool CRepairedItems::Load()
 
 bool CRepairedItems::Save() const
 {
-    const std::wstring path = EnsureFolder() + L"\\log.dat";
+    const std::wstring path = FilePath();
+    if (!EnsureRealFolder(FolderPath()) || IsLinkOrUnreadable(path))
+        return false;
     return CFile::ReplaceAtomically(path, utf16::EncodeLe(FormatRepairedItemsText(*this)));
 }

@@ -20,6 +20,7 @@ public:
 
     // Rewrites "log.dat" whole with every item's line (UTF-16LE, no byte-order mark),
     // creating the folder when missing. The new content replaces the old in one move,
-    // so a failed write leaves the previous file. False when it cannot be written.
+    // so a failed write leaves the previous file. False when it cannot be written, or
+    // when the folder or the file is a link or junction (nothing is written then).
     [[nodiscard]] bool Save() const;
 };

@@ -8,7 +8,7 @@
 // The input is a backup file (UTF-16LE). Besides crashes and sanitizer reports it stops
 // when a record that reads and passes BackupLineRoundTrips does not come back from its
 // own line unchanged, or when a file name that parses does not come back from
-// BackupFileName.
+// BackupFileName, or when a ".files" listing line it accepts does not list back the same.
 
 #include "core/BackupFile.h"
 #include "core/ProblemRecord.h"
@@ -64,5 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     SortBackupsNewestFirst(names);
+    // The same bytes as a ".files" listing: every file it accepts lists back the same.
+    if (const auto files = ParsePreservedFileListing(text))
+        for (const PreservedFile& file : *files) {
+            const auto again = ParsePreservedFileListing(FormatPreservedFileLine(file));
+            Check(again && again->size() == 1 && again->front().StoredName == file.StoredName &&
+                  again->front().OriginalPath == file.OriginalPath);
+        }
     return 0;
 }

@@ -21,6 +21,7 @@ public:
     bool StartRepair(int count) override { return Engine().StartRepair(count); }
     void StopRepair() override { Engine().StopRepair(); }
     bool RepairFailed() const override { return Engine().RepairFailed(); }
+    bool RepairLeftProblems() const override { return Engine().RepairLeftProblems(); }
 
 private:
     static CCorvaneEngine& Engine() { return CCorvaneEngine::Instance(); }
@@ -90,6 +91,8 @@ void CRepairErrorsDialog::OnFinished()
     // The worker has ended: what it reports now is final.
     if (m_repairs->RepairFailed())
         ShowAppPrompt(m_hWnd, kRepairFailed, MB_OK | MB_ICONERROR);
+    else if (m_repairs->RepairLeftProblems())
+        ShowAppPrompt(m_hWnd, kRepairIncomplete, MB_OK | MB_ICONWARNING);
     else
         ShowAppPrompt(m_hWnd, kRepairSucceeded, MB_OK);
     Close();

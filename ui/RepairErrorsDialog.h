@@ -28,6 +28,8 @@ public:
     // After the worker's finishing message: true when the repair could not write its
     // backup (so the registry was left alone) or could not save what it listed.
     [[nodiscard]] virtual bool RepairFailed() const = 0;
+    // After the worker's finishing message: true when some problems were left in place.
+    [[nodiscard]] virtual bool RepairLeftProblems() const = 0;
 };
 
 // The engine (created on first use) as the repair window sees it.
@@ -37,6 +39,8 @@ inline constexpr wchar_t kRepairSucceeded[] =
     L"Tutti i problemi sono stati riparati con successo. Cliccare su OK per proseguire.";
 inline constexpr wchar_t kRepairFailed[] =
     L"Riparazione non eseguita: non è stato possibile creare il file di backup. Il Registro non è stato modificato.";
+inline constexpr wchar_t kRepairIncomplete[] =
+    L"Alcuni problemi non sono stati riparati e sono rimasti nel Registro.";
 inline constexpr wchar_t kRepairNotStarted[] = L"Impossibile avviare la riparazione. Il Registro non è stato modificato.";
 
 class CRepairErrorsDialog : public CBitmapDialog, public CSingleton<CRepairErrorsDialog> {

@@ -1,5 +1,6 @@
 #include "ui/RestoreBackupsDialog.h"
 
+#include "engine/BackupRestore.h"
 #include "engine/CorvaneEngine.h"
 #include "engine/EngineMessages.h"
 #include "framework/Handles.h"
@@ -143,9 +144,10 @@ void CRestoreBackupsDialog::RestoreCommand()
         ShowAppPrompt(m_hWnd, kBackupNotRestored, MB_OK | MB_ICONERROR);
         return;
     }
-    ::DeleteFileW(path.c_str());
-    // Its file is gone: a line left behind could only fail when restored again.
-    RemoveLine(line);
+    // Restored: the backup has done its work. A line whose backup would not go stays,
+    // and restoring it again changes nothing, since a restore only adds what is missing.
+    if (DeleteBackupFiles(path))
+        RemoveLine(line);
     ShowAppPrompt(m_hWnd, kBackupRestored);
 }
 
@@ -160,8 +162,8 @@ void CRestoreBackupsDialog::DeleteCommand()
     for (auto line = selected.rbegin(); line != selected.rend(); ++line) {
         if (*line < 0 || *line >= m_paths.GetSize())
             continue;
-        ::DeleteFileW(m_paths[*line].c_str());
-        RemoveLine(*line);
+        if (DeleteBackupFiles(m_paths[*line]))
+            RemoveLine(*line);
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The restore window: the registry backups that earlier repairs wrote, one line each,
 // dated by the file's creation time. "Ripristina" writes the one selected backup back
-// into the registry and then deletes its file; "Elimina" deletes the selected backups;
-// the select-all box selects or clears every line. Line k of the list and entry k of the
+// (registry entries and kept files) and then deletes it; "Elimina" deletes the selected
+// backups, each with its folder of kept files; a line stays while its backup does; the
+// select-all box selects or clears every line. Line k of the list and entry k of the
 // path array always belong together.
 //
 // One shared instance; its window exists only while it is shown modally.

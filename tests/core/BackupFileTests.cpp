@@ -87,10 +87,39 @@ TEST(BackupLine, RoundTripRefusesWhatTheLineCannotCarry)
     EXPECT_FALSE(with([](CRegistryItem& i) { i.Hive = L"hkey_local_machine"; }));  // restore would not map it back
     EXPECT_FALSE(with([](CRegistryItem& i) { i.Root = kRootCurrentUser; }));       // hive text and root disagree
     EXPECT_FALSE(with([](CRegistryItem& i) { i.Type = 7; }));                     // REG_MULTI_SZ would come back as REG_SZ
+    // The registry calls stop at a NUL and would reach a different, shorter name.
+    EXPECT_FALSE(with([](CRegistryItem& i) { i.ValueName = std::wstring(L"N\0x", 3); }));
+    EXPECT_FALSE(with([](CRegistryItem& i) { i.SubKey = kRun + std::wstring(L"\0x", 2); }));
+    EXPECT_FALSE(with([](CRegistryItem& i) { i.ValueData = std::wstring(L"C:\\a.exe\0x", 10); }));
     EXPECT_FALSE(with([](CRegistryItem& i) {
         i.Type = kTypeDword;
         i.ValueData = L"042";  // not the canonical decimal the value would be written from
     }));
+}
+
+TEST(PreservedFiles, ListingLinesReadBackAndMalformedListingsAreRefusedWhole)
+{
+    const PreservedFile kept{L"1.lnk", L"C:\\users\\me\\Desktop\\Old tool.lnk"};
+    const std::wstring line = FormatPreservedFileLine(kept);
+    EXPECT_EQ(line, L"1.lnk::C:\\users\\me\\Desktop\\Old tool.lnk::;;\r\n");
+    const auto files = ParsePreservedFileListing(line + L"2::\\\\server\\share\\x.lnk::;;\r\n3::C:\\cut");
+    ASSERT_TRUE(files);
+    ASSERT_EQ(files->size(), 2u);  // the cut last line was being written when the repair ended
+    EXPECT_EQ((*files)[0].StoredName, kept.StoredName);
+    EXPECT_EQ((*files)[0].OriginalPath, kept.OriginalPath);
+    EXPECT_EQ((*files)[1].OriginalPath, L"\\\\server\\share\\x.lnk");
+
+    for (const std::wstring bad : {L"1.lnk::;;\r\n", L"1.lnk::C:\\a::extra::;;\r\n", L"::C:\\a.lnk::;;\r\n",
+                                   L"..::C:\\a.lnk::;;\r\n", L"..\\x::C:\\a.lnk::;;\r\n", L"1::relative\\a.lnk::;;\r\n",
+                                   L"1::\\\\?\\C:\\a.lnk::;;\r\n", L"1::C:\\a.lnk::tail;;\r\n"})
+        EXPECT_FALSE(ParsePreservedFileListing(line + bad)) << bad;
+    EXPECT_FALSE(ParsePreservedFileListing(std::wstring(L"1::C:\\a\0b.lnk::;;\r\n", 19)));
+}
+
+TEST(PreservedFiles, FolderBesideTheBackupFile)
+{
+    EXPECT_EQ(PreservedFilesFolder(L"C:\\app\\backup\\20261207_2153_2.dat"), L"C:\\app\\backup\\20261207_2153_2.files");
+    EXPECT_EQ(PreservedFilesFolder(L"C:\\app\\backup\\20261207_2153.DAT"), L"C:\\app\\backup\\20261207_2153.files");
 }
 
 TEST(BackupLine, DwordDataCoversTheWholeRange)

@@ -1,5 +1,7 @@
 #include "EngineTestSupport.h"
 
+#include "engine/BackupRestore.h"
+
 #include "core/Utf16Text.h"
 #include "engine/EngineMessages.h"
 #include "engine/IgnoredProblemsStore.h"
@@ -189,7 +191,7 @@ void EngineTest::KeepOnly(const std::wstring& marker)
 BackupCleaner::~BackupCleaner()
 {
     for (const std::wstring& path : m_paths)
-        ::DeleteFileW(path.c_str());
+        (void)DeleteBackupFiles(path);
 }
 
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name)

@@ -107,7 +107,7 @@ private:
     SettingKeeper m_ignoredCount;
 };
 
-// Deletes the backup files a test created (in the engine's backup folder).
+// Deletes the backups a test created (in the engine's backup folder), with their kept files.
 class BackupCleaner {
 public:
     BackupCleaner() = default;

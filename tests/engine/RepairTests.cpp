@@ -6,7 +6,10 @@
 #include "ScanHarness.h"
 
 #include "core/BackupFile.h"
+#include "engine/BackupRestore.h"
+#include "engine/BackupWriter.h"
 #include "engine/EngineMessages.h"
+#include "engine/IgnoredProblemsStore.h"
 #include "engine/FileSystem.h"
 #include "engine/RepairErrorsThread.h"
 
@@ -188,26 +191,125 @@ TEST_F(Repair, ListedEntryWhoseLineWouldReadBackCutGetsNoLine)
     EXPECT_FALSE(Exists(CRepairedItems::FilePath()));
 }
 
-TEST_F(Repair, BrokenShortcutIsDeletedWithoutBackupLine)
+TEST_F(Repair, BrokenShortcutIsKeptInTheBackupThenDeletedAndTheRestoreBringsItBackByteForByte)
 {
     const std::wstring profile = ExpandEnv(L"%USERPROFILE%");
     ScratchFolder folder(profile, L"VelmoraRLinks");
     const std::wstring target = folder.AddFile(L"target.txt");
-    ASSERT_TRUE(CreateShortcut(folder.Path() + L"\\broken.lnk", target));
+    const std::wstring broken = folder.Path() + L"\\broken.lnk";
+    ASSERT_TRUE(CreateShortcut(broken, target));
     ASSERT_TRUE(CreateShortcut(folder.Path() + L"\\intact.lnk", target));
     ::DeleteFileW(target.c_str());
     folder.AddFile(L"target2.txt");
     ASSERT_TRUE(CreateShortcut(folder.Path() + L"\\intact.lnk", folder.Path() + L"\\target2.txt"));
+    const std::optional<std::string> original = ReadBytes(broken);
+    ASSERT_TRUE(original);
 
     Scan({11});
     KeepOnly(L"VelmoraRLinks");
     ASSERT_EQ(engine.ProblemList().GetSize(), 1);
     const std::wstring path = RunRepair(1);
-    EXPECT_FALSE(Exists(folder.Path() + L"\\broken.lnk"));
+    EXPECT_FALSE(Exists(broken));
     EXPECT_TRUE(Exists(folder.Path() + L"\\intact.lnk"));
-    EXPECT_EQ(ReadBytes(path), std::string());
+    EXPECT_EQ(ReadBytes(path), std::string());  // the backup lines stay registry-only
+    EXPECT_EQ(ReadUtf16(PreservedFilesFolder(path) + L"\\listing.dat"), L"1.lnk::" + broken + L"::;;\r\n");
+    EXPECT_EQ(ReadBytes(PreservedFilesFolder(path) + L"\\1.lnk"), original);
     EXPECT_EQ(engine.SectionCounters()[11].Repaired.load(), 1);
-    EXPECT_EQ(sink.Only(WM_REPAIR_ITEM), (std::vector<EngineMessage>{Msg(WM_REPAIR_ITEM, 0, folder.Path() + L"\\broken.lnk")}));
+    EXPECT_EQ(sink.Only(WM_REPAIR_ITEM), (std::vector<EngineMessage>{Msg(WM_REPAIR_ITEM, 0, broken)}));
+
+    ASSERT_TRUE(engine.RestoreBackup(path));
+    EXPECT_EQ(ReadBytes(broken), original);
+    // Restoring again finds it present and leaves it be.
+    WriteBytes(broken, "newer");
+    ASSERT_TRUE(engine.RestoreBackup(path));
+    EXPECT_EQ(ReadBytes(broken), std::optional<std::string>("newer"));
+    EXPECT_TRUE(DeleteBackupFiles(path));
+    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(Exists(PreservedFilesFolder(path)));
+}
+
+// Raw REG_SZ data: the path's UTF-16 units, then the given tail bytes.
+std::string PathBytes(const std::wstring& path, const std::string& tail)
+{
+    std::string bytes;
+    for (const wchar_t unit : path) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes + tail;
+}
+
+// Entries that may still be there but cannot be removed safely, or whose removal fails,
+// are left in place, not counted, and go back to the unresolved store for the user.
+TEST_F(Repair, WhatIsLeftAloneOrWillNotGoIsNotCountedAndIsKeptForTheUser)
+{
+    const std::wstring locked = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraRLocked";
+    const std::wstring missing = L"C:\\Nowhere\\VelmoraR\\m.exe";
+    const struct {
+        const wchar_t* name;
+        std::string data;
+        std::size_t stored;  // bytes handed to the registry
+    } unsafe[] = {
+        {L"VelmoraR_nul", PathBytes(missing, std::string("\0\0t\0\0\0", 6)), 0},  // embedded NUL
+        {L"VelmoraR_odd", PathBytes(missing, std::string("\0\0A", 3)), 0},         // odd length
+        // No terminator: what follows in memory is not NUL either, or the registry
+        // would count the terminator in by itself.
+        {L"VelmoraR_open", PathBytes(missing, "Q\0"), missing.size() * sizeof(wchar_t)},
+    };
+    RegistrySandbox sandbox;
+    for (const auto& value : unsafe)
+        sandbox.SetRaw(HKEY_CURRENT_USER, kRun, value.name, REG_SZ, value.data.data(),
+                       static_cast<DWORD>(value.stored ? value.stored : value.data.size()));
+    sandbox.SetString(HKEY_LOCAL_MACHINE, locked, L"DisplayIcon", missing);
+    Scan({4, 9});
+    KeepOnly(L"VelmoraR");
+    ASSERT_EQ(engine.ProblemList().GetSize(), 4);
+    // A line planted for a list-only section, naming a value that does not exist.
+    engine.ProblemList().Add(ValueProblem(1, kRootLocalMachine, kAppPaths + L"\\VelmoraR.exe", L"", missing));
+
+    // Write access to the key is taken away only now, so the scan saw the value as usual.
+    UniqueHKey lockedKey;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, locked.c_str(), 0, READ_CONTROL | WRITE_DAC, lockedKey.put()),
+              ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR readOnly{};
+    ASSERT_TRUE(::InitializeSecurityDescriptor(&readOnly, SECURITY_DESCRIPTOR_REVISION));
+    alignas(ACL) BYTE aclBytes[256] = {};
+    auto* acl = reinterpret_cast<ACL*>(aclBytes);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
+    ASSERT_TRUE(::InitializeSid(everyone, &world, 1));
+    *::GetSidSubAuthority(everyone, 0) = SECURITY_WORLD_RID;
+    ASSERT_TRUE(::InitializeAcl(acl, sizeof aclBytes, ACL_REVISION));
+    ASSERT_TRUE(::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC, everyone));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&readOnly, TRUE, acl, FALSE));
+    ASSERT_EQ(::RegSetKeySecurity(lockedKey.get(), DACL_SECURITY_INFORMATION, &readOnly), ERROR_SUCCESS);
+
+    const std::wstring path = RunRepair(static_cast<std::int32_t>(engine.ProblemList().GetSize()));
+
+    SECURITY_DESCRIPTOR open{};
+    ASSERT_TRUE(::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
+    ASSERT_EQ(::RegSetKeySecurity(lockedKey.get(), DACL_SECURITY_INFORMATION, &open), ERROR_SUCCESS);
+
+    EXPECT_FALSE(engine.RepairFailed());
+    EXPECT_TRUE(engine.RepairLeftProblems());
+    EXPECT_EQ(engine.FormatTotalRepaired(), L"0");
+    const std::wstring kept = ReadUtf16(CIgnoredProblemsStore::FilePath());
+    for (const auto& value : unsafe) {
+        EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kRun, value.name), (RegValue{REG_SZ, missing})) << value.name;
+        EXPECT_EQ(ReadUtf16(path).find(value.name), std::wstring::npos) << value.name;
+        EXPECT_NE(kept.find(value.name), std::wstring::npos) << value.name;
+    }
+    EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, locked, L"DisplayIcon"));
+    EXPECT_NE(kept.find(L"VelmoraRLocked"), std::wstring::npos);
+    EXPECT_EQ(kept.find(L"VelmoraR.exe"), std::wstring::npos);  // it was never there
+
+    // The restore creates nothing for the planted line, and never overwrites a value
+    // that exists: the locked value's line finds newer data and leaves it.
+    sandbox.SetString(HKEY_LOCAL_MACHINE, locked, L"DisplayIcon", L"changed since");
+    ASSERT_TRUE(engine.RestoreBackup(path));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, locked, L"DisplayIcon"), (RegValue{REG_SZ, L"changed since"}));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPaths + L"\\VelmoraR.exe"));
 }
 
 // A list read back from "unresolvederrors.dat" (which any program of the user can
@@ -261,8 +363,8 @@ TEST_F(Repair, ProblemsThatNoLongerHoldOrLieOutsideTheirSectionAreLeftAlone)
     EXPECT_TRUE(Exists(files.Path() + L"\\outside.lnk"));
     EXPECT_TRUE(Exists(links.Path() + L"\\fixed.lnk"));
 
-    // Each counts as handled, as a deletion that fails would.
-    EXPECT_EQ(std::stoi(engine.FormatTotalRepaired()) - std::stoi(repairedBefore), count);
+    // Nothing went, so nothing counts as repaired.
+    EXPECT_EQ(engine.FormatTotalRepaired(), repairedBefore);
     EXPECT_EQ(sink.Only(WM_REPAIR_PROGRESS).back().wParam, static_cast<WPARAM>(count));
 }
 
@@ -348,14 +450,20 @@ TEST_F(Repair, TwoRepairsInOneMinuteKeepBothBackups)
 {
     ScratchFolder scratch(L"C:", L"VelmoraRBackups");
     const CalendarTime minute{2026, 12, 7, 21, 53, 0};
-    const std::wstring first = CreateNewBackupFile(scratch.Path() + L"\\backup", minute);
+    const auto created = [&](const std::wstring& folder) {
+        const auto writer = CBackupWriter::Create(folder, minute);
+        return writer ? writer->Path() : std::wstring();
+    };
+    const std::wstring first = created(scratch.Path() + L"\\backup");
     EXPECT_EQ(first, scratch.Path() + L"\\backup\\20261207_2153.dat");
     WriteBytes(first, "first");
-    const std::wstring second = CreateNewBackupFile(scratch.Path() + L"\\backup", minute);
+    const std::wstring second = created(scratch.Path() + L"\\backup");
     EXPECT_EQ(second, scratch.Path() + L"\\backup\\20261207_2153_2.dat");
     EXPECT_EQ(ReadBytes(first), std::string("first"));
-    EXPECT_EQ(CreateNewBackupFile(scratch.Path() + L"\\backup", minute), scratch.Path() + L"\\backup\\20261207_2153_3.dat");
-    EXPECT_EQ(CreateNewBackupFile(scratch.Path() + L"\\plain.txt\\backup", minute), L"");
+    // A ".files" folder left by an earlier backup of that minute takes the name too.
+    ASSERT_TRUE(::CreateDirectoryW((scratch.Path() + L"\\backup\\20261207_2153_3.files").c_str(), nullptr));
+    EXPECT_EQ(created(scratch.Path() + L"\\backup"), scratch.Path() + L"\\backup\\20261207_2153_4.dat");
+    EXPECT_EQ(created(scratch.Path() + L"\\plain.txt\\backup"), L"");
 
     // Through the engine: two repairs back to back, each backup keeps its own line.
     RegistrySandbox sandbox;

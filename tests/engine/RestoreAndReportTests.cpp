@@ -37,6 +37,7 @@ protected:
     {
         const std::wstring path = scratch.Path() + L"\\20261207_2153.dat";
         WriteBytes(path, Utf16(text));
+        ::CreateDirectoryW(CRepairedItems::FolderPath().c_str(), nullptr);  // no scan has made it yet
         WriteBytes(CRepairedItems::FilePath(), Utf16(L"HKEY_USERS::REG_SZ::X::ValueName=Y::;;\r\n"));
         return path;
     }
@@ -76,14 +77,14 @@ TEST_F(Restore, WritesEachLineBackWithItsType)
 
 TEST_F(Restore, AFailedRestoreKeepsLogAndSaysSo)
 {
-    // A malformed third line: the first two are written, the rest is not.
+    // A malformed third line: the whole file is refused before anything is written.
     const std::wstring path = Backup(L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=A::1::;;\r\n"
                                      L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=B::2::;;\r\n"
                                      L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=C;;\r\n"
                                      L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=D::4::;;\r\n");
     EXPECT_FALSE(engine.RestoreBackup(path));
-    EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, kKey, L"A"));
-    EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, kKey, L"B"));
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"A"));
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"B"));
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"C"));
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"D"));
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));

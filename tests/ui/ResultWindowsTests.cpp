@@ -220,12 +220,14 @@ public:
             onStop();
     }
     bool RepairFailed() const override { return failed; }
+    bool RepairLeftProblems() const override { return leftProblems; }
 
     int problemCount = 3;
     std::vector<int> started;
     int stops = 0;
     bool startSucceeds = true;
     bool failed = false;
+    bool leftProblems = false;
     std::function<void()> onStop;
 };
 

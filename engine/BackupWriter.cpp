@@ -1,0 +1,162 @@
+#include "engine/BackupWriter.h"
+
+#include "core/BackupFile.h"
+#include "core/Utf16Text.h"
+#include "engine/LinkGuard.h"
+#include "engine/LocalTime.h"
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// More repairs than this within one minute would be a runaway caller, not a user.
+constexpr int kMaxBackupsPerMinute = 1000;
+constexpr DWORD kCopyChunk = 64 * 1024;
+constexpr std::size_t kLongestKeptExtension = 16;
+
+bool WriteAllFlushed(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        const DWORD chunk = bytes.size() > kCopyChunk ? kCopyChunk : static_cast<DWORD>(bytes.size());
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return ::FlushFileBuffers(file) != 0;
+}
+
+bool IsRegularFile(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    return ::GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+bool AppendLine(HANDLE file, const std::wstring& line) { return WriteAllFlushed(file, utf16::EncodeLe(line)); }
+
+// "<n>" plus the original's extension when it is short and plain, so a kept shortcut
+// still looks like one in the folder.
+std::wstring StoredCopyName(int number, const std::wstring& originalPath)
+{
+    std::wstring name = std::to_wstring(number);
+    const std::size_t slash = originalPath.find_last_of(L"\\/");
+    const std::size_t dot = originalPath.rfind(L'.');
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) &&
+        originalPath.size() - dot <= kLongestKeptExtension)
+        name += originalPath.substr(dot);
+    return name;
+}
+
+bool NameTaken(const std::wstring& backupPath)
+{
+    return ::GetFileAttributesW(PreservedFilesFolder(backupPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+bool CopyToNewFile(const std::wstring& source, const std::wstring& target)
+{
+    UniqueHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!in || !IsRegularFile(in.get()))
+        return false;
+    UniqueHandle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+    if (!out)
+        return false;
+    std::vector<char> buffer(kCopyChunk);
+    bool copied = true;
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(in.get(), buffer.data(), kCopyChunk, &read, nullptr)) {
+            copied = false;
+            break;
+        }
+        if (read == 0)
+            break;
+        if (!WriteAllFlushed(out.get(), std::string_view(buffer.data(), read))) {
+            copied = false;
+            break;
+        }
+    }
+    copied = copied && ::FlushFileBuffers(out.get());
+    out.reset();
+    if (!copied)
+        ::DeleteFileW(target.c_str());
+    return copied;
+}
+
+CBackupWriter::CBackupWriter(std::wstring path, UniqueHandle file) : m_path(std::move(path)), m_file(std::move(file))
+{
+}
+
+std::optional<CBackupWriter> CBackupWriter::Create(const std::wstring& folder)
+{
+    return Create(folder, LocalCalendarTime());
+}
+
+std::optional<CBackupWriter> CBackupWriter::Create(const std::wstring& folder, const CalendarTime& time)
+{
+    if (!EnsureRealFolder(folder))
+        return std::nullopt;
+    for (int sequence = 1; sequence <= kMaxBackupsPerMinute; ++sequence) {
+        std::wstring path = folder + L'\\' + BackupFileName(time, sequence);
+        if (NameTaken(path))
+            continue;
+        UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            if (!IsRegularFile(file.get()))
+                return std::nullopt;
+            return CBackupWriter(std::move(path), std::move(file));
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool CBackupWriter::AppendRegistryEntry(std::int32_t action, const CRegistryItem& item)
+{
+    if (m_failed || !BackupLineRoundTrips(action, item))
+        return false;
+    m_failed = !AppendLine(m_file.get(), FormatBackupLine(action, item));
+    return !m_failed;
+}
+
+bool CBackupWriter::OpenListing()
+{
+    if (m_listing)
+        return true;
+    const std::wstring folder = PreservedFilesFolder(m_path);
+    if (!EnsureRealFolder(folder))
+        return false;
+    const std::wstring listing = folder + L'\\' + std::wstring(kPreservedFilesListing);
+    m_listing.reset(::CreateFileW(listing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_listing && IsRegularFile(m_listing.get());
+}
+
+bool CBackupWriter::PreserveFile(const std::wstring& path)
+{
+    const PreservedFile kept{StoredCopyName(m_preserved + 1, path), path};
+    // A path the listing could not give back exactly could never be restored.
+    const std::wstring line = FormatPreservedFileLine(kept);
+    const auto readBack = ParsePreservedFileListing(line);
+    if (!readBack || readBack->size() != 1 || readBack->front().OriginalPath != path)
+        return false;
+    if (m_failed)
+        return false;
+    if (!OpenListing()) {
+        m_failed = true;
+        return false;
+    }
+    ++m_preserved;  // a failed copy's name is never offered again
+    if (!CopyToNewFile(path, PreservedFilesFolder(m_path) + L'\\' + kept.StoredName))
+        return false;
+    m_failed = !AppendLine(m_listing.get(), line);
+    return !m_failed;
+}
