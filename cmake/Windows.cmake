@@ -92,6 +92,24 @@ function(velmora_test_executable name folder)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
 endfunction()
 
+# The stand-in log service (tools/log-service.py) for the tests of the web-service
+# client: started on a free port of 127.0.0.1 for the test run, its state folder (port,
+# mode file, logs, solutions) reached by the Wine tests through Z:.
+set(VELMORA_LOG_SERVICE_STATE "${CMAKE_BINARY_DIR}/log-service")
+set(VELMORA_LOG_SERVICE "${CMAKE_SOURCE_DIR}/tools/log-service.py")
+add_test(NAME log_service_start COMMAND python3 ${VELMORA_LOG_SERVICE} --daemon --reset --port 0 --lifetime 1800
+                                        --state ${VELMORA_LOG_SERVICE_STATE})
+add_test(NAME log_service_stop COMMAND python3 ${VELMORA_LOG_SERVICE} --stop --state ${VELMORA_LOG_SERVICE_STATE})
+set_tests_properties(log_service_start PROPERTIES FIXTURES_SETUP log_service)
+set_tests_properties(log_service_stop PROPERTIES FIXTURES_CLEANUP log_service)
+
+function(velmora_uses_log_service name)
+    if(TARGET ${name})
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine_prefix;log_service"
+                             ENVIRONMENT "VELMORA_LOG_SERVICE_STATE=${VELMORA_LOG_SERVICE_STATE}")
+    endif()
+endfunction()
+
 velmora_test_executable(core_tests core velmora_core gtest_main)
 velmora_test_executable(framework_tests framework velmora_framework gtest_main)
 velmora_test_executable(engine_tests engine velmora_engine gtest_main)
@@ -99,6 +117,7 @@ velmora_test_executable(online_tests online velmora_online gtest_main)
 # The gallery photographs real windows too, so its tests link the windows.
 velmora_test_executable(controls_tests controls velmora_ui gtest_main)
 velmora_test_executable(ui_tests ui velmora_ui gtest_main)
+velmora_uses_log_service(online_tests)
 
 # End-to-end journeys: a Win32 driver program drives the real Velmora.exe in the test prefix.
 velmora_sources(e2e_sources tests/e2e)

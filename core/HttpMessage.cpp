@@ -189,14 +189,18 @@ void CHttpResponseReader::Failed()
 
 bool CHttpResponseReader::TakeLine(std::string& line)
 {
-    const std::size_t end = m_pending.find('\n');
+    // Bytes already searched are not searched again: a line may arrive a byte at a time.
+    const std::size_t end = m_pending.find('\n', m_searched);
     const std::size_t length = end == std::string::npos ? m_pending.size() : end + 1;
     if (m_lineBytes + length > kMaxHttpHeadBytes) {
         Failed();
         return false;
     }
-    if (end == std::string::npos)
+    if (end == std::string::npos) {
+        m_searched = m_pending.size();
         return false;
+    }
+    m_searched = 0;
     m_lineBytes += length;
     line.assign(m_pending, 0, end);
     if (!line.empty() && line.back() == '\r')

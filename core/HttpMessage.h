@@ -61,7 +61,6 @@ public:
     Progress EndOfStream();
 
     [[nodiscard]] Progress State() const { return m_progress; }
-    [[nodiscard]] const HttpResponse& Response() const { return m_response; }
     [[nodiscard]] HttpResponse TakeResponse() { return std::move(m_response); }
 
 private:
@@ -79,6 +78,7 @@ private:
     Progress m_progress = Progress::NeedMore;
     Stage m_stage = Stage::StatusLine;
     std::string m_pending;          // bytes received and not yet consumed
+    std::size_t m_searched = 0;     // of m_pending, already searched for a line end
     std::size_t m_lineBytes = 0;    // head or trailer bytes so far
     std::uint64_t m_remaining = 0;  // of the fixed body or the current chunk
     bool m_http10 = false;

@@ -71,7 +71,8 @@ bool IsNil(const CXmlReader& reader)
     return nil && ParseSoapBoolean(*nil).value_or(false);
 }
 
-bool ReadResponse(CXmlReader& reader, SoapReply& reply)
+// The children of the element just started, through its end tag.
+bool ReadChildren(CXmlReader& reader, std::vector<SoapValue>& values)
 {
     for (;;) {
         const XmlEvent event = NextStructural(reader);
@@ -87,30 +88,25 @@ bool ReadResponse(CXmlReader& reader, SoapReply& reply)
             return false;
         if (!nil)
             value.text = std::move(text);
-        reply.values.push_back(std::move(value));
+        values.push_back(std::move(value));
     }
 }
 
 bool ReadFault(CXmlReader& reader, SoapFault& fault)
 {
-    for (;;) {
-        const XmlEvent event = NextStructural(reader);
-        if (event == XmlEvent::EndElement)
-            return true;
-        if (event != XmlEvent::StartElement)
-            return false;
-        const std::string name = reader.LocalName();
-        std::wstring text;
-        bool hasElements = false;
-        if (!ReadContent(reader, text, hasElements))
-            return false;
-        if (name == "faultcode")
+    std::vector<SoapValue> children;
+    if (!ReadChildren(reader, children))
+        return false;
+    for (SoapValue& child : children) {
+        std::wstring text = child.text.value_or(std::wstring());
+        if (child.name == "faultcode")
             fault.code = std::move(text);
-        else if (name == "faultstring")
+        else if (child.name == "faultstring")
             fault.text = std::move(text);
-        else if (name == "faultactor")
+        else if (child.name == "faultactor")
             fault.actor = std::move(text);
     }
+    return true;
 }
 
 // The Body's content: the response or fault element, then anything else skipped.
@@ -131,7 +127,7 @@ bool ReadBody(CXmlReader& reader, std::string_view namespaceUri, std::string_vie
             reply.fault = std::move(fault);
             found = true;
         } else if (!found && reader.NamespaceUri() == namespaceUri && reader.LocalName() == responseName) {
-            if (!ReadResponse(reader, reply))
+            if (!ReadChildren(reader, reply.values))
                 return false;
             found = true;
         } else if (!reader.SkipElement()) {

@@ -32,8 +32,8 @@ public:
     // The element of the last StartElement or EndElement.
     [[nodiscard]] const std::string& LocalName() const { return m_localName; }
     [[nodiscard]] const std::string& NamespaceUri() const { return m_namespaceUri; }
-    // The attributes of the last StartElement, namespace declarations left out.
-    [[nodiscard]] const std::vector<XmlAttribute>& Attributes() const { return m_attributes; }
+    // An attribute of the last StartElement by namespace and local name (namespace
+    // declarations are not attributes here).
     [[nodiscard]] std::optional<std::wstring> Attribute(std::string_view namespaceUri,
                                                         std::string_view localName) const;
     // The characters of the last Text event.
