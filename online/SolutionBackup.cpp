@@ -1,12 +1,22 @@
 #include "online/SolutionBackup.h"
 
-// Until the repair's backup writer can keep them, nothing is kept, so nothing is removed.
-bool CRepairBackupForSolution::SaveRegistryEntry(std::int32_t, const CRegistryItem&)
+CBackupWriter* CRepairBackupForSolution::Writer()
 {
-    return false;
+    if (!m_writer && !m_creationFailed) {
+        m_writer = CBackupWriter::Create(m_folder);
+        m_creationFailed = !m_writer;
+    }
+    return m_writer ? &*m_writer : nullptr;
 }
 
-bool CRepairBackupForSolution::PreserveFile(const std::wstring&)
+bool CRepairBackupForSolution::SaveRegistryEntry(std::int32_t action, const CRegistryItem& item)
 {
-    return false;
+    CBackupWriter* writer = Writer();
+    return writer && writer->AppendRegistryEntry(action, item);
+}
+
+bool CRepairBackupForSolution::PreserveFile(const std::wstring& path)
+{
+    CBackupWriter* writer = Writer();
+    return writer && writer->PreserveFile(path);
 }

@@ -4,9 +4,12 @@
 // solution removes nothing whose call returned false.
 
 #include "core/RegistryItem.h"
+#include "engine/BackupWriter.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 class ISolutionBackup {
 public:
@@ -17,10 +20,21 @@ public:
     [[nodiscard]] virtual bool PreserveFile(const std::wstring& path) = 0;
 };
 
-// The repair's backup, created in the repair's folder on the first thing kept, so a
-// solution that removes nothing leaves no empty backup behind.
+// The repair's backup file (and ".files" folder) in the repair's folder, created on the
+// first thing kept, so a solution that removes nothing leaves no empty backup behind.
 class CRepairBackupForSolution final : public ISolutionBackup {
 public:
+    explicit CRepairBackupForSolution(std::wstring folder) : m_folder(std::move(folder)) {}
+
     [[nodiscard]] bool SaveRegistryEntry(std::int32_t action, const CRegistryItem& item) override;
     [[nodiscard]] bool PreserveFile(const std::wstring& path) override;
+    // The backup written to; empty while nothing was kept or when none could be created.
+    [[nodiscard]] std::wstring Path() const { return m_writer ? m_writer->Path() : std::wstring(); }
+
+private:
+    [[nodiscard]] CBackupWriter* Writer();
+
+    std::wstring m_folder;
+    std::optional<CBackupWriter> m_writer;
+    bool m_creationFailed = false;
 };

@@ -1,5 +1,6 @@
 #include "online/SolutionRunner.h"
 
+#include "engine/CorvaneEngine.h"
 #include "online/CustomSolution.h"
 #include "online/LogSubmission.h"
 #include "online/ServiceClient.h"
@@ -29,7 +30,7 @@ std::wstring RunSolution(const std::wstring& commands)
 {
     CCustomSolution solution;
     solution.Parse(commands);
-    CRepairBackupForSolution backup;
+    CRepairBackupForSolution backup(CCorvaneEngine::Instance().BackupFolder());
     std::wstring report = solution.Execute(backup);
     static_cast<void>(ForgetPendingLog());
     return report;
