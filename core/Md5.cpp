@@ -55,7 +55,8 @@ void CMd5::Transform(const std::uint8_t* block)
             word = (7 * step) % 16;
             break;
         }
-        const std::uint32_t rotated = RotateLeft(a + mixed + kSines[step] + words[word], kShifts[(step / 16) * 4 + step % 4]);
+        const std::uint32_t rotated =
+            RotateLeft(a + mixed + kSines[step] + words[word], kShifts[(step / 16) * 4 + step % 4]);
         a = d;
         d = c;
         c = b;

@@ -6,6 +6,7 @@
 #include "engine/FileSystem.h"
 #include "engine/Registry.h"
 #include "framework/Handles.h"
+#include "online/SystemSnapshot.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr wchar_t kHelperObjectsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 constexpr wchar_t kLineEnd[] = L"\r\n";
 // Larger values are not read for a backup line (and so are never removed).
 constexpr DWORD kMaxBackupValueBytes = 64 * 1024;
@@ -218,8 +218,8 @@ private:
         if (!library)
             return false;
         using Unregistration = HRESULT(STDAPICALLTYPE*)();
-        const auto unregister =
-            reinterpret_cast<Unregistration>(reinterpret_cast<void*>(::GetProcAddress(library.get(), "DllUnregisterServer")));
+        const auto unregister = reinterpret_cast<Unregistration>(
+            reinterpret_cast<void*>(::GetProcAddress(library.get(), "DllUnregisterServer")));
         return unregister && SUCCEEDED(unregister());
     }
 
@@ -229,7 +229,9 @@ private:
         if (!server.empty())
             RemoveDll(server);
         UniqueHKey parent;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kHelperObjectsKey, 0, KEY_ALL_ACCESS, parent.put()) != ERROR_SUCCESS)
+        const LONG opened =
+            ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjectsKey, 0, KEY_ALL_ACCESS, parent.put());
+        if (opened != ERROR_SUCCESS)
             return;
         const bool removed =
             BackUpHelperObjectKey(classId) && ::RegDeleteKeyW(parent.get(), classId.c_str()) == ERROR_SUCCESS;
@@ -239,7 +241,7 @@ private:
     // The key and each of its values; a key with subkeys is not deleted, so they need none.
     bool BackUpHelperObjectKey(const std::wstring& classId)
     {
-        const std::wstring keyPath = std::wstring(kHelperObjectsKey) + L"\\" + classId;
+        const std::wstring keyPath = std::wstring(kBrowserHelperObjectsKey) + L"\\" + classId;
         UniqueHKey key;
         if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
             return false;
@@ -298,7 +300,7 @@ void CCustomSolution::Parse(const std::wstring& commands)
             }
             break;
         case SolutionAction::RemoveBho:
-            if (RegKeyExists(std::wstring(kHelperObjectsKey) + L"\\" + command.argument, HKEY_LOCAL_MACHINE))
+            if (RegKeyExists(std::wstring(kBrowserHelperObjectsKey) + L"\\" + command.argument, HKEY_LOCAL_MACHINE))
                 m_actions.Add(PathActionLine(command.action, command.argument));
             break;
         }

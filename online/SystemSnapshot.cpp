@@ -14,7 +14,6 @@
 namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kHelperObjectsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 constexpr DWORD kMaxProcesses = 1024;
 constexpr DWORD kReadBlockBytes = 64 * 1024;
 
@@ -81,7 +80,7 @@ std::wstring BuildSnapshot(std::wstring& marked)
         facts.processes.push_back(ProgramFileFacts(path));
     facts.machineRun = RegListValuesHtml(HKEY_LOCAL_MACHINE, kRunKey);
     facts.userRun = RegListValuesHtml(HKEY_CURRENT_USER, kRunKey);
-    facts.helperObjects = RegListSubkeys(kHelperObjectsKey);
+    facts.helperObjects = RegListSubkeys(kBrowserHelperObjectsKey);
     SnapshotForms forms = FormatSnapshot(facts);
     marked = std::move(forms.marked);
     return std::move(forms.plain);

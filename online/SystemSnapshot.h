@@ -6,6 +6,10 @@
 
 #include <string>
 
+// Below HKEY_LOCAL_MACHINE: one subkey per browser helper object, named by its class id.
+inline constexpr wchar_t kBrowserHelperObjectsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+
 // Size and digest of a program file, read in blocks; a file that cannot be read keeps
 // its path with the size it could get (or -1) and an empty digest.
 [[nodiscard]] SnapshotProcess ProgramFileFacts(const std::wstring& path);
