@@ -127,5 +127,6 @@ if(e2e_sources)
     target_link_options(velmora-e2e PRIVATE -municode)
     add_test(NAME e2e COMMAND velmora-e2e --program $<TARGET_FILE:Velmora>
                                           --output ${CMAKE_BINARY_DIR}/test-output)
-    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED wine_prefix)
+    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;log_service"
+                                        ENVIRONMENT "VELMORA_LOG_SERVICE_STATE=${VELMORA_LOG_SERVICE_STATE}")
 endif()

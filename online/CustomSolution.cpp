@@ -88,6 +88,22 @@ std::optional<CRegistryItem> ReadValueEntry(HKEY key, RootKey root, const std::w
     return item;
 }
 
+// A drive root, or a folder holding the program, its files and the backups a solution
+// writes while it removes: emptying it would take the way back with it.
+bool HoldsThisProgram(const std::wstring& folder)
+{
+    std::wstring trimmed = folder;
+    while (!trimmed.empty() && (trimmed.back() == L'\\' || trimmed.back() == L'/'))
+        trimmed.pop_back();
+    if (trimmed.size() <= 2)
+        return true;
+    const std::wstring program = GetModuleFolder() + L"\\";
+    const std::wstring prefix = trimmed + L"\\";
+    return program.size() >= prefix.size() &&
+           ::CompareStringOrdinal(program.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                  static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
 class CActionRunner {
 public:
     explicit CActionRunner(ISolutionBackup& backup) : m_backup(backup) {}
@@ -154,7 +170,10 @@ private:
 
     void RemoveFolder(const std::wstring& folder)
     {
-        RemoveFolderContent(folder);
+        // A folder that is itself a link goes as a link, like one met inside a folder.
+        const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            RemoveFolderContent(folder);
         ReportFolderEntry(folder, ::RemoveDirectoryW(folder.c_str()) != FALSE);
     }
 
@@ -286,8 +305,11 @@ void CCustomSolution::Parse(const std::wstring& commands)
                     m_actions.Add(KillProcessLine(processId, executable));
             }
             break;
-        case SolutionAction::RemoveFile:
         case SolutionAction::RemoveFolder:
+            if (FileExists(command.argument) && !HoldsThisProgram(command.argument))
+                m_actions.Add(PathActionLine(command.action, command.argument));
+            break;
+        case SolutionAction::RemoveFile:
         case SolutionAction::RemoveDll:
             if (FileExists(command.argument))
                 m_actions.Add(PathActionLine(command.action, command.argument));

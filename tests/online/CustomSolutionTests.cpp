@@ -241,14 +241,16 @@ TEST_F(Sandbox, NothingIsRemovedThatCouldNotBeKept)
     EXPECT_TRUE(RegKeyExistsForTest(helperObject));
 }
 
-TEST_F(Sandbox, NothingToDoGivesTheStaffMessageAndTheProgramNeverEndsItself)
+TEST_F(Sandbox, NothingToDoGivesTheStaffMessageAndTheProgramNeverRemovesItself)
 {
     std::wstring self(MAX_PATH, L'\0');
     self.resize(::GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
     const std::wstring ownName = self.substr(self.find_last_of(L'\\') + 1);
     CCustomSolution solution;
-    solution.Parse(L"1%" + ownName + L";2%" + root + L"\\missing.txt;4%HKEY_CURRENT_USER:" + kValueKey +
-                   L":Missing;;6%{00000000-0000-0000-0000-000000000000};9%" + root + L"\\loose.txt");
+    // Neither the program's own process nor a folder holding it (or a whole drive) is touched.
+    solution.Parse(L"1%" + ownName + L";3%" + self.substr(0, self.find_last_of(L'\\')) + L";3%C:\\;3%" +
+                   self.substr(0, self.find(L'\\', 3)) + L";2%" + root + L"\\missing.txt;4%HKEY_CURRENT_USER:" +
+                   kValueKey + L":Missing;;6%{00000000-0000-0000-0000-000000000000};9%" + root + L"\\loose.txt");
     EXPECT_TRUE(solution.Actions().IsEmpty());
     CRecordingBackup backup(true);
     EXPECT_EQ(solution.Execute(backup).rfind(L"Il nostro staff ha meticolosamente", 0), 0u);
