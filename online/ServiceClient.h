@@ -1,7 +1,8 @@
 #pragma once
 // The log service's SOAP 1.1 proxy: ReportComputerLog submits a system snapshot,
-// GetStatus asks whether a solution for it is ready. One object makes one call over
-// its own HTTP/1.1 connection; it never shows a message, it only returns a status.
+// GetStatus asks whether a solution for it is ready. Each object opens its own HTTP/1.1
+// connection, kept for a further call unless the server closes it. It never shows a
+// message; it only returns a status.
 
 #include <windows.h>
 
