@@ -3,6 +3,7 @@
 //   velmora-cli scan [--sections LIST] [--no-pause] [--json]
 //   velmora-cli repair | backups | restore | report | ignored | schedule  (cli/ServiceCommands.h)
 //   velmora-cli update [--check] [--no-pause]  (cli/UpdateCommand.h)
+//   velmora-cli snapshot | send-log | solution  (cli/OnlineCommands.h)
 //
 // Runs one scan exactly as the program does (repaired-items filter included) and
 // writes the problems to standard output as UTF-8, the per-section counts to standard
@@ -11,8 +12,10 @@
 
 #include "cli/ConsoleOutput.h"
 #include "cli/EngineListener.h"
+#include "cli/OnlineCommands.h"
 #include "cli/ServiceCommands.h"
 #include "cli/UpdateCommand.h"
+#include "core/OnlineCommands.h"
 #include "core/ScanCommand.h"
 #include "core/ServiceCommands.h"
 #include "core/Utf16Text.h"
@@ -83,13 +86,13 @@ int wmain(int argc, wchar_t** argv)
 {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.empty()) {
-        WriteBytes(STD_ERROR_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage());
+        WriteBytes(STD_ERROR_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage() + OnlineCommandsUsage());
         return kExitUsage;
     }
     const std::wstring command = args.front();
     args.erase(args.begin());
     if (command == L"--help" || command == L"-h" || command == L"help") {
-        WriteBytes(STD_OUTPUT_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage());
+        WriteBytes(STD_OUTPUT_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage() + OnlineCommandsUsage());
         return kExitOk;
     }
     if (command == L"scan")
@@ -98,7 +101,9 @@ int wmain(int argc, wchar_t** argv)
         return RunUpdateCommand(args);
     if (IsServiceCommand(command))
         return RunServiceCommand(command, args);
+    if (IsOnlineCommand(command))
+        return RunOnlineCommand(command, args);
     WriteBytes(STD_ERROR_HANDLE, "velmora-cli: unknown command: " + utf16::ToUtf8(command) + "\r\n" + CliUsage() +
-                                     ServiceCommandsUsage() + UpdateCommandUsage());
+                                     ServiceCommandsUsage() + UpdateCommandUsage() + OnlineCommandsUsage());
     return kExitUsage;
 }

@@ -158,5 +158,6 @@ if(e2e_sources)
                                           --next-version $<TARGET_FILE:Velmora-next>
                                           --rebooter $<TARGET_FILE:rebooter>
                                           --output ${CMAKE_BINARY_DIR}/test-output)
-    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;update_server")
+    set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;update_server;log_service"
+                                        ENVIRONMENT "VELMORA_LOG_SERVICE_STATE=${VELMORA_LOG_SERVICE_STATE}")
 endif()

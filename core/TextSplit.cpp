@@ -1,5 +1,6 @@
 #include "core/TextSplit.h"
 
+#include <algorithm>
 #include <limits>
 
 CStringArrayEx SplitByString(std::wstring_view text, std::wstring_view separator)
@@ -18,22 +19,43 @@ CStringArrayEx SplitByString(std::wstring_view text, std::wstring_view separator
     return pieces;
 }
 
-std::wstring RemoveAll(std::wstring text, std::wstring_view what)
+std::vector<std::wstring> SplitTokens(std::wstring_view text, wchar_t delimiter)
+{
+    std::vector<std::wstring> tokens;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        const std::size_t start = text.find_first_not_of(delimiter, position);
+        if (start == std::wstring_view::npos)
+            break;
+        const std::size_t end = std::min(text.find(delimiter, start), text.size());
+        tokens.emplace_back(text.substr(start, end - start));
+        position = end;
+    }
+    return tokens;
+}
+
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view what, std::wstring_view replacement)
 {
     if (what.empty())
-        return text;
+        return std::wstring(text);
     std::wstring out;
     out.reserve(text.size());
     std::size_t position = 0;
     for (;;) {
         const std::size_t found = text.find(what, position);
-        if (found == std::wstring::npos) {
-            out.append(text, position, std::wstring::npos);
+        if (found == std::wstring_view::npos) {
+            out.append(text.substr(position));
             return out;
         }
-        out.append(text, position, found - position);
+        out.append(text.substr(position, found - position));
+        out.append(replacement);
         position = found + what.size();
     }
+}
+
+std::wstring RemoveAll(std::wstring text, std::wstring_view what)
+{
+    return ReplaceAll(text, what, L"");
 }
 
 std::int32_t ParseDecimal(std::wstring_view text)

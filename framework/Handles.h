@@ -100,6 +100,13 @@ struct Dc {
     static void Release(Handle h) { ::DeleteDC(h); }
 };
 
+struct Module {
+    using Handle = HMODULE;
+    static Handle Empty() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Release(Handle h) { ::FreeLibrary(h); }
+};
+
 }  // namespace handle_traits
 
 using UniqueHKey = UniqueResource<handle_traits::HKey>;
@@ -108,6 +115,7 @@ using UniqueFindHandle = UniqueResource<handle_traits::Find>;
 template <typename T>
 using UniqueGdiObject = UniqueResource<handle_traits::Gdi<T>>;
 using UniqueBstr = UniqueResource<handle_traits::Bstr>;
+using UniqueModule = UniqueResource<handle_traits::Module>;
 // A memory DC from CreateCompatibleDC (DeleteDC, not ReleaseDC).
 using UniqueMemoryDc = UniqueResource<handle_traits::Dc>;
 

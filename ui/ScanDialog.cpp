@@ -6,11 +6,13 @@
 #include "ui/AppMessages.h"
 #include "ui/ManageStartupDialog.h"
 #include "ui/DownloadDialog.h"
+#include "ui/CustomSolnDialog.h"
 #include "ui/Prompts.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/ScanResultsDialog.h"
+#include "ui/SendLogDialog.h"
 #include "ui/SectionControls.h"
 #include "ui/SettingsDialog.h"
 #include "ui/WindowLayout.h"
@@ -180,6 +182,17 @@ CScanDialog::CScanDialog(bool scanAtStart)
     };
     m_links.restartAfterUpdate = &StartRestartHelper;
     m_forwarder.SetTarget(WorkWindow::Download, &CDownloadDialog::Instance());
+    m_links.showSendLog = [](HWND owner) {
+        CSendLogDialog& sendLog = CSendLogDialog::Instance();
+        sendLog.Prepare(OnlineSendLogService());
+        sendLog.DoModal(owner);
+    };
+    m_links.showCustomSolution = [](HWND owner) {
+        CCustomSolnDialog& solution = CCustomSolnDialog::Instance();
+        solution.Prepare(OnlineSolutionService());
+        solution.DoModal(owner);
+    };
+    m_links.hasPendingLog = [] { return HasPendingLog(); };
     // The repair window opens over the results window, but its messages come here first.
     m_forwarder.SetTarget(WorkWindow::Repair, &CRepairErrorsDialog::Instance());
     m_forwarder.SetTarget(WorkWindow::Restore, &CRestoreBackupsDialog::Instance());

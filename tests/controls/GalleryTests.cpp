@@ -23,6 +23,7 @@
 #include "tests/controls/ControlsTestSupport.h"
 #include "ui/ManageStartupDialog.h"
 #include "ui/SettingsDialog.h"
+#include "ui/SendLogDialog.h"
 
 namespace {
 
@@ -60,6 +61,42 @@ RECT Place(int x, int y, int width, int height)
 {
     return RECT{x, y, x + width, y + height};
 }
+
+// Paints everything now and saves the client area; no message is handled in between,
+// so hover and press states are photographed before anything could end them.
+bool PhotographWindow(HWND window, const std::wstring& name, const RECT* part = nullptr)
+{
+    PaintNow(window);
+    Capture capture = CaptureClient(window);
+    if (part) {
+        Capture cut;
+        cut.width = part->right - part->left;
+        cut.height = part->bottom - part->top;
+        for (int y = part->top; y < part->bottom; ++y) {
+            for (int x = part->left; x < part->right; ++x)
+                cut.pixels.push_back(capture.At(x, y));
+        }
+        capture = std::move(cut);
+    }
+    const std::wstring folder = TestOutputFolder() + L"\\gallery";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return capture.width > 0 && SaveBmp(capture, folder + L"\\" + name + L".bmp");
+}
+
+// The send-log window itself, with a snapshot that needs no running processes.
+class GallerySendLogService final : public ISendLogService {
+public:
+    std::wstring BuildSnapshot(std::wstring& marked) override
+    {
+        marked.clear();
+        return L"\r\nRunning Processes\r\nC:\\Windows\\explorer.exe\r\nC:\\Windows\\system32\\svchost.exe\r\n";
+    }
+    SubmitOutcome SubmitLog(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override
+    {
+        return SubmitOutcome::Failed;
+    }
+    std::wstring ProductVersion() const override { return L"3.0.6"; }
+};
 
 // One window of the program rebuilt from its layout: the skin and the skinned controls.
 class Scene {
@@ -152,26 +189,7 @@ public:
         }
     }
 
-    // Paints everything now and saves the client area; no message is handled in between,
-    // so hover and press states are photographed before anything could end them.
-    bool Photograph(const std::wstring& name, const RECT* part = nullptr)
-    {
-        PaintNow(Window());
-        Capture capture = CaptureClient(Window());
-        if (part) {
-            Capture cut;
-            cut.width = part->right - part->left;
-            cut.height = part->bottom - part->top;
-            for (int y = part->top; y < part->bottom; ++y) {
-                for (int x = part->left; x < part->right; ++x)
-                    cut.pixels.push_back(capture.At(x, y));
-            }
-            capture = std::move(cut);
-        }
-        const std::wstring folder = TestOutputFolder() + L"\\gallery";
-        ::CreateDirectoryW(folder.c_str(), nullptr);
-        return capture.width > 0 && SaveBmp(capture, folder + L"\\" + name + L".bmp");
-    }
+    bool Photograph(const std::wstring& name, const RECT* part = nullptr) { return PhotographWindow(Window(), name, part); }
 
 private:
     int NextId() { return m_nextId++; }
@@ -464,27 +482,6 @@ void BuildRepair(Scene& scene)
     scene.Button(Place(340, 350, 81, 21), IDB_BUTTON, 0, L"Chiudi");
 }
 
-void BuildSendLog(Scene& scene)
-{
-    scene.Label(Place(50, 30, 300, 30), L"RIPARAZIONE AVANZATA", 0x995B0D, 14, FW_NORMAL);
-    scene.Label(Place(50, 60, 420, 21), L"Ecco il report della scansione del tuo PC.", kBlack, 9, FW_BOLD);
-    scene.Label(Place(50, 90, 421, 63),
-                L"Ti serve una soluzione personalizzata per il tuo PC? Descrivi il tuo problema in dettaglio ed "
-                L"inviaci il tuo log report. Un nostro Ingegnere informatico analizzerà il tuo caso e ti aiuterà a "
-                L"risolvere i problemi tecnici.",
-                kBlack, 8, FW_NORMAL);
-    scene.Plain(WC_EDITW, L"Processi in esecuzione:\r\nC:\\Windows\\explorer.exe\r\nC:\\Windows\\system32\\svchost.exe",
-                ES_MULTILINE | ES_READONLY | WS_VSCROLL, Place(50, 140, 430, 120), WS_EX_CLIENTEDGE);
-    scene.Label(Place(50, 270, 70, 21), L"Nome:", kBlack, 8, FW_NORMAL);
-    scene.Plain(WC_EDITW, L"Anna", ES_AUTOHSCROLL, Place(130, 270, 140, 21), WS_EX_CLIENTEDGE);
-    scene.Label(Place(280, 270, 50, 21), L"Email:", kBlack, 8, FW_NORMAL);
-    scene.Plain(WC_EDITW, L"", ES_AUTOHSCROLL, Place(330, 270, 150, 21), WS_EX_CLIENTEDGE);
-    scene.Label(Place(50, 300, 75, 21), L"Descrizione:", kBlack, 8, FW_NORMAL);
-    scene.Plain(WC_EDITW, L"", ES_MULTILINE | WS_VSCROLL, Place(130, 300, 350, 100), WS_EX_CLIENTEDGE);
-    scene.Button(Place(310, 413, 81, 21), IDB_BUTTON, 0, L"Invia report");
-    scene.Button(Place(400, 413, 81, 21), IDB_BUTTON, 0, L"Annulla");
-}
-
 // What the real settings window and startup manager show in the pictures.
 class GallerySettings final : public ISettingsService {
 public:
@@ -621,10 +618,14 @@ TEST(Gallery, EveryWindowInEveryStateIsPhotographed)
         EXPECT_TRUE(PhotographRealWindow(startup, L"startup-manager"));
     }
     {
-        Scene scene(IDB_PANEL_BACKGROUND, 528, 481);
-        ASSERT_TRUE(scene.Ready());
-        BuildSendLog(scene);
-        EXPECT_TRUE(scene.Photograph(L"send-log-normal"));
+        GallerySendLogService service;
+        CSendLogDialog& sendLog = CSendLogDialog::Instance();
+        sendLog.Prepare(service);
+        ASSERT_TRUE(sendLog.Create());
+        ::SetDlgItemTextW(sendLog.GetSafeHwnd(), IDC_SEND_LOG_NAME, L"Anna");
+        EXPECT_TRUE(PhotographWindow(sendLog.GetSafeHwnd(), L"send-log-normal"));
+        sendLog.EndDialog(IDCANCEL);
+        sendLog.Prepare(OnlineSendLogService());
     }
     {
         // The animation as it plays: photographed at three frames of its loop.

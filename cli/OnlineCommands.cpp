@@ -1,0 +1,85 @@
+#include "cli/OnlineCommands.h"
+
+#include "cli/ConsoleOutput.h"
+#include "core/OnlineCommands.h"
+#include "core/SendLogForm.h"
+#include "core/SolutionCommands.h"
+#include "core/Utf16Text.h"
+#include "engine/CorvaneEngine.h"
+#include "framework/Pacing.h"
+#include "online/LogSubmission.h"
+#include "online/SolutionRunner.h"
+#include "online/SystemSnapshot.h"
+
+namespace {
+
+void PrintText(const std::wstring& text)
+{
+    WriteBytes(STD_OUTPUT_HANDLE, utf16::ToUtf8(text));
+}
+
+int SendLogCommand(const OnlineOptions& options)
+{
+    if (!IsPlausibleEmail(options.email) || options.description.empty()) {
+        PrintError(SendLogFieldProblem(L"-", options.email, options.description));
+        return kExitUsage;
+    }
+    std::wstring marked;
+    static_cast<void>(BuildSnapshot(marked));
+    std::int32_t logId = -1;
+    const SubmitOutcome outcome = SubmitLog(options.email, options.description, marked,
+                                            L"IT " + CCorvaneEngine::Instance().ProductVersion(), &logId);
+    if (outcome != SubmitOutcome::Accepted) {
+        PrintError(OutcomeMessage(outcome));
+        return kExitFailed;
+    }
+    PrintLine(std::to_wstring(logId));
+    return kExitOk;
+}
+
+int FetchOrRunSolution(const OnlineOptions& options)
+{
+    std::wstring comments;
+    std::wstring commands;
+    switch (FetchSolution(comments, commands)) {
+    case FetchOutcome::Failed:
+        PrintError(kFetchFailedMessage);
+        return kExitFailed;
+    case FetchOutcome::NotReady:
+        PrintLine(L"La soluzione non è ancora disponibile.");
+        return kExitOk;
+    case FetchOutcome::Ready:
+        break;
+    }
+    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nComandi:\r\n" + commands + L"\r\n" + DescribeSolution(commands));
+    if (options.run)
+        PrintText(L"Rapporto:\r\n" + RunSolution(commands) + L"\r\n");
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunOnlineCommand(const std::wstring& command, const std::vector<std::wstring>& args)
+{
+    OnlineOptions options;
+    if (const std::wstring error = ParseOnlineArguments(command, args, options); !error.empty()) {
+        PrintError(error);
+        WriteBytes(STD_ERROR_HANDLE, OnlineCommandsUsage());
+        return kExitUsage;
+    }
+    if (options.noPause)
+        SetPacingEnabled(false);
+    switch (options.command) {
+    case OnlineCommand::Snapshot: {
+        std::wstring marked;
+        const std::wstring plain = BuildSnapshot(marked);
+        PrintText(options.marked ? marked : plain);
+        return kExitOk;
+    }
+    case OnlineCommand::SendLog:
+        return SendLogCommand(options);
+    case OnlineCommand::Solution:
+        return FetchOrRunSolution(options);
+    }
+    return kExitUsage;
+}

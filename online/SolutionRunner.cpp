@@ -1,0 +1,37 @@
+#include "online/SolutionRunner.h"
+
+#include "engine/CorvaneEngine.h"
+#include "online/CustomSolution.h"
+#include "online/LogSubmission.h"
+#include "online/ServiceClient.h"
+#include "online/SolutionBackup.h"
+
+#include <windows.h>
+
+#include <optional>
+
+FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands)
+{
+    const PendingLog log = ReadPendingLog();
+    Service::CServiceT service(Service::ConfiguredServiceEndpoint());
+    std::optional<std::wstring> replyComments;
+    std::optional<std::wstring> replyCommands;
+    std::int32_t result = -1;
+    if (FAILED(service.GetStatus(log.id, log.email, &replyComments, &replyCommands, &result)))
+        return FetchOutcome::Failed;
+    if (result < 1)
+        return FetchOutcome::NotReady;
+    comments = replyComments.value_or(std::wstring());
+    commands = replyCommands.value_or(std::wstring());
+    return FetchOutcome::Ready;
+}
+
+std::wstring RunSolution(const std::wstring& commands)
+{
+    CCustomSolution solution;
+    solution.Parse(commands);
+    CRepairBackupForSolution backup(CCorvaneEngine::Instance().BackupFolder());
+    std::wstring report = solution.Execute(backup);
+    static_cast<void>(ForgetPendingLog());
+    return report;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Fetching the custom solution for the pending log and running it.
+
+#include <string>
+
+enum class FetchOutcome {
+    Ready,     // comments and commands hold the solution
+    NotReady,  // the service has none for this log yet
+    Failed,    // the service could not be reached or its reply was not understood
+};
+
+// Asks GetStatus for the pending log ("LogID", "Email").
+[[nodiscard]] FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands);
+// The message a failed fetch is told with.
+inline constexpr wchar_t kFetchFailedMessage[] = L"Please connect to Internet so you can send your log data.";
+
+// Parses and carries out the command string, keeping what it removes in a new backup
+// beside the repair backups, then forgets the pending log whatever the outcome. Returns
+// the report. Only ever called on the user's explicit request.
+[[nodiscard]] std::wstring RunSolution(const std::wstring& commands);

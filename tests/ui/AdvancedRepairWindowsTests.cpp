@@ -1,0 +1,202 @@
+// The advanced-repair windows with their online services played by fakes: the send-log
+// window's field checks and messages, the custom-solution window's two states and what
+// its button does.
+
+#include "core/SolutionCommands.h"
+#include "res/resource.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/CustomSolnDialog.h"
+#include "ui/SendLogDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::wstring kSent = L"Il tuo report è stato inviato con successo.";
+const std::wstring kRefused = L"C'è stato qualche problema nell'invio dei dati. Prova di nuovo.";
+const std::wstring kOffline = L"E’ necessario connettersi ad internet per inviare il log della scansione.";
+const std::wstring kBadEmail = L"Il tuo indirizzo email non è corretto; per favore, verifica e riprova nuovamente.";
+
+class FakeSendLogService final : public ISendLogService {
+public:
+    std::wstring BuildSnapshot(std::wstring& marked) override
+    {
+        marked = L"\r\n<b>Running Processes</b>\r\nC:\\app.exe, 3, abc\r\n";
+        return L"\r\nRunning Processes\r\nC:\\app.exe\r\n";
+    }
+    SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
+                            const std::wstring& productVersion) override
+    {
+        sent.push_back({email, description, log, productVersion});
+        return outcome;
+    }
+    std::wstring ProductVersion() const override { return L"3.0.6"; }
+
+    SubmitOutcome outcome = SubmitOutcome::Accepted;
+    std::vector<std::vector<std::wstring>> sent;
+};
+
+class SendLogWindowTest : public testing::Test {
+protected:
+    SendLogWindowTest() { window.Prepare(service); }
+    ~SendLogWindowTest() override
+    {
+        if (window.GetSafeHwnd())
+            window.EndDialog(IDCANCEL);
+        window.Prepare(OnlineSendLogService());
+    }
+    void Open()
+    {
+        ASSERT_TRUE(window.Create());
+        PumpMessages();
+    }
+    void Fill(const wchar_t* name, const wchar_t* email, const wchar_t* description)
+    {
+        ::SetDlgItemTextW(window.GetSafeHwnd(), IDC_SEND_LOG_NAME, name);
+        ::SetDlgItemTextW(window.GetSafeHwnd(), IDC_SEND_LOG_EMAIL, email);
+        ::SetDlgItemTextW(window.GetSafeHwnd(), IDC_SEND_LOG_DESCRIPTION, description);
+    }
+
+    FakeSendLogService service;
+    PromptRecorder prompts;
+    CSendLogDialog& window = CSendLogDialog::Instance();
+};
+
+class FakeSolutionService final : public ISolutionService {
+public:
+    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands) override
+    {
+        comments = L"Chiudi il browser prima di procedere.";
+        commands = L"2%C:\\adware\\tool.exe;1%adware.exe";
+        return outcome;
+    }
+    std::wstring RunSolution(const std::wstring& commands) override
+    {
+        runs.push_back(commands);
+        return report;
+    }
+
+    FetchOutcome outcome = FetchOutcome::Ready;
+    std::wstring report = L"File = C:\\adware\\tool.exe has been deleted\r\n";
+    std::vector<std::wstring> runs;
+};
+
+class SolutionWindowTest : public testing::Test {
+protected:
+    SolutionWindowTest() { window.Prepare(service); }
+    ~SolutionWindowTest() override
+    {
+        if (window.GetSafeHwnd())
+            window.EndDialog(IDCANCEL);
+        window.Prepare(OnlineSolutionService());
+    }
+    void Open()
+    {
+        ASSERT_TRUE(window.Create());
+        PumpMessages();
+    }
+    [[nodiscard]] bool RunEnabled() const { return ::IsWindowEnabled(window.GetDlgItem(IDC_SOLUTION_RUN)) != FALSE; }
+
+    FakeSolutionService service;
+    PromptRecorder prompts;
+    CCustomSolnDialog& window = CCustomSolnDialog::Instance();
+};
+
+}  // namespace
+
+TEST_F(SendLogWindowTest, EachFieldCheckStopsBeforeSending)
+{
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* email;
+        const wchar_t* description;
+        std::wstring message;
+    };
+    const Case cases[] = {
+        {L"", L"anna@example.it", L"Lento", L"Per favore, inserisci il tuo nome per proseguire."},
+        {L"Anna", L"", L"Lento", L"Per favore, inserisci il tuo indirizzo email per proseguire."},
+        {L"Anna", L"anna@example", L"Lento", kBadEmail},
+        {L"Anna", L"@example.it", L"Lento", kBadEmail},
+        {L"Anna", L"anna@example.it", L"", L"Per favore, inviaci una descrizione completa del tuo problema.\r\nNOTA: "
+                                           L"più dettagli ci fornirai (codici di errore, tipo di errore, ecc.), \r\npiù "
+                                           L"possibilità avremo di elaborare una soluzione adeguata."},
+    };
+    Open();
+    EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SEND_LOG_SNAPSHOT), L"\r\nRunning Processes\r\nC:\\app.exe\r\n");
+    for (const Case& c : cases) {
+        prompts.prompts.clear();
+        Fill(c.name, c.email, c.description);
+        window.SendCommand();
+        EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{c.message}) << c.email;
+        EXPECT_TRUE(window.IsShown());
+    }
+    EXPECT_TRUE(service.sent.empty());
+}
+
+TEST_F(SendLogWindowTest, SubmissionOutcomes)
+{
+    Open();
+    Fill(L"Anna", L"anna@example.it", L"Il PC è lento");
+    service.outcome = SubmitOutcome::Refused;
+    window.SendCommand();
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kRefused, kNoConnectionForLog}));
+    EXPECT_TRUE(window.IsShown());
+
+    prompts.prompts.clear();
+    service.outcome = SubmitOutcome::Failed;
+    window.SendCommand();
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kOffline, kNoConnectionForLog}));
+    EXPECT_TRUE(window.IsShown());
+
+    prompts.prompts.clear();
+    service.outcome = SubmitOutcome::Accepted;
+    window.SendCommand();
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kSent});
+    EXPECT_FALSE(window.IsShown());
+    ASSERT_EQ(service.sent.size(), 3u);
+    // The name only has to be there; the marked snapshot is what goes out.
+    EXPECT_EQ(service.sent.back(), (std::vector<std::wstring>{L"anna@example.it", L"Il PC è lento",
+                                                              L"\r\n<b>Running Processes</b>\r\nC:\\app.exe, 3, abc\r\n",
+                                                              L"IT 3.0.6"}));
+}
+
+TEST_F(SolutionWindowTest, ReadySolutionShowsItsActionsBeforeTheyRun)
+{
+    Open();
+    EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SOLUTION_STATUS), kSolutionReady);
+    const std::wstring instructions = ControlText(window.GetSafeHwnd(), IDC_SOLUTION_INSTRUCTIONS);
+    EXPECT_EQ(instructions.rfind(L"Chiudi il browser prima di procedere.", 0), 0u);
+    EXPECT_NE(instructions.find(DescribeSolution(L"2%C:\\adware\\tool.exe;1%adware.exe")), std::wstring::npos);
+    EXPECT_TRUE(RunEnabled());
+    EXPECT_TRUE(service.runs.empty()) << "nothing runs before the click";
+
+    window.RunCommand();
+    EXPECT_EQ(service.runs, std::vector<std::wstring>{L"2%C:\\adware\\tool.exe;1%adware.exe"});
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{service.report});
+    EXPECT_TRUE(window.IsShown()) << "a report of actions leaves the window open";
+
+    service.report = kSolutionStaffMessage;
+    window.RunCommand();
+    EXPECT_FALSE(window.IsShown()) << "the staff message closes it";
+}
+
+TEST_F(SolutionWindowTest, NotReadyOrUnreachableLeavesTheButtonOff)
+{
+    for (const FetchOutcome outcome : {FetchOutcome::NotReady, FetchOutcome::Failed}) {
+        prompts.prompts.clear();
+        service.outcome = outcome;
+        Open();
+        EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SOLUTION_STATUS), kSolutionNotReady);
+        EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SOLUTION_INSTRUCTIONS), L"Non ancora disponibile.");
+        EXPECT_FALSE(RunEnabled());
+        EXPECT_EQ(prompts.Texts(), outcome == FetchOutcome::Failed
+                                       ? std::vector<std::wstring>{kFetchFailedMessage}
+                                       : std::vector<std::wstring>{});
+        window.RunCommand();
+        EXPECT_TRUE(service.runs.empty());
+        window.EndDialog(IDCANCEL);
+    }
+}

@@ -1,0 +1,111 @@
+#include "ui/CustomSolnDialog.h"
+
+#include "core/SolutionCommands.h"
+#include "res/resource.h"
+#include "ui/Prompts.h"
+#include "ui/WindowLayout.h"
+
+namespace {
+
+constexpr COLORREF kHeadingBlue = 0x995B0D;
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+class COnlineSolutionService final : public ISolutionService {
+public:
+    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands) override
+    {
+        return ::FetchSolution(comments, commands);
+    }
+    std::wstring RunSolution(const std::wstring& commands) override { return ::RunSolution(commands); }
+};
+
+}  // namespace
+
+ISolutionService& OnlineSolutionService()
+{
+    static COnlineSolutionService service;
+    return service;
+}
+
+CCustomSolnDialog::CCustomSolnDialog() : CBitmapDialog(IDD_CUSTOM_SOLUTION), m_service(&OnlineSolutionService()) {}
+
+BOOL CCustomSolnDialog::OnInitDialog()
+{
+    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Soluzione personalizzata");
+    SetUpControls();
+    m_commands.clear();
+    m_ready = false;
+    std::wstring comments;
+    std::wstring commands;
+    switch (m_service->FetchSolution(comments, commands)) {
+    case FetchOutcome::Ready:
+        m_commands = commands;
+        m_ready = true;
+        ShowSolution(comments);
+        break;
+    case FetchOutcome::Failed:
+        ShowNotReady();
+        ShowAppPrompt(m_hWnd, kFetchFailedMessage);
+        break;
+    case FetchOutcome::NotReady:
+        ShowNotReady();
+        break;
+    }
+    ::SetFocus(GetDlgItem(IDC_SOLUTION_RUN));
+    // The focus is set here.
+    return FALSE;
+}
+
+void CCustomSolnDialog::SetUpControls()
+{
+    const ControlPlace titlePlace{50, 30, 300, 30};
+    const ControlPlace statusLabelPlace{50, 90, 150, 21};
+    const ControlPlace statusPlace{205, 90, 290, 100};
+    const ControlPlace instructionsLabelPlace{50, 173, 150, 21};
+    SetUpLabel(m_title, m_hWnd, IDC_SOLUTION_TITLE, {kHeadingBlue, 14, FW_NORMAL}, L"RIPARAZIONE AVANZATA", &titlePlace);
+    SetUpLabel(m_statusLabel, m_hWnd, IDC_SOLUTION_STATUS_LABEL, {kBlack, 9, FW_BOLD}, L"Stato della Soluzione:",
+               &statusLabelPlace);
+    SetUpLabel(m_status, m_hWnd, IDC_SOLUTION_STATUS, {kBlack, 9, FW_NORMAL}, L"", &statusPlace);
+    SetUpLabel(m_instructionsLabel, m_hWnd, IDC_SOLUTION_INSTRUCTIONS_LABEL, {kBlack, 9, FW_BOLD}, L"Istruzioni:",
+               &instructionsLabelPlace);
+    PlaceControl(m_hWnd, IDC_SOLUTION_INSTRUCTIONS, {50, 195, 450, 190});
+    SetUpCaptionButton(m_run, m_hWnd, IDC_SOLUTION_RUN, IDB_BUTTON_REPORTS, L"Esegui Soluzione Personalizzata",
+                       {320, 398, 180, 21});
+}
+
+void CCustomSolnDialog::ShowSolution(const std::wstring& comments)
+{
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kSolutionReady);
+    std::wstring instructions = comments;
+    // The commands come over plain HTTP: the user sees what they would do before choosing to run them.
+    if (const std::wstring actions = DescribeSolution(m_commands); !actions.empty())
+        instructions += L"\r\n\r\nLa soluzione eseguirà queste operazioni:\r\n" + actions;
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_INSTRUCTIONS), instructions.c_str());
+    ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), TRUE);
+}
+
+void CCustomSolnDialog::ShowNotReady()
+{
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kSolutionNotReady);
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_INSTRUCTIONS), L"Non ancora disponibile.");
+    ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), FALSE);
+}
+
+void CCustomSolnDialog::RunCommand()
+{
+    if (!m_ready)
+        return;
+    const std::wstring report = m_service->RunSolution(m_commands);
+    ShowAppPrompt(m_hWnd, report);
+    if (report == kSolutionStaffMessage)
+        EndDialog(IDOK);
+}
+
+bool CCustomSolnDialog::OnCommand(WORD id, WORD code, HWND)
+{
+    if (code != BN_CLICKED || id != IDC_SOLUTION_RUN)
+        return false;
+    RunCommand();
+    return true;
+}

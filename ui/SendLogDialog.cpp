@@ -1,0 +1,107 @@
+#include "ui/SendLogDialog.h"
+
+#include "core/SendLogForm.h"
+#include "engine/CorvaneEngine.h"
+#include "online/SystemSnapshot.h"
+#include "res/resource.h"
+#include "ui/Prompts.h"
+#include "ui/WindowLayout.h"
+
+#include <vector>
+
+namespace {
+
+constexpr COLORREF kHeadingBlue = 0x995B0D;
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr wchar_t kExplanation[] =
+    L"Ti serve una soluzione personalizzata per il tuo PC? Descrivi il tuo problema in dettaglio ed inviaci il tuo "
+    L"log report. Un nostro Ingegnere informatico analizzerà il tuo caso e ti aiuterà a risolvere i problemi tecnici.";
+
+class COnlineSendLogService final : public ISendLogService {
+public:
+    std::wstring BuildSnapshot(std::wstring& marked) override { return ::BuildSnapshot(marked); }
+    SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
+                            const std::wstring& productVersion) override
+    {
+        return ::SubmitLog(email, description, log, productVersion);
+    }
+    std::wstring ProductVersion() const override { return CCorvaneEngine::Instance().ProductVersion(); }
+};
+
+}  // namespace
+
+ISendLogService& OnlineSendLogService()
+{
+    static COnlineSendLogService service;
+    return service;
+}
+
+CSendLogDialog::CSendLogDialog() : CBitmapDialog(IDD_SEND_LOG), m_service(&OnlineSendLogService()) {}
+
+BOOL CSendLogDialog::OnInitDialog()
+{
+    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
+    ::SetWindowTextW(m_hWnd, L"Velmora - Riparazione avanzata");
+    SetUpControls();
+    m_markedSnapshot.clear();
+    const std::wstring plain = m_service->BuildSnapshot(m_markedSnapshot);
+    ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_SNAPSHOT), plain.c_str());
+    ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_EMAIL), L"");
+    ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_DESCRIPTION), L"");
+    return TRUE;
+}
+
+void CSendLogDialog::SetUpControls()
+{
+    const ControlPlace titlePlace{50, 30, 300, 30};
+    const ControlPlace subtitlePlace{50, 60, 420, 21};
+    const ControlPlace explanationPlace{50, 90, 421, 63};
+    const ControlPlace nameLabelPlace{50, 270, 75, 21};
+    const ControlPlace emailLabelPlace{280, 270, 50, 21};
+    const ControlPlace descriptionLabelPlace{50, 300, 75, 21};
+    SetUpLabel(m_title, m_hWnd, IDC_SEND_LOG_TITLE, {kHeadingBlue, 14, FW_NORMAL}, L"RIPARAZIONE AVANZATA", &titlePlace);
+    SetUpLabel(m_subtitle, m_hWnd, IDC_SEND_LOG_SUBTITLE, {kBlack, 9, FW_BOLD},
+               L"Ecco il report della scansione del tuo PC.", &subtitlePlace);
+    SetUpLabel(m_explanation, m_hWnd, IDC_SEND_LOG_EXPLANATION, {kBlack, 8, FW_NORMAL}, kExplanation,
+               &explanationPlace);
+    SetUpLabel(m_nameLabel, m_hWnd, IDC_SEND_LOG_NAME_LABEL, {kBlack, 8, FW_NORMAL}, L"Nome:", &nameLabelPlace);
+    SetUpLabel(m_emailLabel, m_hWnd, IDC_SEND_LOG_EMAIL_LABEL, {kBlack, 8, FW_NORMAL}, L"Email:", &emailLabelPlace);
+    SetUpLabel(m_descriptionLabel, m_hWnd, IDC_SEND_LOG_DESCRIPTION_LABEL, {kBlack, 8, FW_NORMAL}, L"Descrizione:",
+               &descriptionLabelPlace);
+    PlaceControl(m_hWnd, IDC_SEND_LOG_SNAPSHOT, {50, 140, 430, 120});
+    PlaceControl(m_hWnd, IDC_SEND_LOG_NAME, {130, 270, 140, 21});
+    PlaceControl(m_hWnd, IDC_SEND_LOG_EMAIL, {330, 270, 150, 21});
+    PlaceControl(m_hWnd, IDC_SEND_LOG_DESCRIPTION, {130, 300, 350, 100});
+    SetUpCaptionButton(m_send, m_hWnd, IDOK, IDB_BUTTON, L"Invia report", {310, 413, 81, 21});
+    SetUpCaptionButton(m_cancel, m_hWnd, IDCANCEL, IDB_BUTTON, L"Annulla", {400, 413, 81, 21});
+}
+
+std::wstring CSendLogDialog::FieldText(int id) const
+{
+    const HWND field = GetDlgItem(id);
+    const int length = ::GetWindowTextLengthW(field);
+    if (length <= 0)
+        return {};
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    const int got = ::GetWindowTextW(field, text.data(), length + 1);
+    return std::wstring(text.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+void CSendLogDialog::SendCommand()
+{
+    const std::wstring email = FieldText(IDC_SEND_LOG_EMAIL);
+    const std::wstring description = FieldText(IDC_SEND_LOG_DESCRIPTION);
+    if (const std::wstring problem = SendLogFieldProblem(FieldText(IDC_SEND_LOG_NAME), email, description);
+        !problem.empty()) {
+        ShowAppPrompt(m_hWnd, problem);
+        return;
+    }
+    const SubmitOutcome outcome =
+        m_service->SubmitLog(email, description, m_markedSnapshot, L"IT " + m_service->ProductVersion());
+    ShowAppPrompt(m_hWnd, OutcomeMessage(outcome));
+    if (outcome == SubmitOutcome::Accepted) {
+        EndDialog(IDOK);
+        return;
+    }
+    ShowAppPrompt(m_hWnd, kNoConnectionForLog);
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The advanced-repair window for a user without a pending log: shows the system
+// snapshot, takes name, e-mail and description, and sends the log. It stays open after
+// every message but the one of an accepted log.
+//
+// One shared instance; its window exists only while it is shown modally.
+
+#include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
+#include "controls/XColorStatic.h"
+#include "framework/Singleton.h"
+#include "online/LogSubmission.h"
+
+#include <string>
+
+// What the send-log window asks of the online services. The program's is
+// OnlineSendLogService; the window tests give their own.
+class ISendLogService {
+public:
+    virtual ~ISendLogService() = default;
+    // The plain form; marked receives the form that is sent.
+    [[nodiscard]] virtual std::wstring BuildSnapshot(std::wstring& marked) = 0;
+    [[nodiscard]] virtual SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description,
+                                                  const std::wstring& log, const std::wstring& productVersion) = 0;
+    [[nodiscard]] virtual std::wstring ProductVersion() const = 0;
+};
+
+[[nodiscard]] ISendLogService& OnlineSendLogService();
+
+inline constexpr wchar_t kNoConnectionForLog[] = L"Nessuna connessione internet disponibile. Verificare la connessione.";
+
+class CSendLogDialog : public CBitmapDialog, public CSingleton<CSendLogDialog> {
+public:
+    static constexpr int kWidth = 526;
+    static constexpr int kHeight = 481;
+    static constexpr int kSkinHeight = 461;
+
+    CSendLogDialog();
+
+    // Before showing: where the snapshot and the submission come from.
+    void Prepare(ISendLogService& service) { m_service = &service; }
+
+    // "Invia report": the field checks, then the submission.
+    void SendCommand();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override { SendCommand(); }
+
+private:
+    void SetUpControls();
+    [[nodiscard]] std::wstring FieldText(int id) const;
+
+    ISendLogService* m_service;
+    std::wstring m_markedSnapshot;
+
+    CXColorStatic m_title;
+    CXColorStatic m_subtitle;
+    CXColorStatic m_explanation;
+    CXColorStatic m_nameLabel;
+    CXColorStatic m_emailLabel;
+    CXColorStatic m_descriptionLabel;
+    CBitmapButtonEx m_send;
+    CBitmapButtonEx m_cancel;
+};
