@@ -39,6 +39,7 @@ void CRegistryScanThread::StopAndWait()
 int CRegistryScanThread::Run()
 {
     try {
+        m_context.IndexRepairedItems();
         RunSections();
     } catch (...) {
         // Out of memory in the middle of a check: the scan ends as a cancelled one

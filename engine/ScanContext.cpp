@@ -10,14 +10,19 @@
 
 ScanContext::ScanContext(const ScanTarget& target)
     : m_target(target),
-      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_repaired(target.repaired ? CRegistryItemIndex(*target.repaired) : CRegistryItemIndex())
+      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     finder.KeepAll = false;
     finder.SetCallback(&ShortcutHandler, this);
 }
 
 ScanContext::~ScanContext() = default;
+
+void ScanContext::IndexRepairedItems()
+{
+    if (m_target.repaired)
+        m_repaired = CRegistryItemIndex(*m_target.repaired);
+}
 
 bool ScanContext::CreateShellLink()
 {

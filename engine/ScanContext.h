@@ -26,8 +26,8 @@
 struct ScanTarget {
     CErrorListEx* problems = nullptr;               // problems are appended here
     SectionCounters* counters = nullptr;            // Found of the section is counted per problem
-    // Items already repaired are not reported; null: none. Indexed when the scan is
-    // created, so the list must not change until the worker has ended.
+    // Items already repaired are not reported; null: none. Indexed when the worker
+    // starts, so the list must not change from then until the worker has ended.
     const CRegistryItemListEx* repaired = nullptr;
     CNotifyTarget notify;                           // receives the scan messages; none: nothing is posted
     // WM_SCAN_ITEM and WM_SCAN_PROBLEM_FOUND are posted only when this many
@@ -52,6 +52,9 @@ public:
     // check then reports nothing.
     bool CreateShellLink();
     void ReleaseShellLink() { shellLink.reset(); }
+    // Indexes the repaired items; called by the worker before its first section, since
+    // the owner may load the list only after creating the scan (see StartScan).
+    void IndexRepairedItems();
 
     // Stores the section's root and numbers and posts WM_SCAN_SECTION_STARTED.
     void BeginSection(const std::wstring& rootName, RootKey rootKey, int sectionNumber, int sectionOrdinal,
