@@ -253,6 +253,10 @@ bool ChooseTrayMenuEntry(HWND mainWindow, UINT callbackMessage, UINT iconId, Tra
         WaitForProcessWindow(processId, [](HWND window) { return ClassOf(window) == L"#32768"; }, 15000);
     if (!menu)
         return false;
+    // The menu window shows before its loop runs; keys posted in between would reach the
+    // main window instead. A sent message is answered only once the loop reads messages.
+    if (!WaitForMessageLoop(mainWindow, 15000))
+        return false;
     // The menu loop reads every keyboard message of its thread: from no selection, Down
     // selects the first entry and Up the last one.
     ::PostMessageW(mainWindow, WM_KEYDOWN, entry == TrayEntry::First ? VK_DOWN : VK_UP, 1);

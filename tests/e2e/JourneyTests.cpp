@@ -21,6 +21,7 @@ constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
 constexpr wchar_t kProgressTitle[] = L"Velmora - Scansione del Registro";
 constexpr UINT kTrayIconId = 227;
 constexpr DWORD kWait = 30000;
+constexpr DWORD kSettleMs = 500;
 
 constexpr wchar_t kFinished[] = L"La scansione è stata completata con successo.";
 constexpr wchar_t kStopped[] = L"La scansione è stata interrotta dall’utente.";
@@ -150,8 +151,15 @@ protected:
             // The program reads messages again either in the main window, the scan command
             // over, or in a window the command opened: the main window is disabled then.
             ASSERT_TRUE(e2e::WaitForMessageLoop(main, kWait)) << "the program does not answer";
-            if (::IsWindowEnabled(main))
-                return;
+            // The loop may have answered between the end of the scan command's window and
+            // a question the command asks next: back means still back a moment later.
+            if (::IsWindowEnabled(main)) {
+                ::Sleep(kSettleMs);
+                ASSERT_TRUE(e2e::WaitForMessageLoop(main, kWait)) << "the program does not answer";
+                if (::IsWindowEnabled(main))
+                    return;
+                continue;
+            }
             const HWND shown = e2e::WaitForProcessWindow(
                 processId, [&](HWND window) { return window != main && ::IsWindowEnabled(window); }, kWait);
             ASSERT_NE(shown, nullptr) << "the main window is disabled, yet nothing else is shown";
