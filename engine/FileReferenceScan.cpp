@@ -113,7 +113,7 @@ void ScanTreeAt(ScanContext& ctx, HKEY parent, RootKey root, const std::wstring&
     if (!QueryCounts(key.get(), &subkeys, &values))
         return;
     ScanOpenKeyValues(ctx, key.get(), keyPath, ValueKind::Paths, values);
-    if (depth > 10)
+    if (depth > kMaxTreeDepth)
         return;
     for (DWORD index = 0; index < subkeys && ctx.running; ++index) {
         wchar_t name[kRegNameChars];
