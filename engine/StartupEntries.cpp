@@ -2,6 +2,7 @@
 
 #include "core/BackupFile.h"
 #include "engine/BackupWriter.h"
+#include "engine/FileSystem.h"
 #include "engine/Registry.h"
 #include "framework/Handles.h"
 
@@ -55,6 +56,8 @@ bool ValueExists(const CRegistryItem& item)
 }
 
 }  // namespace
+
+std::wstring ProgramRunCommand() { return L'"' + GetModulePath() + L'"'; }
 
 CRegistryItemListEx ReadStartupEntries()
 {

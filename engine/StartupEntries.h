@@ -10,6 +10,12 @@
 #include <string>
 
 inline constexpr wchar_t kStartupRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The value under HKEY_LOCAL_MACHINE's Run key that starts this program with Windows.
+inline constexpr wchar_t kProgramRunValue[] = L"Velmora";
+
+// That value's data: the program's path, quoted, since Windows runs it as a command line
+// and a program folder may have blanks in its name.
+[[nodiscard]] std::wstring ProgramRunCommand();
 
 // The values of the Run key of HKEY_CURRENT_USER, then of HKEY_LOCAL_MACHINE, each in
 // the registry's enumeration order, with their type and their data as text; values

@@ -2,6 +2,7 @@
 
 #include "engine/CorvaneEngine.h"
 #include "engine/FileSystem.h"
+#include "engine/StartupEntries.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/ManageStartupDialog.h"
@@ -27,8 +28,6 @@
 namespace {
 
 constexpr wchar_t kContactPage[] = L"https://www.velmora.example/it/contact-us.html";
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"Velmora";
 
 constexpr wchar_t kStartWithWindows[] = L"StartWithWindows";
 constexpr wchar_t kStartScanAtStartup[] = L"StartScanAtProgramStartup";
@@ -89,9 +88,6 @@ public:
 private:
     int& m_count;
 };
-
-// Windows runs a Run value as a command line, so a program path with blanks is quoted.
-std::wstring RunCommandOfThisProgram() { return L'"' + GetModulePath() + L'"'; }
 
 POINT SectionBoxPlace(int section)
 {
@@ -255,7 +251,7 @@ void CScanDialog::WriteFirstRunDefaults()
     // value is written either.
     if (m_engine.ReadSetting(kStartWithWindows).empty()) {
         static_cast<void>(m_engine.WriteSetting(kStartWithWindows, kTrue));
-        static_cast<void>(m_engine.WriteMachineValue(kRunKey, kRunValue, RunCommandOfThisProgram()));
+        static_cast<void>(m_engine.WriteMachineValue(kStartupRunKey, kProgramRunValue, ProgramRunCommand()));
     }
     const std::pair<const wchar_t*, const wchar_t*> defaults[] = {
         {kStartScanAtStartup, kFalse}, {kShowInTaskbarOnClose, kTrue}, {kAllowAutoUpdates, kFalse}};
@@ -609,9 +605,9 @@ void CScanDialog::SetStartWithWindows(bool on)
 {
     static_cast<void>(m_engine.WriteSetting(kStartWithWindows, on ? kTrue : kFalse));
     if (on)
-        static_cast<void>(m_engine.WriteMachineValue(kRunKey, kRunValue, RunCommandOfThisProgram()));
+        static_cast<void>(m_engine.WriteMachineValue(kStartupRunKey, kProgramRunValue, ProgramRunCommand()));
     else
-        static_cast<void>(m_engine.DeleteRegistryValue(kRootLocalMachine, kRunKey, kRunValue));
+        static_cast<void>(m_engine.DeleteRegistryValue(kRootLocalMachine, kStartupRunKey, kProgramRunValue));
 }
 
 void CScanDialog::CloseButton()

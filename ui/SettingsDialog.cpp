@@ -1,7 +1,6 @@
 #include "ui/SettingsDialog.h"
 
 #include "engine/CorvaneEngine.h"
-#include "engine/FileSystem.h"
 #include "engine/StartupEntries.h"
 #include "res/resource.h"
 #include "ui/Prompts.h"
@@ -17,7 +16,6 @@ constexpr LabelLook kHeadingLook{kBrandBlue, 9, FW_NORMAL};
 constexpr LabelLook kOptionLook{kBlack, 8, FW_NORMAL};
 constexpr wchar_t kTrue[] = L"true";
 constexpr wchar_t kFalse[] = L"false";
-constexpr wchar_t kRunValue[] = L"Velmora";
 constexpr wchar_t kSettingsTitle[] = L"Impostazioni";
 // A drop-down list's height includes its open list.
 constexpr int kDropDownHeight = 120;
@@ -87,11 +85,10 @@ public:
     bool HasStartWithWindowsEntry() const override { return !Engine().ReadProductValue(kStartupRunKey).empty(); }
     void SetStartWithWindowsEntry(bool on) override
     {
-        // Quoted, so that a program folder with blanks in its name is one command.
         if (on)
-            static_cast<void>(Engine().WriteMachineValue(kStartupRunKey, kRunValue, L"\"" + GetModulePath() + L"\""));
+            static_cast<void>(Engine().WriteMachineValue(kStartupRunKey, kProgramRunValue, ProgramRunCommand()));
         else
-            static_cast<void>(Engine().DeleteRegistryValue(kRootLocalMachine, kStartupRunKey, kRunValue));
+            static_cast<void>(Engine().DeleteRegistryValue(kRootLocalMachine, kStartupRunKey, kProgramRunValue));
     }
     bool GetScanSchedule(ScanScheduleSetting& setting) const override
     {
