@@ -8,6 +8,10 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
                         _WIN32_IE=0x0800)
 # A self-contained executable: no runtime DLL beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Sections aligned to pages in the file too: Wine maps such an image straight from the
+# file, but reads every section of any other (debug information included) into private
+# memory, which costs each process of ours over 20 MB and a slower start.
+add_link_options(-Wl,--file-alignment=4096)
 
 set(VELMORA_SYSTEM_LIBS shlwapi comctl32 ole32 oleaut32 uuid version advapi32 shell32 gdi32 user32 msimg32
                         psapi wininet ws2_32 taskschd mstask uxtheme)
