@@ -12,6 +12,12 @@ std::wstring ToLowerAscii(std::wstring_view text)
     return lower;
 }
 
+bool HasExtension(std::wstring_view name, std::wstring_view extension)
+{
+    return name.size() >= extension.size() &&
+           ToLowerAscii(name.substr(name.size() - extension.size())) == ToLowerAscii(extension);
+}
+
 std::wstring NormaliseSystemRoot(std::wstring_view text)
 {
     constexpr std::wstring_view from = L"\\systemroot";

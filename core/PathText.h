@@ -9,6 +9,11 @@
 // ASCII lower case (the file system ignores case; other letters are left alone).
 [[nodiscard]] std::wstring ToLowerAscii(std::wstring_view text);
 
+// True when the name ends with the extension (given with its period) in any ASCII case.
+// A file search for "*.lnk" also finds "x.lnkx" through its 8.3 short name "X~1.LNK";
+// this tells the real matches apart.
+[[nodiscard]] bool HasExtension(std::wstring_view name, std::wstring_view extension);
+
 // The lower-case copy with every "\systemroot" replaced by "%systemroot%"; after
 // environment expansion a colon in it marks an absolute path.
 [[nodiscard]] std::wstring NormaliseSystemRoot(std::wstring_view text);

@@ -149,7 +149,7 @@ std::vector<std::wstring> FindBackupFiles(const std::wstring& folder)
     for (const std::wstring& path : finder.Found) {
         // A folder comes back with a trailing backslash; a short-name match can bring a
         // longer extension such as ".data".
-        if (path.size() > 4 && path.back() != L'\\' && ToLowerAscii(path.substr(path.size() - 4)) == L".dat")
+        if (path.back() != L'\\' && HasExtension(path, L".dat"))
             paths.push_back(path);
     }
     SortBackupsNewestFirst(paths);

@@ -1,6 +1,7 @@
 // Checks of COM class registrations, empty keys and shortcuts.
 
 #include "core/Path.h"
+#include "core/PathText.h"
 #include "engine/FileSystem.h"
 #include "engine/Registry.h"
 #include "engine/Scanners.h"
@@ -153,8 +154,10 @@ void ShortcutHandler(CFileFinder& finder, int code, void* user)
         ctx.ReportItem(finder.CurrentFolder());
     } else if (code == CFileFinder::kEntryFound && !finder.Found.IsEmpty()) {
         const std::wstring& found = finder.Found[finder.Found.GetSize() - 1];
-        if (found.back() == L'\\')
-            return;  // a folder whose name ends in ".lnk" is no shortcut
+        // A folder whose name ends in ".lnk" is no shortcut, nor is "x.lnkx" that the
+        // search found through its short name.
+        if (found.back() == L'\\' || !HasExtension(found, L".lnk"))
+            return;
         CPath path(found);
         const std::wstring full = path.FullPath();
         if (!ShortcutTargetExists(ctx, full))

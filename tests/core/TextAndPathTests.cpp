@@ -135,3 +135,12 @@ TEST(PathText, TheFourTextTests)
     EXPECT_FALSE(HasKnownExtension(L"C:\\x.png"));
     EXPECT_FALSE(HasKnownExtension(L"C:\\x.jpeg"));
 }
+
+// What a search for "*.lnk" may bring back through short names.
+TEST(PathText, ExtensionOfASearchResult)
+{
+    EXPECT_TRUE(HasExtension(L"C:\\Menu\\Tool.LNK", L".lnk"));
+    EXPECT_FALSE(HasExtension(L"C:\\Menu\\Tool.lnkx", L".lnk"));
+    EXPECT_FALSE(HasExtension(L"C:\\Menu\\Toollnk", L".lnk"));
+    EXPECT_FALSE(HasExtension(L"nk", L".lnk"));
+}
