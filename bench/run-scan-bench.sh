@@ -6,7 +6,9 @@
 # "velmora-cli scan --no-pause", and the same scan with a "log.dat" of 20,000 repaired
 # items (none of them a planted problem, so both scans find the same). It prints for
 # each the best wall time, the CPU time (the process's own plus what the prefix's
-# wineserver spent for it: on a busy machine this is the steadier figure), the ratios,
+# wineserver spent for it: on a busy machine this is the steadier figure), the ratios of
+# the best times and the median of each round's ratios (rounds run side by side, so
+# their ratios are steadier than a ratio of two separate bests),
 # values examined per second and the peak resident memory; and, before anything is
 # planted and without any window open, the driver's start-up cost on its own (a scan of
 # no sections) next to a bare Wine process. During the scans Wine's desktop process is
@@ -14,11 +16,11 @@
 # Not a test: it prints figures and does not judge them.
 #
 #   bench/run-scan-bench.sh [--build DIR] [--rounds N] [--log-items N] [SCALE...]
-#                           (default: build/windows, 3, 20000, 1)
+#                           (default: build/windows, 5, 20000, 1)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/windows"
-rounds=3
+rounds=5
 log_items=20000
 scales=()
 while [ $# -gt 0 ]; do
@@ -65,6 +67,8 @@ wait_no_desktop() {
 
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b < a) ? b : a }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # Runs one Wine program; sets wall, cpu (seconds) and rss (KiB). A failing program is
 # measured all the same: its output shows what went wrong.
@@ -111,6 +115,7 @@ for scale in "${scales[@]}"; do
     best_walk=999999 cpu_walk=999999 rss_walk=0
     best_scan=999999 cpu_scan=999999 rss_scan=0
     best_log=999999 cpu_log=999999 rss_log=0
+    walk_wall_ratios=() walk_cpu_ratios=() log_wall_ratios=() log_cpu_ratios=()
     for round in $(seq 1 "$rounds"); do
         round_load=$(load)
         bench walk
@@ -129,6 +134,8 @@ for scale in "${scales[@]}"; do
         best_log=$(min "$best_log" "$wall") cpu_log=$(min "$cpu_log" "$cpu")
         [ "$rss" -gt "$rss_log" ] && rss_log=$rss
         "$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" log 0 > /dev/null
+        walk_wall_ratios+=("$(ratio "$s_wall" "$w_wall")") walk_cpu_ratios+=("$(ratio "$s_cpu" "$w_cpu")")
+        log_wall_ratios+=("$(ratio "$wall" "$s_wall")") log_cpu_ratios+=("$(ratio "$cpu" "$s_cpu")")
         echo "round $round: walker ${w_wall} s (cpu ${w_cpu} s), scan ${s_wall} s (cpu ${s_cpu} s), $problems problems," \
              "scan with log.dat ${wall} s (cpu ${cpu} s), $problems_log problems, load $round_load -> $(load)"
     done
@@ -139,12 +146,16 @@ for scale in "${scales[@]}"; do
     echo "walker examined: $walked"
     awk -v ws="$best_walk" -v ss="$best_scan" -v ls="$best_log" -v wc="$cpu_walk" -v sc="$cpu_scan" -v lc="$cpu_log" \
         -v rw="$rss_walk" -v rs="$rss_scan" -v rl="$rss_log" -v v="$values" -v p="$problems" -v n="$log_items" \
-        -v bs="$best_bare" -v bc="$cpu_bare" -v ts="$best_start" -v tc="$cpu_start" 'BEGIN {
+        -v bs="$best_bare" -v bc="$cpu_bare" -v ts="$best_start" -v tc="$cpu_start" \
+        -v mww="$(median "${walk_wall_ratios[@]}")" -v mwc="$(median "${walk_cpu_ratios[@]}")" \
+        -v mlw="$(median "${log_wall_ratios[@]}")" -v mlc="$(median "${log_cpu_ratios[@]}")" 'BEGIN {
         printf "scan:                   wall %.2f s, cpu %.2f s, peak resident %.1f MB\n", ss, sc, rs / 1024
         printf "scan, %d-item log.dat: wall %.2f s, cpu %.2f s, peak resident %.1f MB\n", n, ls, lc, rl / 1024
         printf "walker:                 wall %.2f s, cpu %.2f s, peak resident %.1f MB\n", ws, wc, rw / 1024
         printf "ratio scan/walker: wall %.2f, cpu %.2f\n", ss / ws, sc / wc
         printf "ratio scan with log.dat/scan: wall %.3f, cpu %.3f\n", ls / ss, lc / sc
+        printf "median of the rounds'"'"' ratios: scan/walker wall %s, cpu %s; scan with log.dat/scan wall %s, cpu %s\n", \
+               mww, mwc, mlw, mlc
         printf "values examined per second (scan, wall): %.0f\n", v / ss
         printf "problems found: %d\n", p
         printf "start-up: scan of no sections wall %.2f s, cpu %.2f s; bare Wine process wall %.2f s, cpu %.2f s\n", ts, tc, bs, bc
