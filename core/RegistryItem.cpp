@@ -1,6 +1,7 @@
 #include "core/RegistryItem.h"
 
 #include <algorithm>
+#include <utility>
 
 bool CRegistryItemListEx::Contains(const CRegistryItem& item) const
 {
@@ -18,6 +19,19 @@ RootKey HiveToRoot(const std::wstring& hive)
     if (hive == L"HKEY_USERS")
         return kRootUsers;
     return kRootLocalMachine;
+}
+
+CRegistryItem RegistryItemAt(RootKey root, std::wstring subKey, std::wstring valueName, std::wstring valueData,
+                             std::uint32_t type)
+{
+    CRegistryItem item;
+    item.Type = type;
+    item.Root = root;
+    item.Hive = RootToHive(root);
+    item.SubKey = std::move(subKey);
+    item.ValueName = std::move(valueName);
+    item.ValueData = std::move(valueData);
+    return item;
 }
 
 std::wstring RootToHive(RootKey root)

@@ -48,6 +48,11 @@ public:
 [[nodiscard]] bool ItemHoldsNul(const CRegistryItem& item);
 
 [[nodiscard]] RootKey HiveToRoot(const std::wstring& hive);
+
+// The item of a value below a predefined root (an empty name: the default value, or the
+// whole key), with the root's hive name.
+[[nodiscard]] CRegistryItem RegistryItemAt(RootKey root, std::wstring subKey, std::wstring valueName = {},
+                                           std::wstring valueData = {}, std::uint32_t type = kTypeString);
 // The hive name of a predefined root; empty for any other number.
 [[nodiscard]] std::wstring RootToHive(RootKey root);
 // "REG_SZ" 1, "REG_EXPAND_SZ" 2, "REG_DWORD" 4; any other text -> 1.

@@ -33,16 +33,10 @@ void AddRunValues(CRegistryItemListEx& entries, RootKey root)
         const std::wstring valueName(name, nameChars);
         if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS)
             continue;
-        CRegistryItem item;
-        item.Type = type;
-        item.Root = root;
-        item.Hive = RootToHive(root);
-        item.SubKey = kStartupRunKey;
-        item.ValueName = valueName;
-        item.ValueData = RegDataText(data, size);
-        if (item.ValueData.size() > 1023)
+        std::wstring text = RegDataText(data, size);
+        if (text.size() > 1023)
             continue;
-        entries.Add(std::move(item));
+        entries.Add(RegistryItemAt(root, kStartupRunKey, valueName, std::move(text), type));
     }
 }
 

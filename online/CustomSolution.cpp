@@ -67,12 +67,7 @@ std::optional<CRegistryItem> ReadValueEntry(HKEY key, RootKey root, const std::w
     std::vector<BYTE> data(size + sizeof(wchar_t));
     if (::RegQueryValueExW(key, valueName.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
         return std::nullopt;
-    CRegistryItem item;
-    item.Type = type;
-    item.Root = root;
-    item.Hive = RootToHive(root);
-    item.SubKey = keyPath;
-    item.ValueName = valueName;
+    CRegistryItem item = RegistryItemAt(root, keyPath, valueName, {}, type);
     if (type == REG_DWORD && size == sizeof(DWORD)) {
         DWORD number = 0;
         std::memcpy(&number, data.data(), sizeof(number));
@@ -264,12 +259,7 @@ private:
         UniqueHKey key;
         if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
             return false;
-        CRegistryItem keyItem;
-        keyItem.Type = kTypeString;
-        keyItem.Root = kRootLocalMachine;
-        keyItem.Hive = RootToHive(kRootLocalMachine);
-        keyItem.SubKey = keyPath;
-        if (!m_backup.SaveRegistryEntry(RestoreKey, keyItem))
+        if (!m_backup.SaveRegistryEntry(RestoreKey, RegistryItemAt(kRootLocalMachine, keyPath)))
             return false;
         for (DWORD index = 0;; ++index) {
             std::vector<wchar_t> name(kRegNameChars);

@@ -507,13 +507,7 @@ public:
     {
         CRegistryItemListEx entries;
         const auto add = [&](RootKey root, const wchar_t* name, const wchar_t* command) {
-            CRegistryItem entry;
-            entry.Root = root;
-            entry.Hive = RootToHive(root);
-            entry.SubKey = kStartupRunKey;
-            entry.ValueName = name;
-            entry.ValueData = command;
-            entries.Add(entry);
+            entries.Add(RegistryItemAt(root, kStartupRunKey, name, command));
         };
         add(kRootCurrentUser, L"OneSync", L"\"C:\\Users\\anna\\AppData\\OneSync.exe\" /background");
         add(kRootLocalMachine, L"Velmora", L"\"C:\\Program Files\\Velmora\\Velmora.exe\"");

@@ -32,12 +32,7 @@ CError ValueProblem(int section, RootKey root, const std::wstring& key, const st
     e.ErrorType = InvalidValue;
     e.Section = section;
     e.Subject = data;
-    e.Item.Root = root;
-    e.Item.Hive = RootToHive(root);
-    e.Item.Type = type;
-    e.Item.SubKey = key;
-    e.Item.ValueName = name;
-    e.Item.ValueData = data;
+    e.Item = RegistryItemAt(root, key, name, data, type);
     return e;
 }
 

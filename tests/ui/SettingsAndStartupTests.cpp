@@ -172,13 +172,7 @@ public:
     }
     void Add(RootKey root, const std::wstring& name, const std::wstring& command)
     {
-        CRegistryItem entry;
-        entry.Root = root;
-        entry.Hive = RootToHive(root);
-        entry.SubKey = kStartupRunKey;
-        entry.ValueName = name;
-        entry.ValueData = command;
-        entries.Add(entry);
+        entries.Add(RegistryItemAt(root, kStartupRunKey, name, command));
     }
 
     CRegistryItemListEx entries;
