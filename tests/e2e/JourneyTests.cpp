@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/ProgramTexts.h"
 #include "ui/AppMessages.h"
 
 #include <commctrl.h>
@@ -17,21 +18,16 @@
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
-constexpr wchar_t kProgressTitle[] = L"Velmora - Scansione del Registro";
+using namespace journey;
+
 constexpr UINT kTrayIconId = 227;
 constexpr DWORD kWait = 30000;
 constexpr DWORD kSettleMs = 500;
 
-constexpr wchar_t kFinished[] = L"La scansione è stata completata con successo.";
 constexpr wchar_t kStopped[] = L"La scansione è stata interrotta dall’utente.";
 constexpr wchar_t kWaitForScan[] = L"Per favore, attendere il completamento della scansione.";
 
-const std::wstring kSettings = L"Software\\Velmora";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kAppPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\VelmoraJourney";
-const std::wstring kSharedDlls = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-const std::wstring kFonts = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const std::wstring kMissingProgram = L"C:\\Nowhere\\VelmoraJourney\\journey.exe";
 const std::wstring kMissingDll = L"C:\\Nowhere\\VelmoraJourney\\shared.dll";
 const std::wstring kFontValue = L"VelmoraJourney Sans (TrueType)";
@@ -54,14 +50,14 @@ void SetPacing(bool on) { ::SetEnvironmentVariableW(L"VELMORA_NO_PAUSE", on ? nu
 
 std::optional<std::wstring> Setting(const std::wstring& name)
 {
-    return e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, name);
+    return e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, name);
 }
 
 void ForgetTheProgram()
 {
     for (const std::wstring& name : kSettingNames)
-        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, name);
-    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, name);
+    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
 }
 
 // "(n)" as the progress window shows a section's count; -1 when it is not that.
@@ -92,19 +88,19 @@ protected:
     {
         ForgetTheProgram();
         // One problem in each of four sections, so that a scan has something to count.
-        e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRun, L"VelmoraJourney", kMissingProgram);
+        e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"VelmoraJourney", kMissingProgram);
         e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, L"Path", kMissingProgram);
-        e2e::WriteRegistryDword(HKEY_LOCAL_MACHINE, kSharedDlls, kMissingDll, 1);
-        e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kFonts, kFontValue, L"C:\\Nowhere\\VelmoraJourney\\SANS.TTF");
+        e2e::WriteRegistryDword(HKEY_LOCAL_MACHINE, kSharedDllsKey, kMissingDll, 1);
+        e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kFontsKey, kFontValue, L"C:\\Nowhere\\VelmoraJourney\\SANS.TTF");
         SetPacing(false);
     }
 
     static void TearDownTestSuite()
     {
-        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRun, L"VelmoraJourney");
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunKey, L"VelmoraJourney");
         e2e::DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPaths);
-        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedDlls, kMissingDll);
-        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kFonts, kFontValue);
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedDllsKey, kMissingDll);
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kFontsKey, kFontValue);
         ForgetTheProgram();
         // Results closed without a repair leave their problems in the store.
         wchar_t stored[MAX_PATH] = {};
@@ -192,7 +188,7 @@ TEST_F(Journey, FirstStartWritesTheDefaultsAndShowsTheStatistics)
     EXPECT_EQ(Setting(L"StartScanAtProgramStartup"), L"false");
     EXPECT_EQ(Setting(L"ShowInTaskbarOnClose"), L"true");
     EXPECT_EQ(Setting(L"AllowAutoUpdates"), L"false");
-    const std::optional<std::wstring> run = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
+    const std::optional<std::wstring> run = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
     ASSERT_TRUE(run.has_value()) << "no start-with-Windows entry";
     const std::wstring quotedProgram = L'"' + e2e::Settings().program + L'"';
     EXPECT_EQ(::lstrcmpiW(run->c_str(), quotedProgram.c_str()), 0) << "Run entry: " << *run;
@@ -218,13 +214,13 @@ TEST_F(Journey, ScanOfAllSectionsCountsThePlantedProblems)
 
     const HWND finished = e2e::WaitForMessageBox(program.ProcessId(), kWait * 4);
     ASSERT_NE(finished, nullptr) << "the scan did not finish";
-    EXPECT_EQ(e2e::MessageBoxText(finished), kFinished);
+    EXPECT_EQ(e2e::MessageBoxText(finished), kScanFinished);
     // The rows keep their counts while the message is up.
     for (const PlantedSection& planted : kPlantedSections)
         EXPECT_GE(CountOf(e2e::ControlText(progress, planted.countLabel)), 1) << "section " << planted.section;
     EXPECT_EQ(::SendMessageW(::GetDlgItem(progress, IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0), 100);
     EXPECT_TRUE(e2e::SaveScreenshot(progress, L"journey-progress-finished"));
-    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kFinished);
+    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kScanFinished);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(progress); }, kWait)) << "the progress window stayed";
 
     WaitUntilMainWindowIsBack(main);
@@ -269,7 +265,7 @@ TEST_F(Journey, ScanArgumentStartsAScanAtTheFirstPaint)
     ASSERT_NE(main, nullptr);
     const HWND progress = WaitForProgressWindow();
     ASSERT_NE(progress, nullptr) << "\"-scan\" started no scan";
-    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait * 4), kFinished);
+    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait * 4), kScanFinished);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(progress); }, kWait));
     WaitUntilMainWindowIsBack(main);
     EndWithEscape(main);

@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/ProgramTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,11 @@
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
+using namespace journey;
+
 constexpr wchar_t kSendLogTitle[] = L"Velmora - Riparazione avanzata";
 constexpr wchar_t kSolutionTitle[] = L"Velmora - Soluzione personalizzata";
 constexpr DWORD kWait = 30000;
-const std::wstring kSettings = L"Software\\Velmora";
 const std::wstring kPlantedKey = L"Software\\VelmoraOnlineJourney";
 
 std::filesystem::path StandInState()
@@ -51,12 +52,12 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
     const std::string port{std::istreambuf_iterator<char>(portFile), std::istreambuf_iterator<char>()};
     ASSERT_FALSE(port.empty()) << "the stand-in log service is not running";
     std::ofstream(state / L"mode", std::ios::trunc) << "normal";
-    ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"LogServiceUrl",
+    ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"LogServiceUrl",
                                          L"http://127.0.0.1:" + std::to_wstring(std::stoi(port)) + L"/service.asmx"));
-    ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"LogServiceNamespace",
+    ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"LogServiceNamespace",
                                          L"http://logservice.velmora.invalid/"));
-    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"LogID");
-    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"Email");
+    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, L"LogID");
+    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, L"Email");
     ASSERT_TRUE(e2e::WriteRegistryString(HKEY_CURRENT_USER, kPlantedKey, L"Toolbar", L"C:\\toolbar.exe"));
 
     e2e::RunningProgram program;
@@ -80,7 +81,7 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
     e2e::ClickButton(sendLog, IDOK);
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), L"Il tuo report è stato inviato con successo.");
     EXPECT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(sendLog); }, kWait));
-    ASSERT_TRUE(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"Email").has_value());
+    ASSERT_TRUE(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"Email").has_value());
 
     // Pending log, nothing published yet: the button stays off.
     HWND solution = OpenAdvancedRepair(main, kSolutionTitle);
@@ -121,7 +122,7 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait),
               L"Registry Item = HKEY_CURRENT_USER\\Software\\VelmoraOnlineJourney /Toolbar has been deleted\r\n");
     EXPECT_FALSE(e2e::ReadRegistryString(HKEY_CURRENT_USER, kPlantedKey, L"Toolbar").has_value());
-    EXPECT_FALSE(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"Email").has_value());
+    EXPECT_FALSE(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"Email").has_value());
     // The removed value went into a backup the restore window offers; the test takes it away again.
     int made = 0;
     for (const auto& path : listBackups()) {
@@ -138,6 +139,6 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
     DWORD exitCode = 1;
     EXPECT_TRUE(program.WaitForExit(15000, exitCode));
     e2e::DeleteRegistryTree(HKEY_CURRENT_USER, kPlantedKey);
-    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"LogServiceUrl");
-    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"LogServiceNamespace");
+    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, L"LogServiceUrl");
+    e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, L"LogServiceNamespace");
 }

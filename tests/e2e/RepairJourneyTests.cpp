@@ -7,6 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/ProgramTexts.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -19,24 +20,17 @@
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
-constexpr wchar_t kProgressTitle[] = L"Velmora - Scansione del Registro";
+using namespace journey;
+
 constexpr wchar_t kResultsTitle[] = L"Velmora - Risultati della scansione";
 constexpr wchar_t kSectionTitle[] = L"Velmora - Dettagli della sezione";
 constexpr wchar_t kRepairTitle[] = L"Velmora - Riparazione";
 constexpr wchar_t kSummaryTitle[] = L"Velmora - Dati di riparazione";
-constexpr wchar_t kRestoreTitle[] = L"Velmora - Backup del Registro";
 constexpr DWORD kWait = 30000;
 
-constexpr wchar_t kScanFinished[] = L"La scansione è stata completata con successo.";
 constexpr wchar_t kRepairSucceeded[] =
     L"Tutti i problemi sono stati riparati con successo. Cliccare su OK per proseguire.";
-constexpr wchar_t kRestored[] = L"Una precedente configurazione del Registro è stata ripristinata con successo.";
 
-const std::wstring kSettings = L"Software\\Velmora";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::wstring kSharedDlls = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-const std::wstring kFonts = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const std::wstring kNowhere = L"C:\\Nowhere\\VelmoraRepair\\";
 
 // Section numbers of the planted problems, and how many each has.
@@ -153,13 +147,13 @@ protected:
     {
         ::SetEnvironmentVariableW(L"VELMORA_NO_PAUSE", L"1");
         Unplant();
-        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"IgnoredErrorsCount");
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, L"IgnoredErrorsCount");
         for (const std::wstring& name : kRunValues)
-            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRun, name, kNowhere + name + L".exe");
+            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRunKey, name, kNowhere + name + L".exe");
         for (size_t i = 0; i < kDllValues.size(); ++i)
-            e2e::WriteRegistryDword(HKEY_LOCAL_MACHINE, kSharedDlls, kDllValues[i], static_cast<DWORD>(i + 1));
+            e2e::WriteRegistryDword(HKEY_LOCAL_MACHINE, kSharedDllsKey, kDllValues[i], static_cast<DWORD>(i + 1));
         for (size_t i = 0; i < kFontValues.size(); ++i)
-            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kFonts, kFontValues[i], kFontFiles[i]);
+            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kFontsKey, kFontValues[i], kFontFiles[i]);
         backupFolder = FolderOf(e2e::Settings().program) + L"\\backup";
         backupsBefore = e2e::DatFilesIn(backupFolder);
     }
@@ -170,7 +164,7 @@ protected:
         for (const std::wstring& name : e2e::DatFilesIn(backupFolder))
             if (!backupsBefore.count(name))
                 ::DeleteFileW((backupFolder + L"\\" + name).c_str());
-        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettings, L"IgnoredErrorsCount");
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, L"IgnoredErrorsCount");
         wchar_t stored[MAX_PATH] = {};
         if (::ExpandEnvironmentStringsW(L"%APPDATA%\\Velmora\\unresolvederrors.dat", stored, MAX_PATH) > 0)
             ::DeleteFileW(stored);
@@ -180,11 +174,11 @@ protected:
     static void Unplant()
     {
         for (const std::wstring& name : kRunValues)
-            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRun, name);
+            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunKey, name);
         for (const std::wstring& name : kDllValues)
-            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedDlls, name);
+            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSharedDllsKey, name);
         for (const std::wstring& name : kFontValues)
-            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kFonts, name);
+            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kFontsKey, name);
     }
 
     HWND WaitForTitle(const wchar_t* title)
@@ -239,9 +233,9 @@ TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
     ASSERT_NE(main, nullptr) << "the main window did not appear";
     ASSERT_TRUE(program.WaitForInputIdle(kWait));
     // Taken once the program has written its own start-up entry.
-    const KeyExport runBefore = ExportKey(HKEY_LOCAL_MACHINE, kRun);
-    const KeyExport dllsBefore = ExportKey(HKEY_LOCAL_MACHINE, kSharedDlls);
-    const KeyExport fontsBefore = ExportKey(HKEY_LOCAL_MACHINE, kFonts);
+    const KeyExport runBefore = ExportKey(HKEY_LOCAL_MACHINE, kRunKey);
+    const KeyExport dllsBefore = ExportKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
+    const KeyExport fontsBefore = ExportKey(HKEY_LOCAL_MACHINE, kFontsKey);
 
     // Only the three planted sections are scanned.
     for (int section = 0; section < 12; ++section) {
@@ -309,9 +303,9 @@ TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
     ASSERT_TRUE(e2e::WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, kWait));
 
     // What the repair removed, and what it left.
-    const KeyExport runRepaired = ExportKey(HKEY_LOCAL_MACHINE, kRun);
-    const KeyExport dllsRepaired = ExportKey(HKEY_LOCAL_MACHINE, kSharedDlls);
-    const KeyExport fontsRepaired = ExportKey(HKEY_LOCAL_MACHINE, kFonts);
+    const KeyExport runRepaired = ExportKey(HKEY_LOCAL_MACHINE, kRunKey);
+    const KeyExport dllsRepaired = ExportKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
+    const KeyExport fontsRepaired = ExportKey(HKEY_LOCAL_MACHINE, kFontsKey);
     for (const std::wstring& name : kRunValues)
         EXPECT_FALSE(HasValue(runRepaired, name)) << "not repaired: " << name;
     int dllsLeft = 0;
@@ -323,7 +317,7 @@ TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
     // --- the main window counts what is left --------------------------------------------
     Settle(main);
     EXPECT_EQ(e2e::ControlText(main, IDC_MAIN_PROBLEM_COUNT), L"4 Errori di Registro");
-    EXPECT_EQ(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"IgnoredErrorsCount"), L"4");
+    EXPECT_EQ(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"IgnoredErrorsCount"), L"4");
     ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     EXPECT_GT(CountColor(main, RECT{257, 409, 457, 430}, RGB(255, 0, 0)), 20) << "the count is not shown in red";
     Photograph(main, L"repair-journey-6-main-after-repair");
@@ -358,9 +352,9 @@ TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
     e2e::ClickButton(restore, IDC_RESTORE_CLOSE);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(restore) || !::IsWindowVisible(restore); }, kWait));
 
-    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kRun), runBefore) << "every removed Run value is back";
-    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kSharedDlls), dllsBefore) << "every removed shared DLL is back";
-    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kFonts), fontsBefore);
+    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kRunKey), runBefore) << "every removed Run value is back";
+    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kSharedDllsKey), dllsBefore) << "every removed shared DLL is back";
+    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kFontsKey), fontsBefore);
 
     // --- the results button reloads the unrepaired problems -------------------------------
     Settle(main);

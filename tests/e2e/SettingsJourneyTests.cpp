@@ -7,6 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/ProgramTexts.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -20,19 +21,15 @@
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
+using namespace journey;
+
 constexpr wchar_t kSettingsTitle[] = L"Velmora - Impostazioni";
 constexpr wchar_t kStartupTitle[] = L"Velmora - Gestione Avvio";
-constexpr wchar_t kRestoreTitle[] = L"Velmora - Backup del Registro";
 constexpr wchar_t kTaskName[] = L"Velmora";
 constexpr DWORD kWait = 30000;
 
 constexpr wchar_t kSaved[] = L"Le impostazioni sono state salvate con successo.";
 constexpr wchar_t kRemoved[] = L"L’applicazione selezionata è stata rimossa con successo dall’avvio di Windows.";
-constexpr wchar_t kRestored[] = L"Una precedente configurazione del Registro è stata ripristinata con successo.";
-
-const std::wstring kSettingsKey = L"Software\\Velmora";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 struct OptionBox {
     int id;
@@ -145,7 +142,7 @@ std::vector<std::pair<std::wstring, std::wstring>> RunValues(HKEY root)
 {
     std::vector<std::pair<std::wstring, std::wstring>> values;
     UniqueHKey key;
-    if (::RegOpenKeyExW(root, kRun.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, kRunKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return values;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256] = {};
@@ -166,19 +163,19 @@ protected:
         ::SetEnvironmentVariableW(L"VELMORA_NO_PAUSE", L"1");
         for (const OptionBox& option : kOptions)
             settingsBefore.push_back(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, option.setting));
-        runBefore = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
+        runBefore = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
         taskBefore = ReadTask();
         const std::wstring program = e2e::Settings().program;
         backupFolder = program.substr(0, program.find_last_of(L'\\')) + L"\\backup";
         backupsBefore = e2e::DatFilesIn(backupFolder);
         for (const Planted& entry : kPlanted)
-            e2e::WriteRegistryString(entry.root, kRun, entry.name, entry.command);
+            e2e::WriteRegistryString(entry.root, kRunKey, entry.name, entry.command);
     }
 
     void TearDown() override
     {
         for (const Planted& entry : kPlanted)
-            e2e::DeleteRegistryValue(entry.root, kRun, entry.name);
+            e2e::DeleteRegistryValue(entry.root, kRunKey, entry.name);
         for (size_t i = 0; i < kOptions.size(); ++i) {
             if (settingsBefore[i])
                 e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kOptions[i].setting, *settingsBefore[i]);
@@ -186,9 +183,9 @@ protected:
                 e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, kOptions[i].setting);
         }
         if (runBefore)
-            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora", *runBefore);
+            e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora", *runBefore);
         else
-            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
+            e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
         if (!taskBefore.exists)
             DeleteTask();
         for (const std::wstring& name : e2e::DatFilesIn(backupFolder))
@@ -319,7 +316,7 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     HWND settings = OpenFromMain(main, IDC_MAIN_SETTINGS, kSettingsTitle);
     ASSERT_NE(settings, nullptr) << "the settings window did not open";
     EXPECT_EQ(Checked(settings, IDC_SETTINGS_START_WITH_WINDOWS),
-              e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora").has_value())
+              e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora").has_value())
         << "the box shows whether the Run value is there";
     std::array<bool, kOptions.size()> chosen{};
     for (size_t i = 0; i < kOptions.size(); ++i) {
@@ -338,7 +335,7 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     const std::vector<std::optional<std::wstring>> saved = StoredSettings();
     for (size_t i = 0; i < kOptions.size(); ++i)
         EXPECT_EQ(saved[i], std::wstring(chosen[i] ? L"true" : L"false")) << "setting " << i;
-    const std::optional<std::wstring> runSaved = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora");
+    const std::optional<std::wstring> runSaved = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
     EXPECT_EQ(runSaved.has_value(), chosen[0]);
     if (runSaved) {
         EXPECT_EQ(*runSaved, L"\"" + e2e::Settings().program + L"\"");
@@ -368,7 +365,7 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     e2e::ClickButton(settings, IDCANCEL);
     WaitClosed(settings);
     EXPECT_EQ(StoredSettings(), saved);
-    EXPECT_EQ(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRun, L"Velmora"), runSaved);
+    EXPECT_EQ(e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora"), runSaved);
     EXPECT_TRUE(SameTask(ReadTask(), taskSaved)) << "Annulla changed the task";
 
     // --- startup manager: the planted entries in order, one removed ------------------------
@@ -376,7 +373,7 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     for (const auto& [root, hive] : {std::pair{HKEY_CURRENT_USER, L"HKEY_CURRENT_USER"},
                                      std::pair{HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE"}})
         for (const auto& [name, data] : RunValues(root))
-            expected.push_back({name, data, std::wstring(hive) + L"\\" + kRun});
+            expected.push_back({name, data, std::wstring(hive) + L"\\" + kRunKey});
     const HWND startup = OpenFromMain(main, IDC_MAIN_STARTUP, kStartupTitle);
     ASSERT_NE(startup, nullptr) << "the startup manager did not open";
     const HWND list = ::GetDlgItem(startup, IDC_STARTUP_LIST);
@@ -393,9 +390,9 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     Photograph(startup, L"settings-journey-3-startup-manager");
     e2e::ClickButton(startup, IDC_STARTUP_REMOVE);
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kRemoved);
-    EXPECT_FALSE(e2e::ReadRegistryString(HKEY_CURRENT_USER, kRun, kPlanted[1].name).has_value());
+    EXPECT_FALSE(e2e::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kPlanted[1].name).has_value());
     for (const Planted& entry : {kPlanted[0], kPlanted[2], kPlanted[3]})
-        EXPECT_EQ(e2e::ReadRegistryString(entry.root, kRun, entry.name), std::wstring(entry.command)) << entry.name;
+        EXPECT_EQ(e2e::ReadRegistryString(entry.root, kRunKey, entry.name), std::wstring(entry.command)) << entry.name;
     EXPECT_EQ(Rows(list), static_cast<int>(expected.size()) - 1);
     Photograph(startup, L"settings-journey-4-startup-manager-removed");
     e2e::ClickButton(startup, IDC_STARTUP_CLOSE);
@@ -412,7 +409,7 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     ::SendMessageW(backups, LB_SETSEL, TRUE, 0);
     e2e::ClickButton(restore, IDC_RESTORE_RESTORE);
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kRestored);
-    EXPECT_EQ(e2e::ReadRegistryString(HKEY_CURRENT_USER, kRun, kPlanted[1].name), std::wstring(kPlanted[1].command));
+    EXPECT_EQ(e2e::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kPlanted[1].name), std::wstring(kPlanted[1].command));
     e2e::ClickButton(restore, IDC_RESTORE_CLOSE);
     WaitClosed(restore);
 

@@ -1,10 +1,11 @@
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/ProgramTexts.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
+using namespace journey;
 
 TEST(Program, CarriesItsVersionAndReleaseDate)
 {

@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/ProgramTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,10 @@
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Velmora 2011 | Registry Cleaner";
+using namespace journey;
+
 constexpr wchar_t kDownloadTitle[] = L"Velmora - Aggiornamento";
-constexpr wchar_t kSettings[] = L"Software\\Velmora";
 constexpr wchar_t kServerSetting[] = L"UpdateServerUrl";
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kQuestion[] = L"Una nuova versione di Velmora è disponibile. Vuoi scaricarla ora?";
 constexpr wchar_t kInstalled[] =
     L"Congratulazioni! L’aggiornamento alla versione piu recente di Velmora è avvenuto con successo. "
@@ -48,10 +48,10 @@ protected:
         ASSERT_FALSE(port.empty()) << "the stand-in update server is not running (ctest starts it)";
         // A first start from the journey's folder would leave a start-with-Windows entry
         // pointing into it.
-        m_savedStartWithWindows = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, L"StartWithWindows");
+        m_savedStartWithWindows = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"StartWithWindows");
         m_savedRunValue = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
-        m_savedServer = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettings, kServerSetting);
-        ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettings, kServerSetting,
+        m_savedServer = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kServerSetting);
+        ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kServerSetting,
                                              L"http://127.0.0.1:" + port + L"/slow"));
 
         const std::wstring served = ServerState() + L"\\files";
@@ -68,7 +68,7 @@ protected:
         ASSERT_TRUE(::CopyFileW(e2e::Settings().rebooter.c_str(), (m_folder + L"\\rebooter.exe").c_str(), FALSE));
     }
 
-    static void Restore(const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& saved)
+    static void Restore(const std::wstring& key, const wchar_t* name, const std::optional<std::wstring>& saved)
     {
         if (saved)
             e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, key, name, *saved);
@@ -78,8 +78,8 @@ protected:
 
     void TearDown() override
     {
-        Restore(kSettings, kServerSetting, m_savedServer);
-        Restore(kSettings, L"StartWithWindows", m_savedStartWithWindows);
+        Restore(kSettingsKey, kServerSetting, m_savedServer);
+        Restore(kSettingsKey, L"StartWithWindows", m_savedStartWithWindows);
         Restore(kRunKey, L"Velmora", m_savedRunValue);
         for (const wchar_t* name : {L"Velmora.exe", L"Velmora.exe.bak", L"rebooter.exe"})
             ::DeleteFileW((m_folder + L"\\" + name).c_str());
