@@ -15,19 +15,13 @@
 // are the same, and tests/core/GifDecoderTests.cpp covers the default budget.
 
 #include "core/GifDecoder.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void DecodeAndCheck(std::span<const std::uint8_t> bytes, const GifLimits& limits)
 {

@@ -10,19 +10,13 @@
 // were cut, or when a result breaks the client's bounds.
 
 #include "core/HttpClient.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 class ReplayServer : public IHttpChannel {
 public:

@@ -11,17 +11,11 @@
 #include "core/SoapReply.h"
 #include "core/SoapRequest.h"
 #include "core/Utf16Text.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // Characters XML cannot carry, even as references; their escaped form is refused.
 bool XmlCanCarry(std::wstring_view text)
