@@ -15,13 +15,11 @@ const std::wstring kUsers = L"HKEY_USERS";
 CRegistryScanThread::CRegistryScanThread(const Selection& sections, const ScanTarget& target)
     : m_sections(sections), m_context(target)
 {
-    m_bAutoDelete = false;
 }
 
 bool CRegistryScanThread::Start(bool suspended)
 {
     m_context.running = true;
-    m_bAutoDelete = false;
     if (CreateThread(suspended))
         return true;
     m_context.running = false;

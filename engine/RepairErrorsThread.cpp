@@ -26,7 +26,6 @@ CRepairErrorsThread::CRepairErrorsThread(const CErrorListEx& problems, std::int3
       m_target(std::move(target)),
       m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    m_bAutoDelete = false;
     const std::ptrdiff_t count = repairCount < 0 ? 0 : std::min<std::ptrdiff_t>(repairCount, problems.GetSize());
     for (std::ptrdiff_t i = 0; i < count; ++i)
         m_problems.Add(problems[i]);
@@ -35,7 +34,6 @@ CRepairErrorsThread::CRepairErrorsThread(const CErrorListEx& problems, std::int3
 bool CRepairErrorsThread::Start()
 {
     m_running = true;
-    m_bAutoDelete = false;
     if (CreateThread())
         return true;
     m_running = false;

@@ -17,7 +17,6 @@ CAutoFindNewVersion::CAutoFindNewVersion(HWND notify, std::wstring ownVersion)
 
 bool CAutoFindNewVersion::Start()
 {
-    m_bAutoDelete = false;
     if (CreateThread())
         return true;
     m_running = false;

@@ -32,7 +32,6 @@ CDownloadAppNewVersion::CDownloadAppNewVersion(HWND notify, std::wstring program
 
 bool CDownloadAppNewVersion::Start()
 {
-    m_bAutoDelete = false;
     if (CreateThread())
         return true;
     m_running = false;
