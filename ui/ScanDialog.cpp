@@ -94,6 +94,15 @@ POINT SectionBoxPlace(int section)
     return {IsLeftColumn(section) ? 280 : 510, 225 + 20 * SectionRow(section)};
 }
 
+// Shows one of the program's windows modally over the owner, reading from the service.
+template <typename Dialog, typename Service>
+void ShowPrepared(HWND owner, Service& service)
+{
+    Dialog& dialog = Dialog::Instance();
+    dialog.Prepare(service);
+    dialog.DoModal(owner);
+}
+
 // The helper beside the program asks this process to end, waits for it, then starts the
 // new program file.
 void StartRestartHelper()
@@ -147,20 +156,10 @@ CScanDialog::CScanDialog(bool scanAtStart)
         results.SetLinks({[this] { RefreshProblemCount(); }, nullptr, nullptr, nullptr});
         results.DoModal(owner);
     };
-    m_links.showRestore = [](HWND owner) {
-        CRestoreBackupsDialog& restore = CRestoreBackupsDialog::Instance();
-        restore.Prepare(EngineBackupService());
-        restore.DoModal(owner);
-    };
-    m_links.showSettings = [](HWND owner) {
-        CSettingsDialog& settings = CSettingsDialog::Instance();
-        settings.Prepare(EngineSettingsService());
-        settings.DoModal(owner);
-    };
+    m_links.showRestore = [](HWND owner) { ShowPrepared<CRestoreBackupsDialog>(owner, EngineBackupService()); };
+    m_links.showSettings = [](HWND owner) { ShowPrepared<CSettingsDialog>(owner, EngineSettingsService()); };
     m_links.showStartupManager = [](HWND owner) {
-        CManageStartupDialog& startup = CManageStartupDialog::Instance();
-        startup.Prepare(EngineStartupService());
-        startup.DoModal(owner);
+        ShowPrepared<CManageStartupDialog>(owner, EngineStartupService());
     };
     m_links.startUpdateCheck = [] {
         CCorvaneEngine& engine = CCorvaneEngine::Instance();
@@ -172,21 +171,13 @@ CScanDialog::CScanDialog(bool scanAtStart)
             ShowPrompt(owner, kUpdateFailed, kProductTitle, MB_OK);
             return;
         }
-        CDownloadDialog& download = CDownloadDialog::Instance();
-        download.Prepare(EngineDownloadService());
-        download.DoModal(owner);
+        ShowPrepared<CDownloadDialog>(owner, EngineDownloadService());
     };
     m_links.restartAfterUpdate = &StartRestartHelper;
     m_forwarder.SetTarget(WorkWindow::Download, &CDownloadDialog::Instance());
-    m_links.showSendLog = [](HWND owner) {
-        CSendLogDialog& sendLog = CSendLogDialog::Instance();
-        sendLog.Prepare(OnlineSendLogService());
-        sendLog.DoModal(owner);
-    };
+    m_links.showSendLog = [](HWND owner) { ShowPrepared<CSendLogDialog>(owner, OnlineSendLogService()); };
     m_links.showCustomSolution = [](HWND owner) {
-        CCustomSolnDialog& solution = CCustomSolnDialog::Instance();
-        solution.Prepare(OnlineSolutionService());
-        solution.DoModal(owner);
+        ShowPrepared<CCustomSolnDialog>(owner, OnlineSolutionService());
     };
     m_links.hasPendingLog = [] { return HasPendingLog(); };
     // The repair window opens over the results window, but its messages come here first.
