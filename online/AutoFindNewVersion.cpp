@@ -35,8 +35,7 @@ void CAutoFindNewVersion::StopAndWait()
     m_checkRequested = false;
     m_reportNoUpdate = false;
     ::SetEvent(m_wake.get());
-    if (const HANDLE thread = GetThreadHandle())
-        ::WaitForSingleObject(thread, INFINITE);
+    WaitForEnd();
 }
 
 int CAutoFindNewVersion::Run()

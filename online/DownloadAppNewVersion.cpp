@@ -41,8 +41,7 @@ bool CDownloadAppNewVersion::Start()
 void CDownloadAppNewVersion::StopAndWait()
 {
     m_running = false;
-    if (const HANDLE thread = GetThreadHandle())
-        ::WaitForSingleObject(thread, INFINITE);
+    WaitForEnd();
 }
 
 void CDownloadAppNewVersion::Post(UINT message, WPARAM wParam) const
