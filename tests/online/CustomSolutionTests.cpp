@@ -97,7 +97,8 @@ protected:
             PROCESS_INFORMATION process{};
             std::wstring commandLine = L"\"" + helperPath + L"\"";
             ASSERT_TRUE(::CreateProcessW(helperPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &process));
+                                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &process))
+                << "error " << ::GetLastError();
             helpers.push_back(process);
         }
     }
