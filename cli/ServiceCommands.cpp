@@ -120,7 +120,12 @@ int Restore(CCorvaneEngine& engine, const ServiceOptions& options)
         PrintError(L"no such backup file: " + path);
         return kExitFailed;
     }
-    if (!engine.RestoreBackup(path)) {
+    switch (engine.RestoreBackup(path)) {
+    case RestoreOutcome::Restored: break;
+    case RestoreOutcome::NewerDataKept:
+        PrintError(L"some entries were not restored because newer data is in their place; the file is kept: " + path);
+        return kExitFailed;
+    case RestoreOutcome::Failed:
         PrintError(L"the backup was not restored completely; the file is kept: " + path);
         return kExitFailed;
     }

@@ -13,6 +13,8 @@
 #include "framework/File.h"
 #include "framework/Handles.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -84,39 +86,138 @@ std::optional<BackupContents> ReadBackup(const std::wstring& backupPath)
     return contents;
 }
 
-bool ValueExists(HKEY root, const std::wstring& keyPath, const std::wstring& name)
+// What stands where a backup entry belongs.
+enum class Occupant {
+    Nothing,    // the place is free
+    Same,       // exactly what the backup holds
+    Different,  // other data, newer than the backup
+    Unknown,    // it could not be checked
+};
+
+// The type and bytes a value line writes.
+struct ValueImage {
+    DWORD type = REG_SZ;
+    std::vector<BYTE> bytes;
+};
+
+ValueImage ImageOfLine(const CRegistryItem& item)
 {
-    UniqueHKey key;
-    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
-        return false;
-    return ::RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    ValueImage image;
+    if (item.Type == kTypeDword) {
+        const std::uint32_t number = BackupDwordValue(item.ValueData);
+        image.type = REG_DWORD;
+        image.bytes = {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8), static_cast<BYTE>(number >> 16),
+                       static_cast<BYTE>(number >> 24)};
+        return image;
+    }
+    image.type = item.Type == kTypeExpandString ? REG_EXPAND_SZ : REG_SZ;
+    for (const wchar_t unit : item.ValueData) {
+        image.bytes.push_back(static_cast<BYTE>(unit));
+        image.bytes.push_back(static_cast<BYTE>(unit >> 8));
+    }
+    image.bytes.insert(image.bytes.end(), sizeof(wchar_t), 0);
+    return image;
 }
 
-bool WriteExpandString(HKEY root, const std::wstring& keyPath, const std::wstring& name, const std::wstring& text)
+Occupant ValueOccupant(HKEY root, const CRegistryItem& item, const ValueImage& image)
 {
     UniqueHKey key;
-    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_WRITE, key.put()) != ERROR_SUCCESS &&
-        ::RegCreateKeyW(root, keyPath.c_str(), key.put()) != ERROR_SUCCESS)
-        return false;
-    return ::RegSetValueExW(key.get(), name.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    const LONG opened = ::RegOpenKeyExW(root, item.SubKey.c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return Occupant::Nothing;
+    if (opened != ERROR_SUCCESS)
+        return Occupant::Unknown;
+    DWORD type = 0;
+    // One byte more than the image tells a longer value without reading all of it.
+    std::vector<BYTE> live(image.bytes.size() + 1);
+    auto size = static_cast<DWORD>(live.size());
+    const LONG queried = ::RegQueryValueExW(key.get(), item.ValueName.c_str(), nullptr, &type, live.data(), &size);
+    if (queried == ERROR_FILE_NOT_FOUND)
+        return Occupant::Nothing;
+    if (queried == ERROR_MORE_DATA)
+        return Occupant::Different;
+    if (queried != ERROR_SUCCESS)
+        return Occupant::Unknown;
+    live.resize(size);
+    return type == image.type && live == image.bytes ? Occupant::Same : Occupant::Different;
 }
 
-bool RestoreEntry(const BackupEntry& entry)
+UniqueHandle OpenToCompare(const std::wstring& path)
+{
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    return UniqueHandle(
+        ::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Whether the two files hold the same bytes; nothing when either cannot be read.
+std::optional<bool> SameFileBytes(const std::wstring& first, const std::wstring& second)
+{
+    const UniqueHandle a = OpenToCompare(first);
+    const UniqueHandle b = OpenToCompare(second);
+    LARGE_INTEGER sizeA{};
+    LARGE_INTEGER sizeB{};
+    if (!a || !b || !::GetFileSizeEx(a.get(), &sizeA) || !::GetFileSizeEx(b.get(), &sizeB))
+        return std::nullopt;
+    if (sizeA.QuadPart != sizeB.QuadPart)
+        return false;
+    constexpr DWORD kChunk = 64 * 1024;
+    std::vector<char> chunkA(kChunk);
+    std::vector<char> chunkB(kChunk);
+    for (;;) {
+        DWORD readA = 0;
+        DWORD readB = 0;
+        if (!::ReadFile(a.get(), chunkA.data(), kChunk, &readA, nullptr) ||
+            !::ReadFile(b.get(), chunkB.data(), kChunk, &readB, nullptr))
+            return std::nullopt;
+        if (readA != readB || std::memcmp(chunkA.data(), chunkB.data(), readA) != 0)
+            return false;
+        if (readA == 0)
+            return true;
+    }
+}
+
+Occupant FileOccupant(const std::wstring& storedCopy, const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Occupant::Nothing : Occupant::Unknown;
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return Occupant::Different;  // never followed, never replaced
+    const std::optional<bool> same = SameFileBytes(storedCopy, path);
+    if (!same)
+        return Occupant::Unknown;
+    return *same ? Occupant::Same : Occupant::Different;
+}
+
+// Writes the entry only where nothing stands; what stands there is never replaced.
+template <typename Write>
+RestoreOutcome PutInPlace(Occupant occupant, Write write)
+{
+    switch (occupant) {
+    case Occupant::Nothing: return write() ? RestoreOutcome::Restored : RestoreOutcome::Failed;
+    case Occupant::Same: return RestoreOutcome::Restored;
+    case Occupant::Different: return RestoreOutcome::NewerDataKept;
+    case Occupant::Unknown: break;
+    }
+    return RestoreOutcome::Failed;
+}
+
+RestoreOutcome RestoreEntry(const BackupEntry& entry)
 {
     const CRegistryItem& item = entry.Item;
     const HKEY root = RootToHKey(item.Root);
     switch (entry.Action) {
-    case RestoreValue:
-        if (ValueExists(root, item.SubKey, item.ValueName))
-            return true;
-        if (item.Type == kTypeDword)
-            return RegWriteDword(root, item.SubKey, item.ValueName, BackupDwordValue(item.ValueData));
-        if (item.Type == kTypeExpandString)
-            return WriteExpandString(root, item.SubKey, item.ValueName, item.ValueData);
-        return RegWriteString(root, item.SubKey, item.ValueName, item.ValueData);
-    case RestoreKey: return RegCreateKeyAt(root, item.SubKey);
-    default: return true;
+    case RestoreValue: {
+        const ValueImage image = ImageOfLine(item);
+        return PutInPlace(ValueOccupant(root, item, image), [&] {
+            return RegWriteValue(root, item.SubKey, item.ValueName, image.type, image.bytes.data(),
+                                 static_cast<DWORD>(image.bytes.size()));
+        });
+    }
+    case RestoreKey: return RegCreateKeyAt(root, item.SubKey) ? RestoreOutcome::Restored : RestoreOutcome::Failed;
+    default: return RestoreOutcome::Restored;
     }
 }
 
@@ -127,16 +228,13 @@ void CreateParentFolders(const std::wstring& path)
         ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);  // an existing one is fine
 }
 
-bool RestoreFile(const std::wstring& filesFolder, const PreservedFile& file)
+RestoreOutcome RestoreFile(const std::wstring& filesFolder, const PreservedFile& file)
 {
-    const DWORD attributes = ::GetFileAttributesW(file.OriginalPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return true;  // something is there again: never replaced
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-        return false;
-    CreateParentFolders(file.OriginalPath);
-    return CopyToNewFile(filesFolder + L'\\' + file.StoredName, file.OriginalPath);
+    const std::wstring storedCopy = filesFolder + L'\\' + file.StoredName;
+    return PutInPlace(FileOccupant(storedCopy, file.OriginalPath), [&] {
+        CreateParentFolders(file.OriginalPath);
+        return CopyToNewFile(storedCopy, file.OriginalPath);
+    });
 }
 
 }  // namespace
@@ -156,23 +254,24 @@ std::vector<std::wstring> FindBackupFiles(const std::wstring& folder)
     return paths;
 }
 
-bool RestoreBackupFile(const std::wstring& backupPath, const std::wstring& repairedItemsPath)
+RestoreOutcome RestoreBackupFile(const std::wstring& backupPath, const std::wstring& repairedItemsPath)
 {
     const std::optional<BackupContents> contents = ReadBackup(backupPath);
     if (!contents)
-        return false;
-    bool complete = true;
+        return RestoreOutcome::Failed;
+    // The outcomes are listed from best to worst: the worst entry's is the restore's.
+    RestoreOutcome outcome = RestoreOutcome::Restored;
     for (const BackupEntry& entry : contents->entries)
-        complete = RestoreEntry(entry) && complete;
+        outcome = std::max(outcome, RestoreEntry(entry));
     for (const PreservedFile& file : contents->files)
-        complete = RestoreFile(contents->filesFolder, file) && complete;
-    if (!complete)
-        return false;
+        outcome = std::max(outcome, RestoreFile(contents->filesFolder, file));
+    if (outcome == RestoreOutcome::Failed)
+        return outcome;
     if (!NoneIsLink({FolderOf(repairedItemsPath), repairedItemsPath}))
-        return false;
+        return RestoreOutcome::Failed;
     if (FileExists(repairedItemsPath) && !::DeleteFileW(repairedItemsPath.c_str()))
-        return false;
-    return true;
+        return RestoreOutcome::Failed;
+    return outcome;
 }
 
 bool DeleteBackupFiles(const std::wstring& backupPath)

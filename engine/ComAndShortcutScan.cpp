@@ -53,11 +53,34 @@ void CheckClassTypeLib(const ScanContext& ctx, HKEY classKey, const std::wstring
                         ClassItem(ctx, L"CLSID\\" + typeLibKey, L"", id)});
 }
 
-// Each key opens relative to its parent's handle, which the walk holds anyway, and the
-// walk ends at the depth of the other tree walks, so a hostile, very deep tree can
-// neither exhaust the stack nor cost a full-path open per level.
-void ScanEmptyKeysAt(ScanContext& ctx, HKEY parent, const std::wstring& keyPath, const std::wstring& openPath,
-                     int depth)
+// The registry nests keys at most this deep; the empty-key walk goes that far and no
+// further, however deep a hostile tree claims to be.
+constexpr int kRegistryDepthLimit = 512;
+
+// One key of the empty-key walk, held open while its subkeys are visited.
+struct OpenKey {
+    UniqueHKey key;
+    DWORD subkeys = 0;
+    DWORD next = 0;              // index of the next subkey to visit
+    std::size_t pathLength = 0;  // of the key's path within the walk's path text
+    int depth = 0;
+};
+
+void ReportEmptyKey(ScanContext& ctx, const std::wstring& keyPath)
+{
+    CRegistryItem item;
+    item.Root = ctx.root;
+    item.Hive = ctx.rootName;
+    item.SubKey = keyPath;
+    item.Tag = ctx.ordinal;
+    ctx.AddProblem(keyPath, L"The key " + keyPath + L" is a empty registry key", L"Empty Registry Key.", item,
+                   EmptyKey);
+}
+
+// Opens the key at path (its last name relative to parent), reports it when it is empty
+// and deep enough, and otherwise pushes it so that its subkeys are visited next.
+void VisitKey(ScanContext& ctx, std::vector<OpenKey>& open, HKEY parent, const std::wstring& openPath,
+              const std::wstring& path, int depth)
 {
     UniqueHKey key;
     if (::RegOpenKeyExW(parent, openPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
@@ -68,30 +91,12 @@ void ScanEmptyKeysAt(ScanContext& ctx, HKEY parent, const std::wstring& keyPath,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     if (subkeys == 0 && values == 0) {
-        if (depth > 2) {
-            CRegistryItem item;
-            item.Root = ctx.root;
-            item.Hive = ctx.rootName;
-            item.SubKey = keyPath;
-            item.Tag = ctx.ordinal;
-            ctx.AddProblem(keyPath, L"The key " + keyPath + L" is a empty registry key", L"Empty Registry Key.", item,
-                           EmptyKey);
-        }
+        if (depth > 2)
+            ReportEmptyKey(ctx, path);
         return;
     }
-    if (depth > kMaxTreeDepth)
-        return;
-    for (DWORD index = 0; index < subkeys && ctx.running; ++index) {
-        wchar_t name[kRegNameChars];
-        DWORD nameChars = kRegNameChars;
-        if (::RegEnumKeyExW(key.get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
-        const std::wstring child(name, nameChars);
-        // A name with an embedded NUL would open, and later delete, a shorter namesake.
-        if (child.find(L'\0') != std::wstring::npos)
-            continue;
-        ScanEmptyKeysAt(ctx, key.get(), keyPath + L'\\' + child, child, depth + 1);
-    }
+    if (depth < kRegistryDepthLimit && subkeys > 0)
+        open.push_back({std::move(key), subkeys, 0, path.size(), depth});
 }
 
 }  // namespace
@@ -129,9 +134,38 @@ void ScanClasses(ScanContext& ctx)
         ctx.AddProblem(L"", problem.reason, L"Missing Typelib or CLSID.", problem.item, InvalidValue);
 }
 
+// Depth first, in the order a recursive walk would report, but with the open keys on a
+// stack of our own: at the registry's full depth a recursion could exhaust the scan
+// thread's stack. Each key opens relative to its parent, which the walk holds anyway, and
+// one path text grows and shrinks with the walk instead of a copy per level.
 void ScanEmptyKeys(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth)
 {
-    ScanEmptyKeysAt(ctx, RootToHKey(root), keyPath, keyPath, depth);
+    std::vector<OpenKey> open;
+    std::wstring path = keyPath;
+    VisitKey(ctx, open, RootToHKey(root), keyPath, path, depth);
+    while (!open.empty() && ctx.running) {
+        OpenKey& top = open.back();
+        if (top.next >= top.subkeys) {
+            open.pop_back();
+            continue;
+        }
+        wchar_t name[kRegNameChars];
+        DWORD nameChars = kRegNameChars;
+        if (::RegEnumKeyExW(top.key.get(), top.next++, name, &nameChars, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        const std::wstring child(name, nameChars);
+        // A name with an embedded NUL would open, and later delete, a shorter namesake.
+        if (child.find(L'\0') != std::wstring::npos)
+            continue;
+        path.resize(top.pathLength);
+        path += L'\\';
+        path += child;
+        // VisitKey may grow the stack, which moves top: take what it needs first.
+        const HKEY parent = top.key.get();
+        const int childDepth = top.depth + 1;
+        VisitKey(ctx, open, parent, child, path, childDepth);
+    }
 }
 
 void ScanShortcuts(ScanContext& ctx, const std::wstring& folderText)

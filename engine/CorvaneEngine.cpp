@@ -226,7 +226,7 @@ std::vector<std::wstring> CCorvaneEngine::ListBackups()
     return paths;
 }
 
-bool CCorvaneEngine::RestoreBackup(const std::wstring& backupPath)
+RestoreOutcome CCorvaneEngine::RestoreBackup(const std::wstring& backupPath)
 {
     return RestoreBackupFile(backupPath, CRepairedItems::FilePath());
 }

@@ -13,6 +13,7 @@
 #include "core/RegistryItem.h"
 #include "core/ScanSections.h"
 #include "core/ScheduleText.h"
+#include "engine/BackupRestore.h"
 #include "engine/RegistryScanThread.h"
 #include "engine/RepairErrorsThread.h"
 #include "engine/RepairedItems.h"
@@ -134,10 +135,9 @@ public:
     // Posts one WM_BACKUP_FOUND per backup file to the notify window, newest first,
     // before it returns; returns the paths in the same order.
     std::vector<std::wstring> ListBackups();
-    // Writes one backup back; true only when the whole file was restored (the
-    // repaired-items file is then deleted). The backup file itself is left for the
-    // caller to delete, and a failed restore leaves both files alone.
-    [[nodiscard]] bool RestoreBackup(const std::wstring& backupPath);
+    // Writes one backup back (see RestoreBackupFile). The backup file itself is left for
+    // the caller, who may delete it only after RestoreOutcome::Restored.
+    [[nodiscard]] RestoreOutcome RestoreBackup(const std::wstring& backupPath);
 
     // --- report -----------------------------------------------------------------------
     // Writes the HTML report of ProblemList; see WriteScanReportFile.

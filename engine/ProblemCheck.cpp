@@ -91,29 +91,16 @@ std::variant<LiveValue, ProblemState> ReadLiveValue(RootKey root, const std::wst
     const LONG opened = ::RegOpenKeyExW(RootToHKey(root), subKey.c_str(), 0, KEY_READ, key.put());
     if (opened != ERROR_SUCCESS)
         return opened == ERROR_FILE_NOT_FOUND ? ProblemState::Gone : ProblemState::Doubtful;
-    BYTE data[kRegBufferBytes] = {};
-    DWORD size = kRegDataBytes;
-    LiveValue value;
-    const LONG queried = ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &value.type, data, &size);
-    if (queried == ERROR_FILE_NOT_FOUND || queried == ERROR_MORE_DATA)
+    const ExactValue read = RegReadExactValue(key.get(), valueName, kRegDataBytes);
+    if (read.status == ERROR_FILE_NOT_FOUND || read.status == ERROR_MORE_DATA)
         return ProblemState::Gone;
-    if (queried != ERROR_SUCCESS)
+    if (read.status != ERROR_SUCCESS)
         return ProblemState::Doubtful;
-    if (value.type == REG_DWORD) {
-        if (size != sizeof(DWORD))
-            return ProblemState::Doubtful;
-        const DWORD number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
-                             static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24;
-        value.text = std::to_wstring(number);
-        return value;
-    }
-    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ)
-        return ProblemState::Gone;  // not the string it was when found
-    auto exact = RegExactString(data, size);
-    if (!exact)
+    if (read.type != REG_SZ && read.type != REG_EXPAND_SZ && read.type != REG_DWORD)
+        return ProblemState::Gone;  // not the string or count it was when found
+    if (!read.text)
         return ProblemState::Doubtful;
-    value.text = std::move(*exact);
-    return value;
+    return LiveValue{read.type, *read.text};
 }
 
 // The live value when it still has the recorded type and data; otherwise the state.

@@ -2,6 +2,8 @@
 
 #include "framework/Handles.h"
 
+#include <vector>
+
 namespace {
 
 UniqueHKey OpenForWrite(HKEY root, const std::wstring& keyPath)
@@ -20,16 +22,6 @@ UniqueHKey OpenForRead(HKEY root, const std::wstring& keyPath)
     if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return UniqueHKey{};
     return key;
-}
-
-bool SetValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type, const void* data,
-              DWORD size)
-{
-    UniqueHKey key = OpenForWrite(root, keyPath);
-    if (!key)
-        return false;
-    return ::RegSetValueExW(key.get(), valueName.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
-           ERROR_SUCCESS;
 }
 
 // Reads a value of known size below HKEY_LOCAL_MACHINE; false when missing or larger.
@@ -61,6 +53,24 @@ std::optional<std::wstring> RegExactString(const BYTE* data, DWORD size)
     if (data[size - 2] != 0 || data[size - 1] != 0)
         return std::nullopt;
     return text;
+}
+
+ExactValue RegReadExactValue(HKEY key, const std::wstring& valueName, DWORD maxBytes)
+{
+    ExactValue value;
+    std::vector<BYTE> data(maxBytes);
+    DWORD size = maxBytes;
+    value.status = ::RegQueryValueExW(key, valueName.c_str(), nullptr, &value.type, data.data(), &size);
+    if (value.status != ERROR_SUCCESS)
+        return value;
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) {
+        value.text = RegExactString(data.data(), size);
+    } else if (value.type == REG_DWORD && size == sizeof(DWORD)) {
+        const DWORD number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
+                             static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24;
+        value.text = std::to_wstring(number);
+    }
+    return value;
 }
 
 std::wstring RegDataText(const BYTE* data, DWORD size)
@@ -112,25 +122,35 @@ bool RegReadBinary(const std::wstring& keyPath, const std::wstring& valueName, v
     return ReadFixed(keyPath, valueName, buffer, size);
 }
 
+bool RegWriteValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type, const void* data,
+                   DWORD size)
+{
+    UniqueHKey key = OpenForWrite(root, keyPath);
+    if (!key)
+        return false;
+    return ::RegSetValueExW(key.get(), valueName.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
 bool RegWriteString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text)
 {
-    return SetValue(root, keyPath, valueName, REG_SZ, text.c_str(),
+    return RegWriteValue(root, keyPath, valueName, REG_SZ, text.c_str(),
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 bool RegWriteDword(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD value)
 {
-    return SetValue(root, keyPath, valueName, REG_DWORD, &value, sizeof value);
+    return RegWriteValue(root, keyPath, valueName, REG_DWORD, &value, sizeof value);
 }
 
 bool RegWriteQword(const std::wstring& keyPath, const std::wstring& valueName, std::uint64_t value)
 {
-    return SetValue(HKEY_LOCAL_MACHINE, keyPath, valueName, REG_QWORD, &value, sizeof value);
+    return RegWriteValue(HKEY_LOCAL_MACHINE, keyPath, valueName, REG_QWORD, &value, sizeof value);
 }
 
 bool RegWriteBinary(const std::wstring& keyPath, const std::wstring& valueName, const void* bytes, DWORD size)
 {
-    return SetValue(HKEY_LOCAL_MACHINE, keyPath, valueName, REG_BINARY, bytes, size);
+    return RegWriteValue(HKEY_LOCAL_MACHINE, keyPath, valueName, REG_BINARY, bytes, size);
 }
 
 bool RegDeleteValueAt(HKEY root, const std::wstring& keyPath, const std::wstring& valueName)

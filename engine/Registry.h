@@ -31,6 +31,8 @@ inline constexpr DWORD kRegBufferBytes = 2048;
 // Below HKEY_LOCAL_MACHINE; reads at most size bytes into buffer.
 [[nodiscard]] bool RegReadBinary(const std::wstring& keyPath, const std::wstring& valueName, void* buffer, DWORD size);
 
+bool RegWriteValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type, const void* data,
+                   DWORD size);
 bool RegWriteString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text);
 bool RegWriteDword(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD value);
 bool RegWriteQword(const std::wstring& keyPath, const std::wstring& valueName, std::uint64_t value);
@@ -56,6 +58,18 @@ bool RegCreateKeyAt(HKEY root, const std::wstring& keyPath);
 // with an embedded NUL, an odd length or no terminator gives nothing: no text could
 // write it back as it is.
 [[nodiscard]] std::optional<std::wstring> RegExactString(const BYTE* data, DWORD size);
+
+// A value as every remover reads it before deleting it: the data as the text its backup
+// line carries, and only when that line brings the value back byte for byte.
+struct ExactValue {
+    LONG status = ERROR_SUCCESS;  // of the query; ERROR_MORE_DATA when larger than the limit
+    DWORD type = REG_NONE;
+    // REG_SZ / REG_EXPAND_SZ: RegExactString; REG_DWORD of four bytes: decimal. Nothing
+    // for any other type or size, and when the query failed.
+    std::optional<std::wstring> text;
+};
+// Reads the value of the open key with at most maxBytes of data.
+[[nodiscard]] ExactValue RegReadExactValue(HKEY key, const std::wstring& valueName, DWORD maxBytes);
 
 // Text from registry data as a zero-filled buffer would hold it: the bytes as UTF-16
 // code units (an odd last byte makes a unit of its own) up to the first zero unit.

@@ -6,8 +6,8 @@
 
 #include <string>
 
-// The deepest level below which no tree walk descends (the start key is depth 1), so
-// the walks end at depth 11 however deep a key tree is.
+// The deepest level below which no value tree walk descends (the start key is depth 1),
+// so those walks end at depth 11 however deep a key tree is.
 inline constexpr int kMaxTreeDepth = 10;
 
 // --- values that name files ---------------------------------------------------------
@@ -41,7 +41,8 @@ void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstr
 // then those whose TypeLib subkey names a key missing below HKEY_CLASSES_ROOT\TypeLib.
 void ScanClasses(ScanContext& ctx);
 // Keys without values and subkeys, deeper than depth 2 (the start key is depth 1) and
-// not below depth 11; subkeys whose name holds a NUL are skipped.
+// down to depth 512, the registry's own nesting limit; subkeys whose name holds a NUL
+// are skipped.
 void ScanEmptyKeys(ScanContext& ctx, RootKey root, const std::wstring& keyPath, int depth);
 // The "*.lnk" files below the expanded folder whose target is gone. Reports nothing
 // when the context has no shell-link object.

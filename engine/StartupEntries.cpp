@@ -66,9 +66,21 @@ StartupRemoval CStartupEntries::Remove(std::size_t position, const CRegistryItem
     const CRegistryItemListEx entries = ReadStartupEntries();
     if (position >= static_cast<std::size_t>(entries.GetSize()))
         return StartupRemoval::NotPresent;
-    const CRegistryItem& entry = entries[static_cast<int>(position)];
-    if (!entry.Matches(shown))
+    const CRegistryItem& listed = entries[static_cast<int>(position)];
+    if (!listed.Matches(shown))
         return StartupRemoval::NotPresent;
+    // Read again the way the repair reads what it removes: the listed text ends at the
+    // first NUL and cannot tell an unterminated or odd-sized value from a terminated one.
+    UniqueHKey key;
+    if (::RegOpenKeyExW(RootToHKey(listed.Root), listed.SubKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return StartupRemoval::NotPresent;
+    const ExactValue value = RegReadExactValue(key.get(), listed.ValueName, kRegBufferBytes);
+    key.reset();
+    if (value.status == ERROR_FILE_NOT_FOUND)
+        return StartupRemoval::NotPresent;
+    if (!value.text)
+        return StartupRemoval::NoBackup;
+    const CRegistryItem entry = RegistryItemAt(listed.Root, listed.SubKey, listed.ValueName, *value.text, value.type);
     std::optional<CBackupWriter> backup = CBackupWriter::Create(m_backupFolder);
     if (!backup)
         return StartupRemoval::NoBackup;

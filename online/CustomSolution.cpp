@@ -11,7 +11,6 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -54,33 +53,15 @@ bool ValueExists(RootKey root, const std::wstring& keyPath, const std::wstring& 
     return ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-// The value as a backup line carries it; a type the line cannot carry keeps its type
-// number, so the backup refuses it and the value stays.
+// The value as a backup line carries it; nothing when that line could not bring it back
+// byte for byte (the value then stays).
 std::optional<CRegistryItem> ReadValueEntry(HKEY key, RootKey root, const std::wstring& keyPath,
                                             const std::wstring& valueName)
 {
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        size > kMaxBackupValueBytes)
+    const ExactValue value = RegReadExactValue(key, valueName, kMaxBackupValueBytes);
+    if (!value.text)
         return std::nullopt;
-    std::vector<BYTE> data(size + sizeof(wchar_t));
-    if (::RegQueryValueExW(key, valueName.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    CRegistryItem item = RegistryItemAt(root, keyPath, valueName, {}, type);
-    if (type == REG_DWORD && size == sizeof(DWORD)) {
-        DWORD number = 0;
-        std::memcpy(&number, data.data(), sizeof(number));
-        item.ValueData = std::to_wstring(number);
-    } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        item.ValueData = RegDataText(data.data(), size);
-        // Text after an embedded terminator would not come back from the backup.
-        if ((item.ValueData.size() + 1) * sizeof(wchar_t) < size)
-            item.Type = REG_MULTI_SZ;
-    } else if (type == REG_DWORD) {
-        item.Type = REG_BINARY;
-    }
-    return item;
+    return RegistryItemAt(root, keyPath, valueName, *value.text, value.type);
 }
 
 // A drive root, or a folder holding the program, its files and the backups a solution

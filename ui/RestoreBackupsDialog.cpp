@@ -29,7 +29,10 @@ constexpr std::uint64_t kFileTimeStepsPerSecond = 10000000ULL;
 class CEngineBackupService final : public IBackupService {
 public:
     void ListBackups() override { static_cast<void>(CCorvaneEngine::Instance().ListBackups()); }
-    bool RestoreBackup(const std::wstring& path) override { return CCorvaneEngine::Instance().RestoreBackup(path); }
+    RestoreOutcome RestoreBackup(const std::wstring& path) override
+    {
+        return CCorvaneEngine::Instance().RestoreBackup(path);
+    }
 };
 
 std::vector<int> SelectedLines(HWND list)
@@ -139,9 +142,13 @@ void CRestoreBackupsDialog::RestoreCommand()
     }
     const int line = selected.front();
     const std::wstring path = m_paths[line];
-    if (!m_backups->RestoreBackup(path)) {
-        // The file is the only way back to that configuration: it stays, and so does its line.
-        ShowAppPrompt(m_hWnd, kBackupNotRestored, MB_OK | MB_ICONERROR);
+    const RestoreOutcome outcome = m_backups->RestoreBackup(path);
+    if (outcome != RestoreOutcome::Restored) {
+        // The file is the only way back to what it holds: it stays, and so does its line.
+        if (outcome == RestoreOutcome::NewerDataKept)
+            ShowAppPrompt(m_hWnd, kBackupNewerDataKept, MB_OK | MB_ICONWARNING);
+        else
+            ShowAppPrompt(m_hWnd, kBackupNotRestored, MB_OK | MB_ICONERROR);
         return;
     }
     // Restored: the backup has done its work. A line whose backup would not go stays,

@@ -1,7 +1,8 @@
 #pragma once
 // The restore window: the registry backups that earlier repairs wrote, one line each,
 // dated by the file's creation time. "Ripristina" writes the one selected backup back
-// (registry entries and kept files) and then deletes it; "Elimina" deletes the selected
+// (registry entries and kept files) and then deletes it, unless some of it could not be
+// put back (newer data in its place, or a failure): then the backup and its line stay; "Elimina" deletes the selected
 // backups, each with its folder of kept files; a line stays while its backup does; the
 // select-all box selects or clears every line. Line k of the list and entry k of the
 // path array always belong together.
@@ -13,6 +14,7 @@
 #include "controls/CheckBox.h"
 #include "controls/XColorStatic.h"
 #include "core/ArrayEx.h"
+#include "engine/BackupRestore.h"
 #include "framework/Singleton.h"
 
 #include <string>
@@ -24,8 +26,8 @@ public:
     virtual ~IBackupService() = default;
     // Announces every backup file with a WM_BACKUP_FOUND to the window that shows them.
     virtual void ListBackups() = 0;
-    // Writes the backup back; true only when all of it was restored.
-    [[nodiscard]] virtual bool RestoreBackup(const std::wstring& path) = 0;
+    // Writes the backup back.
+    [[nodiscard]] virtual RestoreOutcome RestoreBackup(const std::wstring& path) = 0;
 };
 
 // The engine (created on first use) as the restore window sees it.
@@ -44,6 +46,9 @@ inline constexpr wchar_t kBackupRestored[] =
     L"Una precedente configurazione del Registro è stata ripristinata con successo.";
 inline constexpr wchar_t kBackupNotRestored[] =
     L"Non è stato possibile ripristinare questa configurazione del Registro.";
+inline constexpr wchar_t kBackupNewerDataKept[] =
+    L"Alcune voci non sono state ripristinate perché al loro posto si trovano dati più recenti. Il backup è stato "
+    L"conservato.";
 
 class CRestoreBackupsDialog : public CBitmapDialog, public CSingleton<CRestoreBackupsDialog> {
 public:

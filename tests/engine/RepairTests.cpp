@@ -129,7 +129,7 @@ TEST_F(Repair, RemovesWhatTheScanFoundRecordsItFirstAndTheRestoreBringsItBack)
 
     // The restore writes every entry back with its type and removes "log.dat".
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kRun, L"VelmoraR_sz"), (RegValue{REG_SZ, L"C:\\Nowhere\\VelmoraR\\a.exe"}));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kRun, L"VelmoraR_exp"),
               (RegValue{REG_EXPAND_SZ, L"%SystemDrive%\\Nowhere\\VelmoraR\\b.exe"}));
@@ -161,7 +161,7 @@ TEST_F(Repair, ListOnlyProblemIsListedNotRemovedAndTheRestoreUnlistsIt)
     Scan({1});
     KeepOnly(L"VelmoraR");
     EXPECT_EQ(engine.ProblemList().GetSize(), 0);
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     Scan({1});
     KeepOnly(L"VelmoraR");
     EXPECT_EQ(engine.ProblemList().GetSize(), 1);
@@ -180,7 +180,7 @@ TEST_F(Repair, ListedEntryWhoseLineWouldReadBackCutGetsNoLine)
     const std::wstring path = RunRepair(1);
     EXPECT_EQ(ReadBytes(path), std::string());
     EXPECT_EQ(engine.RepairedItems().GetSize(), 1);
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kAppPaths + L"\\VelmoraR.exe", L""),
               (RegValue{REG_SZ, L"C:\\Nowhere\\VelmoraR::app.exe"}));
     EXPECT_FALSE(Exists(CRepairedItems::FilePath()));
@@ -212,12 +212,16 @@ TEST_F(Repair, BrokenShortcutIsKeptInTheBackupThenDeletedAndTheRestoreBringsItBa
     EXPECT_EQ(engine.SectionCounters()[11].Repaired.load(), 1);
     EXPECT_EQ(sink.Only(WM_REPAIR_ITEM), (std::vector<EngineMessage>{Msg(WM_REPAIR_ITEM, 0, broken)}));
 
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     EXPECT_EQ(ReadBytes(broken), original);
-    // Restoring again finds it present and leaves it be.
+    // Restoring again finds the same bytes there: restored. A different file written
+    // there since is newer data: left alone, and the restore says it is not complete,
+    // so the backup, which holds the only copy, is kept.
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     WriteBytes(broken, "newer");
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::NewerDataKept);
     EXPECT_EQ(ReadBytes(broken), std::optional<std::string>("newer"));
+    EXPECT_EQ(ReadBytes(PreservedFilesFolder(path) + L"\\1.lnk"), original);
     EXPECT_TRUE(DeleteBackupFiles(path));
     EXPECT_FALSE(Exists(path));
     EXPECT_FALSE(Exists(PreservedFilesFolder(path)));
@@ -300,9 +304,9 @@ TEST_F(Repair, WhatIsLeftAloneOrWillNotGoIsNotCountedAndIsKeptForTheUser)
     EXPECT_EQ(kept.find(L"VelmoraR.exe"), std::wstring::npos);  // it was never there
 
     // The restore creates nothing for the planted line, and never overwrites a value
-    // that exists: the locked value's line finds newer data and leaves it.
+    // that exists: the locked value's line finds newer data, leaves it and says so.
     sandbox.SetString(HKEY_LOCAL_MACHINE, locked, L"DisplayIcon", L"changed since");
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::NewerDataKept);
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, locked, L"DisplayIcon"), (RegValue{REG_SZ, L"changed since"}));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPaths + L"\\VelmoraR.exe"));
 }

@@ -60,7 +60,7 @@ TEST_F(Restore, WritesEachLineBackWithItsType)
         L"7::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=Ignored::x::;;\r\n");
     const std::string before = *ReadBytes(path);
 
-    ASSERT_TRUE(engine.RestoreBackup(path));
+    ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kKey + L"\\X", L"N"), (RegValue{REG_DWORD, L"42"}));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kKey, L"Big"), (RegValue{REG_DWORD, L"4294967295"}));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kKey, L"Exp"), (RegValue{REG_EXPAND_SZ, L"%SystemRoot%\\x.exe"}));
@@ -75,6 +75,83 @@ TEST_F(Restore, WritesEachLineBackWithItsType)
     EXPECT_EQ(ReadBytes(path), before);  // the backup itself is never changed
 }
 
+// Raw data of a value, or nothing when it does not exist.
+std::optional<std::pair<DWORD, std::string>> RawValue(const std::wstring& name)
+{
+    UniqueHKey key;
+    DWORD type = 0;
+    std::string data(64, '\0');
+    auto size = static_cast<DWORD>(data.size());
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+            ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(size);
+    return std::make_pair(type, data);
+}
+
+// An entry is written only where its place is free. What stands there counts as restored
+// only when it is the very same data; anything else is left as it is and reported, so
+// the caller keeps the backup that holds the only copy.
+TEST_F(Restore, PutsEntriesBackOnlyWhereNothingElseStands)
+{
+    const std::string exact = Utf16(std::wstring(L"%SystemRoot%\\x.exe", 19));  // with its terminator
+    enum class FileThere { Nothing, Same, Other, Folder };
+    const struct {
+        const char* name;
+        std::optional<std::pair<DWORD, std::string>> valueThere;  // of the REG_EXPAND_SZ line
+        bool countThere;                                          // the REG_DWORD line's 42
+        FileThere fileThere;
+        RestoreOutcome outcome;
+    } cases[] = {
+        {"nothing there", std::nullopt, false, FileThere::Nothing, RestoreOutcome::Restored},
+        {"the same data", std::make_pair(REG_EXPAND_SZ, exact), true, FileThere::Same, RestoreOutcome::Restored},
+        {"value of another type", std::make_pair(REG_SZ, exact), false, FileThere::Nothing,
+         RestoreOutcome::NewerDataKept},
+        {"value with more after a NUL", std::make_pair(REG_EXPAND_SZ, exact + Utf16(std::wstring(L"t\0", 2))), true,
+         FileThere::Same, RestoreOutcome::NewerDataKept},
+        {"file with other bytes", std::nullopt, true, FileThere::Other, RestoreOutcome::NewerDataKept},
+        {"folder at the file's path", std::make_pair(REG_EXPAND_SZ, exact), false, FileThere::Folder,
+         RestoreOutcome::NewerDataKept},
+    };
+    const std::wstring original = scratch.Path() + L"\\place\\kept.txt";
+    for (const auto& c : cases) {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str());
+        const std::wstring path = Backup(L"1::HKEY_CURRENT_USER::REG_EXPAND_SZ::" + kKey +
+                                         L"::ValueName=V::%SystemRoot%\\x.exe::;;\r\n"
+                                         L"1::HKEY_CURRENT_USER::REG_DWORD::" + kKey + L"::ValueName=Count::42::;;\r\n");
+        const std::wstring files = PreservedFilesFolder(path);
+        ::CreateDirectoryW(files.c_str(), nullptr);
+        WriteBytes(files + L"\\1.txt", "kept bytes");
+        WriteBytes(files + L"\\listing.dat", Utf16(L"1.txt::" + original + L"::;;\r\n"));
+        if (c.valueThere)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey.c_str(), L"V", c.valueThere->first, c.valueThere->second.data(),
+                              static_cast<DWORD>(c.valueThere->second.size()));
+        if (c.countThere) {
+            const DWORD count = 42;
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey.c_str(), L"Count", REG_DWORD, &count, sizeof count);
+        }
+        ::CreateDirectoryW((scratch.Path() + L"\\place").c_str(), nullptr);
+        if (c.fileThere == FileThere::Same || c.fileThere == FileThere::Other)
+            WriteBytes(original, c.fileThere == FileThere::Same ? "kept bytes" : "newer bytes");
+        if (c.fileThere == FileThere::Folder)
+            ::CreateDirectoryW(original.c_str(), nullptr);
+
+        EXPECT_EQ(engine.RestoreBackup(path), c.outcome) << c.name;
+        EXPECT_EQ(RawValue(L"V"), c.valueThere ? c.valueThere : std::make_pair(DWORD{REG_EXPAND_SZ}, exact))
+            << c.name;
+        EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kKey, L"Count"), (RegValue{REG_DWORD, L"42"})) << c.name;
+        if (c.fileThere == FileThere::Folder)
+            EXPECT_TRUE(::RemoveDirectoryW(original.c_str())) << c.name;
+        else
+            EXPECT_EQ(ReadBytes(original), c.fileThere == FileThere::Other ? "newer bytes" : "kept bytes") << c.name;
+        // What was put back is reported again by the next scan, whether or not all of it was.
+        EXPECT_FALSE(Exists(CRepairedItems::FilePath())) << c.name;
+        EXPECT_TRUE(DeleteBackupFiles(path)) << c.name;
+        ::DeleteFileW(original.c_str());
+    }
+}
+
 TEST_F(Restore, AFailedRestoreKeepsLogAndSaysSo)
 {
     // A malformed third line: the whole file is refused before anything is written.
@@ -82,7 +159,7 @@ TEST_F(Restore, AFailedRestoreKeepsLogAndSaysSo)
                                      L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=B::2::;;\r\n"
                                      L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=C;;\r\n"
                                      L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"::ValueName=D::4::;;\r\n");
-    EXPECT_FALSE(engine.RestoreBackup(path));
+    EXPECT_EQ(engine.RestoreBackup(path), RestoreOutcome::Failed);
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"A"));
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"B"));
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kKey, L"C"));
@@ -91,8 +168,8 @@ TEST_F(Restore, AFailedRestoreKeepsLogAndSaysSo)
     EXPECT_TRUE(Exists(path));
 
     // A missing or unreadable file restores nothing.
-    EXPECT_FALSE(engine.RestoreBackup(scratch.Path() + L"\\missing.dat"));
-    EXPECT_FALSE(engine.RestoreBackup(scratch.Path()));
+    EXPECT_EQ(engine.RestoreBackup(scratch.Path() + L"\\missing.dat"), RestoreOutcome::Failed);
+    EXPECT_EQ(engine.RestoreBackup(scratch.Path()), RestoreOutcome::Failed);
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));
 
     // A registry write that fails (a key name longer than the registry allows) makes the
@@ -100,13 +177,13 @@ TEST_F(Restore, AFailedRestoreKeepsLogAndSaysSo)
     const std::wstring refused = Backup(L"1::HKEY_CURRENT_USER::REG_SZ::" + kKey + L"\\" + std::wstring(300, L'k') +
                                         L"::ValueName=V::x::;;\r\n1::HKEY_CURRENT_USER::REG_SZ::" + kKey +
                                         L"::ValueName=After::y::;;\r\n");
-    EXPECT_FALSE(engine.RestoreBackup(refused));
+    EXPECT_EQ(engine.RestoreBackup(refused), RestoreOutcome::Failed);
     EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, kKey, L"After"));
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));
 
     // An empty backup (a repair without registry problems) is a complete restore.
     const std::wstring empty = Backup(L"");
-    EXPECT_TRUE(engine.RestoreBackup(empty));
+    EXPECT_EQ(engine.RestoreBackup(empty), RestoreOutcome::Restored);
     EXPECT_FALSE(Exists(CRepairedItems::FilePath()));
 }
 

@@ -280,15 +280,28 @@ TEST_F(SectionScan, EmptyKeysBelowTheServiceAccounts)
         EXPECT_EQ(item.find(L"HKEY_USERS"), std::wstring::npos);
 }
 
-TEST_F(SectionScan, EmptyKeyWalkEndsAtTheTreeDepthAndSkipsNamesWithANul)
+TEST_F(SectionScan, EmptyKeyWalkReachesTheRegistrysDepthAndSkipsNamesWithANul)
 {
     RegistrySandbox sandbox;
-    // S-1-5-19 is depth 1: the chain's last key is at depth 11, then at depth 12.
+    // S-1-5-19 is depth 1: the chain's last key is at depth 14, deeper than the value walks go.
     std::wstring chain = L"S-1-5-19\\VelmoraTDeep";
-    for (int depth = 3; depth <= 11; ++depth)
+    for (int depth = 3; depth <= 14; ++depth)
         chain += L"\\L" + std::to_wstring(depth);
     sandbox.CreateKey(HKEY_USERS, chain);
-    sandbox.CreateKey(HKEY_USERS, L"S-1-5-20\\VelmoraTDeeper" + chain.substr(21) + L"\\L12");
+    // 600 levels, more than the registry nests on Windows (Wine has no limit): the walk
+    // stops at depth 512, where every key of the chain still has a subkey, so it reports
+    // nothing and neither overflows the thread's stack nor hangs.
+    sandbox.CreateKey(HKEY_USERS, L"S-1-5-20\\VelmoraTChain");
+    UniqueHKey level;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_USERS, L"S-1-5-20\\VelmoraTChain", 0, KEY_ALL_ACCESS, level.put()), ERROR_SUCCESS);
+    for (int depth = 3; depth <= 600; ++depth) {
+        UniqueHKey next;
+        ASSERT_EQ(::RegCreateKeyExW(level.get(), L"K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, next.put(), nullptr),
+                  ERROR_SUCCESS)
+            << depth;
+        level = std::move(next);
+    }
+    level.reset();
 
     // "Gone" is empty; "Gone<NUL>x" is not, but opened by its text it would be "Gone".
     sandbox.CreateKey(HKEY_USERS, L"S-1-5-18\\VelmoraTNul\\Gone");

@@ -47,7 +47,9 @@ TEST(StartupRemoval, RemovesOnlyTheEntryShownAndOnlyWithItsBackupLine)
         const wchar_t* shownName;  // the row the user saw
         bool folderUsable;
         StartupRemoval outcome;
+        std::size_t storedUnits = 0;  // when set: the data's first units as they are, without a terminator
     };
+    const std::wstring withNul(L"C:\\x.exe\0tail\0", 14);
     const std::vector<Case> cases = {
         {"plain command", REG_SZ, L"\"C:\\Tools\\t.exe\" /tray", kName, true, StartupRemoval::Removed},
         {"expandable command", REG_EXPAND_SZ, L"%ProgramFiles%\\t.exe", kName, true, StartupRemoval::Removed},
@@ -55,6 +57,11 @@ TEST(StartupRemoval, RemovesOnlyTheEntryShownAndOnlyWithItsBackupLine)
          StartupRemoval::NotPresent},
         {"data the backup cannot carry", REG_SZ, L"C:\\t.exe ::x", kName, true, StartupRemoval::NoBackup},
         {"no backup folder", REG_SZ, L"C:\\t.exe", kName, false, StartupRemoval::NoBackup},
+        // The list shows both as "C:\x.exe"; no backup line could bring back what is stored.
+        {"embedded NUL", REG_SZ, withNul, kName, true, StartupRemoval::NoBackup, withNul.size()},
+        // What follows in memory is not NUL either, or the registry would count the
+        // terminator in by itself.
+        {"no terminator", REG_SZ, L"C:\\x.exeQ", kName, true, StartupRemoval::NoBackup, 8},
     };
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
@@ -62,7 +69,11 @@ TEST(StartupRemoval, RemovesOnlyTheEntryShownAndOnlyWithItsBackupLine)
     ::CreateDirectoryW(root.c_str(), nullptr);
     for (const Case& c : cases) {
         RegistrySandbox sandbox;
-        sandbox.SetString(HKEY_CURRENT_USER, kStartupRunKey, kName, c.data, c.type);
+        if (c.storedUnits != 0)
+            sandbox.SetRaw(HKEY_CURRENT_USER, kStartupRunKey, kName, c.type, c.data.data(),
+                           static_cast<DWORD>(c.storedUnits * sizeof(wchar_t)));
+        else
+            sandbox.SetString(HKEY_CURRENT_USER, kStartupRunKey, kName, c.data, c.type);
         // A file where the folder should be: no backup can be created in it.
         const std::wstring folder = root + L"\\backup";
         if (!c.folderUsable)

@@ -242,6 +242,29 @@ TEST_F(Sandbox, NothingIsRemovedThatCouldNotBeKept)
     EXPECT_TRUE(RegKeyExistsForTest(helperObject));
 }
 
+TEST_F(Sandbox, ValuesNoBackupLineCouldBringBackByteForByteStay)
+{
+    // Read as text, both would pass for "C:\x.exe" and come back shorter or longer.
+    const std::wstring withNul(L"C:\\x.exe\0tail\0", 14);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kValueKey, L"WithNul", REG_SZ, withNul.data(),
+                      static_cast<DWORD>(withNul.size() * sizeof(wchar_t)));
+    // What follows in memory is not NUL either, or the registry would count the
+    // terminator in by itself.
+    const std::wstring open = L"C:\\x.exeQ";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kValueKey, L"Open", REG_SZ, open.data(), 8 * sizeof(wchar_t));
+    CCustomSolution solution;
+    solution.Parse(L"4%HKEY_CURRENT_USER:" + std::wstring(kValueKey) + L":WithNul;4%HKEY_CURRENT_USER:" + kValueKey +
+                   L":Open");
+    ASSERT_EQ(solution.Actions().GetSize(), 2);
+    CRecordingBackup backup(true);
+    const std::wstring report = solution.Execute(backup);
+    const std::wstring where = L"Registry Item =  HKEY_CURRENT_USER\\" + std::wstring(kValueKey);
+    EXPECT_EQ(report, where + L" /WithNul was not deleted\r\n" + where + L" /Open was not deleted\r\n");
+    EXPECT_TRUE(backup.lines.empty());
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"WithNul"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Open"));
+}
+
 TEST_F(Sandbox, NothingToDoGivesTheStaffMessageAndTheProgramNeverRemovesItself)
 {
     std::wstring self(MAX_PATH, L'\0');

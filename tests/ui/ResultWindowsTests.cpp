@@ -445,15 +445,15 @@ public:
         for (const std::wstring& path : paths)
             static_cast<void>(PostText(CRestoreBackupsDialog::Instance().GetSafeHwnd(), WM_BACKUP_FOUND, path));
     }
-    bool RestoreBackup(const std::wstring& path) override
+    RestoreOutcome RestoreBackup(const std::wstring& path) override
     {
         restored.push_back(path);
-        return restoreSucceeds;
+        return outcome;
     }
 
     std::vector<std::wstring> paths;
     std::vector<std::wstring> restored;
-    bool restoreSucceeds = true;
+    RestoreOutcome outcome = RestoreOutcome::Restored;
     int listings = 0;
 };
 
@@ -600,19 +600,32 @@ TEST_F(RestoreWindowTest, RestoreTakesTheSelectedLineAndThenDeletesItsFile)
     EXPECT_EQ(Paths(), (std::vector<std::wstring>{made[1], made[2]}));
 }
 
-TEST_F(RestoreWindowTest, FailedRestoreKeepsTheFileAndItsLine)
+TEST_F(RestoreWindowTest, IncompleteRestoreKeepsTheFileAndItsLineAndSaysWhy)
 {
+    const struct {
+        RestoreOutcome outcome;
+        const wchar_t* message;
+    } cases[] = {
+        {RestoreOutcome::Failed, L"Non è stato possibile ripristinare questa configurazione del Registro."},
+        {RestoreOutcome::NewerDataKept, L"Alcune voci non sono state ripristinate perché al loro posto si trovano "
+                                        L"dati più recenti. Il backup è stato conservato."},
+    };
     MakeBackups(2);
-    service.restoreSucceeds = false;
-    Open();
-    Select(1);
-    Command(Window(), IDC_RESTORE_RESTORE);
-    EXPECT_EQ(service.restored, std::vector<std::wstring>{made[1]});
-    ASSERT_EQ(prompts.prompts.size(), 1u);
-    EXPECT_EQ(prompts.prompts[0].text, L"Non è stato possibile ripristinare questa configurazione del Registro.");
-    EXPECT_TRUE(Exists(made[1]));
-    EXPECT_EQ(Lines(), 2);
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{made[0], made[1]}));
+    for (const auto& c : cases) {
+        service.outcome = c.outcome;
+        service.restored.clear();
+        prompts.prompts.clear();
+        Open();
+        Select(1);
+        Command(Window(), IDC_RESTORE_RESTORE);
+        EXPECT_EQ(service.restored, std::vector<std::wstring>{made[1]});
+        ASSERT_EQ(prompts.prompts.size(), 1u);
+        EXPECT_EQ(prompts.prompts[0].text, c.message);
+        EXPECT_TRUE(Exists(made[1]));
+        EXPECT_EQ(Lines(), 2);
+        EXPECT_EQ(Paths(), (std::vector<std::wstring>{made[0], made[1]}));
+        Command(Window(), IDC_RESTORE_CLOSE);
+    }
 }
 
 TEST_F(RestoreWindowTest, DeleteRemovesTheSelectedFilesAndKeepsLinesWithTheirPaths)
