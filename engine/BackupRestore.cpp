@@ -135,7 +135,12 @@ bool RestoreFile(const std::wstring& filesFolder, const PreservedFile& file)
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
         return false;
+    // A junction on the way would put the file, and the folders made for it, wherever it points.
+    if (ParentChainHoldsLink(file.OriginalPath))
+        return false;
     CreateParentFolders(file.OriginalPath);
+    if (ParentChainHoldsLink(file.OriginalPath))
+        return false;
     return CopyToNewFile(filesFolder + L'\\' + file.StoredName, file.OriginalPath);
 }
 

@@ -23,7 +23,8 @@
 // - a key line creates the key (an existing one is left as it is);
 // - lines of another action are passed over;
 // - each kept file is copied back to its original path (missing folders created),
-//   unless something exists there: that file is left alone and counts as restored.
+//   unless something exists there: that file is left alone and counts as restored;
+//   a path whose parent chain holds a link or junction is not restored (a failure).
 // The backup itself is never changed. Returns true only when everything was restored;
 // then the repaired-items file (repairedItemsPath) is deleted so the next scan reports
 // the restored items again. On failure it returns false and leaves the repaired-items
