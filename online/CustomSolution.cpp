@@ -164,7 +164,7 @@ private:
             if (kept.id != processId || !kept.handle)
                 continue;
             DWORD exitCode = 0;
-            killed = SamePath(ImagePathOf(kept.handle.get()), kept.image) &&
+            killed = !kept.image.empty() && SamePath(ImagePathOf(kept.handle.get()), kept.image) &&
                      SameTime(CreationTimeOf(kept.handle.get()), kept.created) &&
                      ::GetExitCodeProcess(kept.handle.get(), &exitCode) && exitCode == STILL_ACTIVE &&
                      ::TerminateProcess(kept.handle.get(), exitCode);

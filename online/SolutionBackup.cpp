@@ -27,8 +27,8 @@ bool CRepairBackupForSolution::CopyFits(HANDLE file) const
         !::GetDiskFreeSpaceExW(volumeFolder.c_str(), &available, nullptr, nullptr))
         return false;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
-    return bytes <= kMaxSolutionBackupBytes - m_copiedBytes && available.QuadPart >= kMinFreeBytesAfterBackup &&
-           bytes <= available.QuadPart - kMinFreeBytesAfterBackup;
+    return bytes <= m_limits.maxCopiedBytes - m_copiedBytes && available.QuadPart >= m_limits.minFreeBytesAfter &&
+           bytes <= available.QuadPart - m_limits.minFreeBytesAfter;
 }
 
 bool CRepairBackupForSolution::PreserveFile(HANDLE file, const std::wstring& path)

@@ -25,16 +25,21 @@ public:
 
 // What one solution run may copy into its backup: a remote command must not fill the
 // disk, nor leave Windows without room to work.
-inline constexpr std::uint64_t kMaxSolutionBackupBytes = 512ULL * 1024 * 1024;
-inline constexpr std::uint64_t kMinFreeBytesAfterBackup = 1024ULL * 1024 * 1024;
+struct SolutionBackupLimits {
+    std::uint64_t maxCopiedBytes = 512ULL * 1024 * 1024;
+    std::uint64_t minFreeBytesAfter = 1024ULL * 1024 * 1024;
+};
 
 // The repair's backup file (and ".files" folder) in the repair's folder, created on the
 // first thing kept, so a solution that removes nothing leaves no empty backup behind.
-// A file is refused when its copy would take the run's copies past
-// kMaxSolutionBackupBytes or leave less than kMinFreeBytesAfterBackup free.
+// A file is refused when its copy would take the run's copies past the limits' total or
+// leave less than their margin free on the backup's disk.
 class CRepairBackupForSolution final : public ISolutionBackup {
 public:
-    explicit CRepairBackupForSolution(std::wstring folder) : m_folder(std::move(folder)) {}
+    explicit CRepairBackupForSolution(std::wstring folder, SolutionBackupLimits limits = {})
+        : m_folder(std::move(folder)), m_limits(limits)
+    {
+    }
 
     [[nodiscard]] bool SaveRegistryEntry(std::int32_t action, const CRegistryItem& item) override;
     [[nodiscard]] bool PreserveFile(HANDLE file, const std::wstring& path) override;
@@ -49,6 +54,7 @@ private:
     [[nodiscard]] bool CopyFits(HANDLE file) const;
 
     std::wstring m_folder;
+    SolutionBackupLimits m_limits;
     std::optional<CBackupWriter> m_writer;
     bool m_creationFailed = false;
     std::uint64_t m_copiedBytes = 0;

@@ -412,6 +412,30 @@ TEST_F(Sandbox, HostileSolutionTouchesNothingProtectedAndItsBackupRestores)
     EXPECT_EQ(GetFileLength(root + L"\\dir\\sub\\b.txt"), 1);
 }
 
+TEST_F(Sandbox, CopiesStopAtTheRunsBoundsAndWhatIsNotCopiedStays)
+{
+    const struct {
+        SolutionBackupLimits limits;
+        std::vector<std::wstring> gone;
+        std::vector<std::wstring> kept;
+    } cases[] = {
+        // No disk has this much room to spare.
+        {{1ULL << 40, ~0ULL >> 1}, {}, {L"\\loose.txt", L"\\dir\\a.txt", L"\\dir\\sub\\b.txt"}},
+        // loose.txt (5 bytes) and a.txt (1) fit in 6; b.txt would pass them.
+        {{6, 0}, {L"\\loose.txt", L"\\dir\\a.txt"}, {L"\\dir\\sub\\b.txt", L"\\dir"}},
+    };
+    for (const auto& c : cases) {
+        CCustomSolution solution(Places());
+        solution.Parse(L"2%" + root + L"\\loose.txt;3%" + root + L"\\dir");
+        CRepairBackupForSolution backup(root + L"\\backup", c.limits);
+        static_cast<void>(solution.Execute(backup));
+        for (const std::wstring& file : c.gone)
+            EXPECT_FALSE(Exists(root + file)) << file;
+        for (const std::wstring& file : c.kept)
+            EXPECT_TRUE(Exists(root + file)) << file;
+    }
+}
+
 TEST_F(Sandbox, ProgramFileFactsAreReadInBlocks)
 {
     const SnapshotProcess facts = ProgramFileFacts(root + L"\\loose.txt");
