@@ -106,7 +106,7 @@ std::wstring RefusalLine(const std::wstring& subject, SolutionRefusal refusal)
     std::wstring reason;
     switch (refusal) {
     case SolutionRefusal::NotAbsolute: reason = L"non è un percorso completo"; break;
-    case SolutionRefusal::DeviceOrNetwork: reason = L"non si trova su un disco locale"; break;
+    case SolutionRefusal::DeviceOrNetwork: reason = L"non è un percorso di un disco locale"; break;
     case SolutionRefusal::UnusableName: reason = L"non è un nome di file valido"; break;
     case SolutionRefusal::VolumeRoot: reason = L"è la radice di un'unità"; break;
     case SolutionRefusal::SystemFolder: reason = L"riguarda una cartella di sistema"; break;
@@ -114,6 +114,7 @@ std::wstring RefusalLine(const std::wstring& subject, SolutionRefusal refusal)
     case SolutionRefusal::ReachesProtected: reason = L"contiene una cartella protetta"; break;
     case SolutionRefusal::TooLarge: reason = L"contiene troppi elementi"; break;
     case SolutionRefusal::CriticalProcess: reason = L"è un processo di sistema"; break;
+    case SolutionRefusal::ThisProgram: reason = L"è Velmora stessa"; break;
     }
     return L"Comando rifiutato: " + subject + L" (" + reason + L")\r\n";
 }

@@ -50,7 +50,8 @@ enum class SolutionRefusal {
     ProgramFolder,     // this program's folder or backups, inside them or holding them
     ReachesProtected,  // a folder whose walk would meet one of the above
     TooLarge,          // a folder with more entries than one solution may walk
-    CriticalProcess,   // a process whose end would stop Windows or this program
+    CriticalProcess,   // a process whose end would stop Windows
+    ThisProgram,       // this program's own process, or another started from its program file
 };
 
 // The report line for a command refused before anything was done; subject is the

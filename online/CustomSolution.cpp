@@ -398,7 +398,7 @@ void CCustomSolution::KeepProcesses(const std::wstring& executable)
         m_processes.push_back(std::move(kept));
     }
     if (refused)
-        m_refusals += RefusalLine(executable, SolutionRefusal::CriticalProcess);
+        m_refusals += RefusalLine(executable, SolutionRefusal::ThisProgram);
 }
 
 std::wstring CCustomSolution::AllowedPath(const std::wstring& argument, bool& exists)
