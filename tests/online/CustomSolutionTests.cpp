@@ -142,7 +142,7 @@ protected:
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, helperObject.c_str());
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClassId).c_str());
         for (const wchar_t* file : {L"\\loose.txt", L"\\dir\\a.txt", L"\\dir\\sub\\b.txt", L"\\dir\\locked.txt",
-                                    L"\\fake.dll", L"\\SolnHelper.exe"}) {
+                                    L"\\fake.dll", L"\\probe.dll", L"\\SolnHelper.exe"}) {
             ::SetFileAttributesW((root + file).c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW((root + file).c_str());
         }
@@ -410,6 +410,21 @@ TEST_F(Sandbox, HostileSolutionTouchesNothingProtectedAndItsBackupRestores)
     EXPECT_EQ(GetFileLength(root + L"\\loose.txt"), 5);
     EXPECT_EQ(GetFileLength(root + L"\\dir\\a.txt"), 1);
     EXPECT_EQ(GetFileLength(root + L"\\dir\\sub\\b.txt"), 1);
+}
+
+TEST_F(Sandbox, ALibrarysOwnCodeRunsOnlyOnceItIsKept)
+{
+    const std::wstring library = root + L"\\probe.dll";
+    ASSERT_TRUE(::CopyFileW((GetModuleFolder() + L"\\solution_probe.dll").c_str(), library.c_str(), TRUE));
+    CCustomSolution solution(Places());
+    solution.Parse(L"5%" + library);
+    CRecordingBackup refusing(false);
+    EXPECT_EQ(solution.Execute(refusing), L"Dll = " + library + L" was not deleted.\r\n");
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered")) << "its code ran without a copy kept";
+    CRecordingBackup keeping(true);
+    EXPECT_EQ(solution.Execute(keeping), L"Dll = " + library + L" has been deleted.\r\n");
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered"));
+    EXPECT_FALSE(Exists(library));
 }
 
 TEST_F(Sandbox, CopiesStopAtTheRunsBoundsAndWhatIsNotCopiedStays)
