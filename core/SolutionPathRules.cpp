@@ -80,21 +80,25 @@ std::wstring TrimmedPath(std::wstring_view path)
     return trimmed;
 }
 
-bool SamePath(std::wstring_view left, std::wstring_view right) { return SameText(TrimmedPath(left), TrimmedPath(right)); }
+bool SamePath(std::wstring_view left, std::wstring_view right)
+{
+    return SameText(TrimmedPath(left), TrimmedPath(right));
+}
 
 bool PathIsWithin(std::wstring_view path, std::wstring_view folder)
 {
     const std::wstring inner = TrimmedPath(path);
     const std::wstring outer = TrimmedPath(folder);
-    if (outer.empty() || inner.size() < outer.size() || !SameText(std::wstring_view(inner).substr(0, outer.size()), outer))
+    if (outer.empty() || inner.size() < outer.size() ||
+        !SameText(std::wstring_view(inner).substr(0, outer.size()), outer))
         return false;
     return inner.size() == outer.size() || outer.back() == L'\\' || inner[outer.size()] == L'\\';
 }
 
 bool IsSystemCriticalProcess(std::wstring_view executable)
 {
-    constexpr std::array<std::wstring_view, 7> critical = {L"smss.exe",    L"wininit.exe", L"winlogon.exe", L"csrss.exe",
-                                                           L"lsass.exe",   L"services.exe", L"svchost.exe"};
+    constexpr std::array<std::wstring_view, 7> critical = {L"smss.exe",  L"wininit.exe",  L"winlogon.exe", L"csrss.exe",
+                                                           L"lsass.exe", L"services.exe", L"svchost.exe"};
     for (const std::wstring_view name : critical)
         if (SameText(executable, name))
             return true;

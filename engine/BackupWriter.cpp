@@ -181,7 +181,8 @@ std::wstring CBackupWriter::SaveText(const std::wstring& fileName, const std::ws
     if (!EnsureRealFolder(folder))
         return {};
     const std::wstring path = folder + L'\\' + fileName;
-    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return {};
     if (!WriteAllFlushed(file.get(), "\xFF\xFE" + utf16::EncodeLe(text))) {

@@ -279,8 +279,8 @@ private:
         }
         if (!Unregister(path))
             m_report += L"Dll = " + path + L" could not be unregistered because it was not registered." + kLineEnd;
-        m_report += L"Dll = " + path + (DeleteThroughHandle(file.get()) ? L" has been deleted." : L" was not deleted.") +
-                    kLineEnd;
+        const bool deleted = DeleteThroughHandle(file.get());
+        m_report += L"Dll = " + path + (deleted ? L" has been deleted." : L" was not deleted.") + kLineEnd;
     }
 
     static bool Unregister(const std::wstring& path)

@@ -120,8 +120,8 @@ TEST(SolutionCommands, PlainWordsComeFromTheActionLinesAndSayALibraryRuns)
               L"Eliminare il file C:\\a.txt\r\n"
               L"Eseguire il codice della libreria C:\\x.dll perché ne annulli la registrazione, poi eliminarla\r\n"
               L"Rimuovere il componente aggiuntivo del browser {C}\r\n"
-              L"Rimuovere il componente aggiuntivo del browser {D}; eseguire il codice della libreria C:\\y.dll perché "
-              L"ne annulli la registrazione, poi eliminarla\r\n");
+              L"Rimuovere il componente aggiuntivo del browser {D}; eseguire il codice della libreria C:\\y.dll "
+              L"perché ne annulli la registrazione, poi eliminarla\r\n");
 }
 
 TEST(SolutionCommands, ShownReportIsCutAtALineEndAndSaysWhereTheRestIs)

@@ -333,8 +333,9 @@ TEST_F(Sandbox, EverySpellingOfAProtectedPlaceIsRefusedAndTheRestMadeCanonical)
     for (const auto& c : cases) {
         const CheckedPath checked = guard.Check(c.text);
         EXPECT_EQ(checked.refusal, c.refusal) << c.text << L" -> " << checked.path;
-        if (!c.refusal)
+        if (!c.refusal) {
             EXPECT_EQ(checked.path, c.canonical) << c.text;
+        }
     }
 
     // The walk goes by identity: a protected folder met below is refused whatever its name.
@@ -360,10 +361,10 @@ TEST_F(Sandbox, HostileSolutionTouchesNothingProtectedAndItsBackupRestores)
     // An earlier backup that must survive.
     ASSERT_TRUE(::CreateDirectoryW((root + L"\\backup").c_str(), nullptr));
     WriteFile(root + L"\\backup\\20200101_0000.dat", "");
+    const std::wstring ownRespelled = own + L"\\..\\" + own.substr(own.rfind(L'\\') + 1) + L"\\.";
     const std::vector<std::wstring> folders = {L"C:\\.", L"C:\\vlmacc\\..", L"C:", L"C:/", L"\\\\?\\C:\\",
                                                L"\\\\server\\share\\x", L"vlmacc", windows, L"C:\\WINDOWS\\.",
-                                               L"C:\\Program Files\\Velmora\\.", own + L"\\.", root + L"\\backup",
-                                               root, L"C:\\users"};
+                                               ownRespelled, own + L"\\.", root + L"\\backup", root, L"C:\\users"};
     const std::vector<std::wstring> files = {L"C:\\windows\\win.ini", L"\\\\?\\C:\\windows\\win.ini", self,
                                              root + L"\\backup\\20200101_0000.dat", L"win.ini"};
     std::wstring hostile;
@@ -390,8 +391,9 @@ TEST_F(Sandbox, HostileSolutionTouchesNothingProtectedAndItsBackupRestores)
     const std::wstring report = solution.Execute(*backup);
     const std::wstring backupPath = backup->Path();
     backup.reset();
-    for (const wchar_t* refused : {L"Comando rifiutato: C:\\. (è la radice", L"Comando rifiutato: vlmacc (non è un percorso completo)",
-                                   L"Comando rifiutato: services.exe (è un processo di sistema)"})
+    for (const wchar_t* refused :
+         {L"Comando rifiutato: C:\\. (è la radice", L"Comando rifiutato: vlmacc (non è un percorso completo)",
+          L"Comando rifiutato: services.exe (è un processo di sistema)", L"è Velmora stessa)"})
         EXPECT_NE(report.find(refused), std::wstring::npos) << refused;
     EXPECT_NE(report.find(L"File = " + root + L"\\loose.txt has been deleted"), std::wstring::npos) << report;
     EXPECT_NE(report.find(L"Folder deleted: " + root + L"\\dir\r\n"), std::wstring::npos) << report;
