@@ -3,7 +3,6 @@
 #include "cli/ConsoleOutput.h"
 #include "core/OnlineCommands.h"
 #include "core/SendLogForm.h"
-#include "core/SolutionCommands.h"
 #include "core/Utf16Text.h"
 #include "engine/CorvaneEngine.h"
 #include "framework/Pacing.h"
@@ -51,7 +50,7 @@ int FetchOrRunSolution(const OnlineOptions& options)
     case FetchOutcome::Ready:
         break;
     }
-    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nComandi:\r\n" + commands + L"\r\n" + DescribeSolution(commands));
+    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nOperazioni:\r\n" + DescribeSolution(commands));
     if (options.run)
         PrintText(L"Rapporto:\r\n" + RunSolution(commands) + L"\r\n");
     return kExitOk;

@@ -14,7 +14,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_link_options(-Wl,--file-alignment=4096)
 
 set(VELMORA_SYSTEM_LIBS shlwapi comctl32 ole32 oleaut32 uuid version advapi32 shell32 gdi32 user32 msimg32
-                        psapi wininet ws2_32 taskschd mstask uxtheme)
+                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv)
 
 velmora_sources(core_sources core)
 add_library(velmora_core STATIC ${core_sources})
@@ -143,6 +143,10 @@ velmora_test_executable(ui_tests ui velmora_ui gtest_main)
 velmora_uses_log_service(online_tests)
 if(TARGET online_tests)
     set_property(TEST online_tests APPEND PROPERTY FIXTURES_REQUIRED update_server)
+    # Beside the test program: the library a solution's DLL removal loads and unregisters.
+    add_library(solution_probe SHARED tests/data/solution-dll/ProbeDll.cpp)
+    set_target_properties(solution_probe PROPERTIES PREFIX "")
+    add_dependencies(online_tests solution_probe)
 endif()
 
 # End-to-end journeys: a Win32 driver program drives the real Velmora.exe in the test prefix.

@@ -41,35 +41,74 @@ std::wstring RegistryValueLine(const RegistryValueArgument& value)
     return L"4;" + value.hive + L";" + value.keyPath + L";" + value.valueName;
 }
 
-std::wstring DescribeSolution(const std::wstring& commands)
+std::wstring HelperObjectLine(const std::wstring& classId, const std::wstring& library)
+{
+    std::wstring line = PathActionLine(SolutionAction::RemoveBho, classId);
+    if (!library.empty())
+        line += L";" + library;
+    return line;
+}
+
+namespace {
+
+std::wstring LibraryRemovalWords(const std::wstring& path)
+{
+    return L"eseguire il codice della libreria " + path + L" perché ne annulli la registrazione, poi eliminarla";
+}
+
+}  // namespace
+
+std::wstring DescribeActionLines(const CStringArrayEx& actions)
 {
     std::wstring text;
-    for (const SolutionCommand& command : SplitSolutionCommands(commands)) {
-        switch (command.action) {
+    for (const std::wstring& line : actions) {
+        const std::vector<std::wstring> fields = SplitTokens(line, L';');
+        if (fields.size() < 2)
+            continue;
+        switch (static_cast<SolutionAction>(ParseDecimal(fields[0]))) {
         case SolutionAction::KillProcess:
-            text += L"Chiudere il programma in esecuzione " + command.argument;
+            if (fields.size() < 3)
+                continue;
+            text += L"Chiudere il programma in esecuzione " + fields[2] + L" (processo " + fields[1] + L")";
             break;
         case SolutionAction::RemoveFile:
-            text += L"Eliminare il file " + command.argument;
+            text += L"Eliminare il file " + fields[1];
             break;
         case SolutionAction::RemoveFolder:
-            text += L"Eliminare la cartella " + command.argument + L" con tutto il suo contenuto";
+            text += L"Eliminare la cartella " + fields[1] + L" con tutto il suo contenuto";
             break;
         case SolutionAction::RemoveRegistryValue:
-            if (const auto value = SplitRegistryArgument(command.argument))
-                text += L"Eliminare il valore di registro " + value->hive + L"\\" + value->keyPath + L" /" +
-                        value->valueName;
-            else
+            if (fields.size() < 4)
                 continue;
+            text += L"Eliminare il valore di registro " + fields[1] + L"\\" + fields[2] + L" /" + fields[3];
             break;
-        case SolutionAction::RemoveDll:
-            text += L"Annullare la registrazione della libreria " + command.argument + L" ed eliminarla";
+        case SolutionAction::RemoveDll: {
+            std::wstring words = LibraryRemovalWords(fields[1]);
+            words[0] = L'E';
+            text += words;
             break;
+        }
         case SolutionAction::RemoveBho:
-            text += L"Rimuovere il componente aggiuntivo del browser " + command.argument;
+            text += L"Rimuovere il componente aggiuntivo del browser " + fields[1];
+            if (fields.size() >= 3)
+                text += L"; " + LibraryRemovalWords(fields[2]);
             break;
+        default:
+            continue;
         }
         text += L"\r\n";
     }
     return text;
+}
+
+std::wstring ShownReport(const std::wstring& report, std::size_t maxChars, const std::wstring& savedPath)
+{
+    if (report.size() <= maxChars)
+        return report;
+    const std::size_t lineEnd = report.rfind(L"\r\n", maxChars >= 2 ? maxChars - 2 : 0);
+    std::wstring shown = report.substr(0, lineEnd == std::wstring::npos ? maxChars : lineEnd + 2);
+    shown += L"...\r\n";
+    shown += savedPath.empty() ? L"Il rapporto completo non è stato salvato.\r\n"
+                               : L"Il rapporto completo è stato salvato in " + savedPath + L"\r\n";
+    return shown;
 }

@@ -5,6 +5,9 @@
 // ignored. This is the text-only half: what the solution asks for, before anything on
 // the machine is looked at, and the texts of the action lines and the report.
 
+#include "core/ArrayEx.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,9 +46,18 @@ struct RegistryValueArgument {
 [[nodiscard]] std::wstring PathActionLine(SolutionAction action, const std::wstring& argument);
 [[nodiscard]] std::wstring RegistryValueLine(const RegistryValueArgument& value);
 
-// What a solution asks for in plain Italian words, one line per command, for the user to
-// read before deciding to run it; empty when it asks for nothing usable.
-[[nodiscard]] std::wstring DescribeSolution(const std::wstring& commands);
+// A browser helper object line; its library's canonical path, when it names one that
+// may be touched, as a third field.
+[[nodiscard]] std::wstring HelperObjectLine(const std::wstring& classId, const std::wstring& library);
+
+// What the action lines will do, in plain Italian words, one line each, for the user to
+// read before deciding to run them.
+[[nodiscard]] std::wstring DescribeActionLines(const CStringArrayEx& actions);
+
+// The report as a message box shows it: whole when it has at most maxChars characters,
+// else cut at the last line end within them, followed by where the full report was saved
+// (savedPath, empty when it could not be saved).
+[[nodiscard]] std::wstring ShownReport(const std::wstring& report, std::size_t maxChars, const std::wstring& savedPath);
 
 // The report of a solution with nothing left to do.
 inline constexpr wchar_t kSolutionStaffMessage[] =

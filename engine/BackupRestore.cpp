@@ -230,10 +230,13 @@ void CreateParentFolders(const std::wstring& path)
 
 RestoreOutcome RestoreFile(const std::wstring& filesFolder, const PreservedFile& file)
 {
+    // A junction on the way would put the file, and the folders made for it, wherever it points.
+    if (ParentChainHoldsLink(file.OriginalPath))
+        return RestoreOutcome::Failed;
     const std::wstring storedCopy = filesFolder + L'\\' + file.StoredName;
     return PutInPlace(FileOccupant(storedCopy, file.OriginalPath), [&] {
         CreateParentFolders(file.OriginalPath);
-        return CopyToNewFile(storedCopy, file.OriginalPath);
+        return !ParentChainHoldsLink(file.OriginalPath) && CopyToNewFile(storedCopy, file.OriginalPath);
     });
 }
 

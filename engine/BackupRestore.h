@@ -32,7 +32,8 @@ enum class RestoreOutcome {
 // - lines of another action are passed over;
 // - each kept file is copied back to its original path (missing folders created); when
 //   something exists there it counts as restored only if it is a file with the same
-//   bytes, and is left alone either way.
+//   bytes, and is left alone either way; a path whose parent chain holds a link or
+//   junction is not restored (Failed).
 // The backup itself is never changed. Later entries are still written after one that
 // failed. Unless the outcome is Failed, the repaired-items file (repairedItemsPath) is
 // then deleted so the next scan reports the restored items again; a Failed restore

@@ -60,7 +60,13 @@ bool CopyToNewFile(const std::wstring& source, const std::wstring& target)
 {
     UniqueHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!in || !IsRegularFile(in.get()))
+    return in && CopyOpenFileToNewFile(in.get(), target);
+}
+
+bool CopyOpenFileToNewFile(HANDLE source, const std::wstring& target)
+{
+    LARGE_INTEGER start{};
+    if (!IsRegularFile(source) || !::SetFilePointerEx(source, start, nullptr, FILE_BEGIN))
         return false;
     UniqueHandle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                    nullptr));
@@ -70,7 +76,7 @@ bool CopyToNewFile(const std::wstring& source, const std::wstring& target)
     bool copied = true;
     for (;;) {
         DWORD read = 0;
-        if (!::ReadFile(in.get(), buffer.data(), kCopyChunk, &read, nullptr)) {
+        if (!::ReadFile(source, buffer.data(), kCopyChunk, &read, nullptr)) {
             copied = false;
             break;
         }
@@ -142,6 +148,14 @@ bool CBackupWriter::OpenListing()
 
 bool CBackupWriter::PreserveFile(const std::wstring& path)
 {
+    const UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && PreserveOpenFile(file.get(), path);
+}
+
+bool CBackupWriter::PreserveOpenFile(HANDLE file, const std::wstring& path)
+{
     const PreservedFile kept{StoredCopyName(m_preserved + 1, path), path};
     // A path the listing could not give back exactly could never be restored.
     const std::wstring line = FormatPreservedFileLine(kept);
@@ -155,8 +169,26 @@ bool CBackupWriter::PreserveFile(const std::wstring& path)
         return false;
     }
     ++m_preserved;  // a failed copy's name is never offered again
-    if (!CopyToNewFile(path, PreservedFilesFolder(m_path) + L'\\' + kept.StoredName))
+    if (!CopyOpenFileToNewFile(file, PreservedFilesFolder(m_path) + L'\\' + kept.StoredName))
         return false;
     m_failed = !AppendLine(m_listing.get(), line);
     return !m_failed;
+}
+
+std::wstring CBackupWriter::SaveText(const std::wstring& fileName, const std::wstring& text)
+{
+    const std::wstring folder = PreservedFilesFolder(m_path);
+    if (!EnsureRealFolder(folder))
+        return {};
+    const std::wstring path = folder + L'\\' + fileName;
+    UniqueHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return {};
+    if (!WriteAllFlushed(file.get(), "\xFF\xFE" + utf16::EncodeLe(text))) {
+        file.reset();
+        ::DeleteFileW(path.c_str());
+        return {};
+    }
+    return path;
 }

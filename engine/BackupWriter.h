@@ -41,6 +41,15 @@ public:
     // place: the caller deletes it after true. False when the file cannot be read, is a
     // link or a folder, its path cannot be listed, or the copy or line cannot be written.
     [[nodiscard]] bool PreserveFile(const std::wstring& path);
+    // The same for a file the caller holds open for reading (the copy is read from the
+    // handle, from its start), kept under path.
+    [[nodiscard]] bool PreserveOpenFile(HANDLE file, const std::wstring& path);
+
+    // Writes text as a new file called fileName in the ".files" folder (UTF-16LE with a
+    // byte-order mark, so a text editor reads it), flushed; the restore passes it over
+    // and deleting the backup deletes it. Its full path; empty when it could not be
+    // written.
+    [[nodiscard]] std::wstring SaveText(const std::wstring& fileName, const std::wstring& text);
 
     // True once a write to disk has failed.
     [[nodiscard]] bool Failed() const { return m_failed; }
@@ -62,3 +71,5 @@ private:
 // Copies source to a new file at target (never over an existing one) and flushes it.
 // False, with no target file left behind, when anything fails.
 [[nodiscard]] bool CopyToNewFile(const std::wstring& source, const std::wstring& target);
+// The same from a file held open for reading, from its start.
+[[nodiscard]] bool CopyOpenFileToNewFile(HANDLE source, const std::wstring& target);

@@ -20,6 +20,18 @@ bool NoneIsLink(std::initializer_list<std::wstring> paths)
     return true;
 }
 
+bool ParentChainHoldsLink(const std::wstring& path)
+{
+    const std::size_t last = path.rfind(L'\\');
+    if (last == std::wstring::npos)
+        return false;
+    for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos && slash <= last;
+         slash = path.find(L'\\', slash + 1))
+        if (IsLinkOrUnreadable(path.substr(0, slash)))
+            return true;
+    return false;
+}
+
 bool EnsureRealFolder(const std::wstring& folder)
 {
     if (IsLinkOrUnreadable(folder))

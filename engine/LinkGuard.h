@@ -14,6 +14,10 @@
 // True when none of the paths is a link (IsLinkOrUnreadable false for each).
 [[nodiscard]] bool NoneIsLink(std::initializer_list<std::wstring> paths);
 
+// True when a folder on the path's parent chain, from the top of its drive down, is a
+// link or cannot be checked (IsLinkOrUnreadable); missing folders are no links.
+[[nodiscard]] bool ParentChainHoldsLink(const std::wstring& path);
+
 // Creates the folder when it is missing. False when the folder is a link, cannot be
 // created, or is not a folder afterwards.
 [[nodiscard]] bool EnsureRealFolder(const std::wstring& folder);

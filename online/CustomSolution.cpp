@@ -2,10 +2,12 @@
 
 #include "core/BackupFile.h"
 #include "core/SolutionCommands.h"
+#include "core/SolutionPathRules.h"
 #include "core/TextSplit.h"
 #include "engine/FileSystem.h"
 #include "engine/Registry.h"
 #include "framework/Handles.h"
+#include "online/HandleFiles.h"
 #include "online/SystemSnapshot.h"
 
 #include <windows.h>
@@ -64,25 +66,45 @@ std::optional<CRegistryItem> ReadValueEntry(HKEY key, RootKey root, const std::w
     return RegistryItemAt(root, keyPath, valueName, *value.text, value.type);
 }
 
-// A drive root, or a folder holding the program, its files and the backups a solution
-// writes while it removes: emptying it would take the way back with it.
-bool HoldsThisProgram(const std::wstring& folder)
+// Folders are held against renaming and deletion by others while they are emptied.
+constexpr DWORD kShareFolder = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kFolderAccess = DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+// A file is held against writers and deletion by others from its copy to its deletion.
+constexpr DWORD kShareFile = FILE_SHARE_READ;
+constexpr DWORD kFileAccess = GENERIC_READ | DELETE;
+
+std::wstring ImagePathOf(HANDLE process)
 {
-    std::wstring trimmed = folder;
-    while (!trimmed.empty() && (trimmed.back() == L'\\' || trimmed.back() == L'/'))
-        trimmed.pop_back();
-    if (trimmed.size() <= 2)
-        return true;
-    const std::wstring program = GetModuleFolder() + L"\\";
-    const std::wstring prefix = trimmed + L"\\";
-    return program.size() >= prefix.size() &&
-           ::CompareStringOrdinal(program.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                                  static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+    std::wstring image(MAX_PATH, L'\0');
+    DWORD length = MAX_PATH;
+    if (!::QueryFullProcessImageNameW(process, 0, image.data(), &length))
+        return {};
+    image.resize(length);
+    return image;
+}
+
+FILETIME CreationTimeOf(HANDLE process)
+{
+    FILETIME created{};
+    FILETIME exited{};
+    FILETIME kernel{};
+    FILETIME user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return {};
+    return created;
+}
+
+bool SameTime(const FILETIME& left, const FILETIME& right)
+{
+    return left.dwLowDateTime == right.dwLowDateTime && left.dwHighDateTime == right.dwHighDateTime;
 }
 
 class CActionRunner {
 public:
-    explicit CActionRunner(ISolutionBackup& backup) : m_backup(backup) {}
+    CActionRunner(const CSolutionPathGuard& guard, ISolutionBackup& backup, const std::vector<KeptProcess>& processes)
+        : m_guard(guard), m_backup(backup), m_processes(processes)
+    {
+    }
 
     void Run(const std::vector<std::wstring>& fields)
     {
@@ -107,7 +129,7 @@ public:
             RemoveDll(fields[1]);
             break;
         case SolutionAction::RemoveBho:
-            RemoveBho(fields[1]);
+            RemoveBho(fields[1], fields.size() >= 3 ? fields[2] : std::wstring());
             break;
         }
     }
@@ -115,27 +137,44 @@ public:
     [[nodiscard]] const std::wstring& Report() const { return m_report; }
 
 private:
+    // Ended only while it is still the process Parse found: same program file, same start.
     void KillProcess(DWORD processId, const std::wstring& executable)
     {
         bool killed = false;
-        if (processId != ::GetCurrentProcessId()) {
-            UniqueHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
+        for (const KeptProcess& kept : m_processes) {
+            if (kept.id != processId || !kept.handle)
+                continue;
             DWORD exitCode = 0;
-            killed = process && ::GetExitCodeProcess(process.get(), &exitCode) &&
-                     ::TerminateProcess(process.get(), exitCode);
+            killed = !kept.image.empty() && SamePath(ImagePathOf(kept.handle.get()), kept.image) &&
+                     SameTime(CreationTimeOf(kept.handle.get()), kept.created) &&
+                     ::GetExitCodeProcess(kept.handle.get(), &exitCode) && exitCode == STILL_ACTIVE &&
+                     ::TerminateProcess(kept.handle.get(), exitCode);
+            break;
         }
         m_report += L"Process = " + executable + (killed ? L" has been killed" : L" was not killed") + kLineEnd;
     }
 
-    // A copy first; a file that could not be kept is not deleted.
-    bool DeletePreservedFile(const std::wstring& path)
+    // The file at its canonical path, opened without following a link and held against
+    // writers until it is deleted; empty when it is no longer the file that was checked.
+    UniqueHandle OpenCheckedFile(const std::wstring& path)
     {
-        return m_backup.PreserveFile(path) && ::DeleteFileW(path.c_str());
+        UniqueHandle file = OpenWithoutFollowing(path, kFileAccess, kShareFile);
+        const auto facts = file ? FactsOf(file.get()) : std::nullopt;
+        if (!facts || facts->IsFolder() || facts->IsLink() || !m_guard.StillAllowed(file.get(), path))
+            return UniqueHandle();
+        return file;
+    }
+
+    // A copy first; a file that could not be kept is not deleted.
+    bool DeletePreservedFile(HANDLE file, const std::wstring& path)
+    {
+        return m_backup.PreserveFile(file, path) && DeleteThroughHandle(file);
     }
 
     void RemoveFile(const std::wstring& path)
     {
-        const bool deleted = DeletePreservedFile(path);
+        const UniqueHandle file = OpenCheckedFile(path);
+        const bool deleted = file && DeletePreservedFile(file.get(), path);
         m_report += L"File = " + path + (deleted ? L" has been deleted" : L" was not deleted") + kLineEnd;
     }
 
@@ -146,35 +185,50 @@ private:
 
     void RemoveFolder(const std::wstring& folder)
     {
+        const UniqueHandle handle = OpenWithoutFollowing(folder, kFolderAccess, kShareFolder);
+        const auto facts = handle ? FactsOf(handle.get()) : std::nullopt;
+        if (!facts || !facts->IsFolder() || !m_guard.StillAllowed(handle.get(), folder)) {
+            ReportFolderEntry(folder, false);
+            return;
+        }
         // A folder that is itself a link goes as a link, like one met inside a folder.
-        const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            RemoveFolderContent(folder);
-        ReportFolderEntry(folder, ::RemoveDirectoryW(folder.c_str()) != FALSE);
+        if (!facts->IsLink()) {
+            std::size_t budget = kMaxWalkEntries;
+            RemoveFolderContent(handle.get(), folder, 0, budget);
+        }
+        ReportFolderEntry(folder, DeleteThroughHandle(handle.get()));
     }
 
-    void RemoveFolderContent(const std::wstring& folder)
+    // Every entry is opened relative to the folder's handle and deleted through its own;
+    // the walk never enters a link (a junction or directory link goes as a link: what it
+    // points to is not this folder's content) nor a protected folder.
+    void RemoveFolderContent(HANDLE folder, const std::wstring& folderPath, int depth, std::size_t& budget)
     {
-        const std::wstring prefix = folder.empty() || folder.back() != L'\\' ? folder + L"\\" : folder;
-        WIN32_FIND_DATAW found{};
-        UniqueFindHandle search(::FindFirstFileW((prefix + L"*.*").c_str(), &found));
-        if (!search)
+        if (depth > kMaxWalkDepth)
             return;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = prefix + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                // A junction or directory link is removed as a link: what it points to
-                // is not this folder's content.
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                    RemoveFolderContent(path);
-                ReportFolderEntry(path, ::RemoveDirectoryW(path.c_str()) != FALSE);
+        const auto entries = ListFolder(folder, budget);
+        if (!entries || entries->size() > budget)
+            return;
+        budget -= entries->size();
+        for (const FolderEntry& entry : *entries) {
+            const std::wstring path = folderPath + L"\\" + entry.name;
+            if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                const UniqueHandle child = OpenEntryWithoutFollowing(folder, entry.name, kFolderAccess, kShareFolder);
+                const auto facts = child ? FactsOf(child.get()) : std::nullopt;
+                if (!facts || !facts->IsFolder() || m_guard.IsProtected(facts->identity)) {
+                    ReportFolderEntry(path, false);
+                    continue;
+                }
+                if (!facts->IsLink())
+                    RemoveFolderContent(child.get(), path, depth + 1, budget);
+                ReportFolderEntry(path, DeleteThroughHandle(child.get()));
             } else {
-                ReportFolderEntry(path, DeletePreservedFile(path));
+                const UniqueHandle child = OpenEntryWithoutFollowing(folder, entry.name, kFileAccess, kShareFile);
+                const auto facts = child ? FactsOf(child.get()) : std::nullopt;
+                ReportFolderEntry(path, facts && !facts->IsFolder() && !facts->IsLink() &&
+                                            DeletePreservedFile(child.get(), path));
             }
-        } while (::FindNextFileW(search.get(), &found));
+        }
     }
 
     void RemoveRegistryValue(const RegistryValueArgument& value)
@@ -193,18 +247,21 @@ private:
                             : L"Registry Item =  " + where + L" was not deleted" + kLineEnd;
     }
 
+    // Its own code runs only once the file it was loaded from is kept: the file stays
+    // open, held against writers and deletion, from the check through to its deletion.
     void RemoveDll(const std::wstring& path)
     {
         if (path.empty())
             return;
-        if (!m_backup.PreserveFile(path)) {
+        const UniqueHandle file = OpenCheckedFile(path);
+        if (!file || !m_backup.PreserveFile(file.get(), path)) {
             m_report += L"Dll = " + path + L" was not deleted." + kLineEnd;
             return;
         }
         if (!Unregister(path))
             m_report += L"Dll = " + path + L" could not be unregistered because it was not registered." + kLineEnd;
-        m_report += L"Dll = " + path + (::DeleteFileW(path.c_str()) ? L" has been deleted." : L" was not deleted.") +
-                    kLineEnd;
+        const bool deleted = DeleteThroughHandle(file.get());
+        m_report += L"Dll = " + path + (deleted ? L" has been deleted." : L" was not deleted.") + kLineEnd;
     }
 
     static bool Unregister(const std::wstring& path)
@@ -218,11 +275,9 @@ private:
         return unregister && SUCCEEDED(unregister());
     }
 
-    void RemoveBho(const std::wstring& classId)
+    void RemoveBho(const std::wstring& classId, const std::wstring& library)
     {
-        const std::wstring server = RegReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InprocServer32", L"");
-        if (!server.empty())
-            RemoveDll(server);
+        RemoveDll(library);
         UniqueHKey parent;
         const LONG opened =
             ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjectsKey, 0, KEY_ALL_ACCESS, parent.put());
@@ -257,7 +312,9 @@ private:
         }
     }
 
+    const CSolutionPathGuard& m_guard;
     ISolutionBackup& m_backup;
+    const std::vector<KeptProcess>& m_processes;
     std::wstring m_report;
 };
 
@@ -266,24 +323,18 @@ private:
 void CCustomSolution::Parse(const std::wstring& commands)
 {
     m_actions.SetSize(0);
+    m_refusals.clear();
+    m_processes.clear();
     m_parsed = false;
     for (const SolutionCommand& command : SplitSolutionCommands(commands)) {
         switch (command.action) {
         case SolutionAction::KillProcess:
-            for (const auto& [processId, executable] : RunningProcesses()) {
-                // Never this program: its own end would leave the solution half done.
-                if (processId != 0 && processId != ::GetCurrentProcessId() && executable == command.argument)
-                    m_actions.Add(KillProcessLine(processId, executable));
-            }
-            break;
-        case SolutionAction::RemoveFolder:
-            if (FileExists(command.argument) && !HoldsThisProgram(command.argument))
-                m_actions.Add(PathActionLine(command.action, command.argument));
+            KeepProcesses(command.argument);
             break;
         case SolutionAction::RemoveFile:
+        case SolutionAction::RemoveFolder:
         case SolutionAction::RemoveDll:
-            if (FileExists(command.argument))
-                m_actions.Add(PathActionLine(command.action, command.argument));
+            AddPathAction(command.action, command.argument);
             break;
         case SolutionAction::RemoveRegistryValue:
             if (const auto value = SplitRegistryArgument(command.argument)) {
@@ -293,20 +344,89 @@ void CCustomSolution::Parse(const std::wstring& commands)
             }
             break;
         case SolutionAction::RemoveBho:
-            if (RegKeyExists(std::wstring(kBrowserHelperObjectsKey) + L"\\" + command.argument, HKEY_LOCAL_MACHINE))
-                m_actions.Add(PathActionLine(command.action, command.argument));
+            AddHelperObject(command.argument);
             break;
         }
     }
     m_parsed = true;
 }
 
+void CCustomSolution::KeepProcesses(const std::wstring& executable)
+{
+    if (IsSystemCriticalProcess(executable)) {
+        m_refusals += RefusalLine(executable, SolutionRefusal::CriticalProcess);
+        return;
+    }
+    const std::wstring ownImage = GetModulePath();
+    bool refused = false;
+    for (const auto& [processId, name] : RunningProcesses()) {
+        if (processId == 0 || name != executable)
+            continue;
+        KeptProcess kept;
+        kept.id = processId;
+        kept.handle.reset(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                        processId));
+        if (kept.handle) {
+            kept.image = ImagePathOf(kept.handle.get());
+            kept.created = CreationTimeOf(kept.handle.get());
+        }
+        // Never this program: its own end would leave the solution half done.
+        if (processId == ::GetCurrentProcessId() || (!kept.image.empty() && SamePath(kept.image, ownImage))) {
+            refused = true;
+            continue;
+        }
+        m_actions.Add(KillProcessLine(processId, name));
+        m_processes.push_back(std::move(kept));
+    }
+    if (refused)
+        m_refusals += RefusalLine(executable, SolutionRefusal::ThisProgram);
+}
+
+std::wstring CCustomSolution::AllowedPath(const std::wstring& argument, bool& exists)
+{
+    CheckedPath checked = m_guard.Check(argument);
+    // Action lines are split at ";": a canonical path holding one would name another path.
+    if (!checked.refusal && checked.path.find(L';') != std::wstring::npos)
+        checked.refusal = SolutionRefusal::UnusableName;
+    if (checked.refusal) {
+        m_refusals += RefusalLine(checked.path, *checked.refusal);
+        return {};
+    }
+    exists = checked.exists;
+    return checked.path;
+}
+
+void CCustomSolution::AddPathAction(SolutionAction action, const std::wstring& argument)
+{
+    bool exists = false;
+    const std::wstring path = AllowedPath(argument, exists);
+    if (path.empty() || !exists)
+        return;
+    if (action == SolutionAction::RemoveFolder) {
+        if (const auto refusal = m_guard.CheckWalk(path)) {
+            m_refusals += RefusalLine(path, *refusal);
+            return;
+        }
+    }
+    m_actions.Add(PathActionLine(action, path));
+}
+
+void CCustomSolution::AddHelperObject(const std::wstring& classId)
+{
+    if (!RegKeyExists(std::wstring(kBrowserHelperObjectsKey) + L"\\" + classId, HKEY_LOCAL_MACHINE))
+        return;
+    const std::wstring server = RegReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InprocServer32", L"");
+    bool exists = false;
+    const std::wstring library = server.empty() ? std::wstring() : AllowedPath(ExpandEnv(server), exists);
+    m_actions.Add(HelperObjectLine(classId, exists ? library : std::wstring()));
+}
+
 std::wstring CCustomSolution::Execute(ISolutionBackup& backup)
 {
-    if (m_actions.IsEmpty())
+    if (m_actions.IsEmpty() && m_refusals.empty())
         return kSolutionStaffMessage;
-    CActionRunner runner(backup);
+    CActionRunner runner(m_guard, backup, m_processes);
     for (std::ptrdiff_t i = 0; i < m_actions.GetSize(); ++i)
         runner.Run(SplitTokens(m_actions[i], L';'));
-    return runner.Report();
+    return m_refusals + runner.Report();
 }

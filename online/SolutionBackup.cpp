@@ -15,8 +15,37 @@ bool CRepairBackupForSolution::SaveRegistryEntry(std::int32_t action, const CReg
     return writer && writer->AppendRegistryEntry(action, item);
 }
 
-bool CRepairBackupForSolution::PreserveFile(const std::wstring& path)
+bool CRepairBackupForSolution::CopyFits(HANDLE file) const
+{
+    // Before the first copy the backup folder may not exist yet; the folder holding it does.
+    std::wstring volumeFolder = m_folder;
+    if (::GetFileAttributesW(volumeFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        volumeFolder = volumeFolder.substr(0, volumeFolder.find_last_of(L'\\') + 1);
+    LARGE_INTEGER size{};
+    ULARGE_INTEGER available{};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
+        !::GetDiskFreeSpaceExW(volumeFolder.c_str(), &available, nullptr, nullptr))
+        return false;
+    const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    return bytes <= m_limits.maxCopiedBytes - m_copiedBytes && available.QuadPart >= m_limits.minFreeBytesAfter &&
+           bytes <= available.QuadPart - m_limits.minFreeBytesAfter;
+}
+
+bool CRepairBackupForSolution::PreserveFile(HANDLE file, const std::wstring& path)
+{
+    if (!CopyFits(file))
+        return false;
+    CBackupWriter* writer = Writer();
+    if (!writer || !writer->PreserveOpenFile(file, path))
+        return false;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file, &size))
+        m_copiedBytes += static_cast<std::uint64_t>(size.QuadPart);
+    return true;
+}
+
+std::wstring CRepairBackupForSolution::SaveReport(const std::wstring& report)
 {
     CBackupWriter* writer = Writer();
-    return writer && writer->PreserveFile(path);
+    return writer ? writer->SaveText(L"rapporto.txt", report) : std::wstring();
 }

@@ -1,5 +1,6 @@
 #include "online/SolutionRunner.h"
 
+#include "core/SolutionCommands.h"
 #include "engine/CorvaneEngine.h"
 #include "online/CustomSolution.h"
 #include "online/LogSubmission.h"
@@ -26,12 +27,32 @@ FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands)
     return FetchOutcome::Ready;
 }
 
+namespace {
+
+// More than a message box can show; the rest is in the report saved with the backup.
+constexpr std::size_t kShownReportChars = 4000;
+
+ProtectedPlaces PlacesOfThisRun()
+{
+    return ThisMachinesProtectedPlaces(CCorvaneEngine::Instance().BackupFolder());
+}
+
+}  // namespace
+
+std::wstring DescribeSolution(const std::wstring& commands)
+{
+    CCustomSolution solution(PlacesOfThisRun());
+    solution.Parse(commands);
+    return DescribeActionLines(solution.Actions()) + solution.Refusals();
+}
+
 std::wstring RunSolution(const std::wstring& commands)
 {
-    CCustomSolution solution;
+    CCustomSolution solution(PlacesOfThisRun());
     solution.Parse(commands);
     CRepairBackupForSolution backup(CCorvaneEngine::Instance().BackupFolder());
-    std::wstring report = solution.Execute(backup);
+    const std::wstring report = solution.Execute(backup);
+    const std::wstring savedPath = report.size() > kShownReportChars ? backup.SaveReport(report) : std::wstring();
     static_cast<void>(ForgetPendingLog());
-    return report;
+    return ShownReport(report, kShownReportChars, savedPath);
 }

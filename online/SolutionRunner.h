@@ -14,7 +14,13 @@ enum class FetchOutcome {
 // The message a failed fetch is told with.
 inline constexpr wchar_t kFetchFailedMessage[] = L"Please connect to Internet so you can send your log data.";
 
+// What the command string would do on this machine, in plain words with the canonical
+// paths it would act on, one line per action, followed by a line for each command that
+// would be refused and why; empty when it asks for nothing usable. Nothing is changed.
+[[nodiscard]] std::wstring DescribeSolution(const std::wstring& commands);
+
 // Parses and carries out the command string, keeping what it removes in a new backup
 // beside the repair backups, then forgets the pending log whatever the outcome. Returns
-// the report. Only ever called on the user's explicit request.
+// the report, cut to what a message box can show; a report that had to be cut is saved
+// whole with the backup, and the shown one says where. Only ever called on the user's explicit request.
 [[nodiscard]] std::wstring RunSolution(const std::wstring& commands);

@@ -107,7 +107,29 @@ TEST(SolutionCommands, RegistryArgumentNeedsThreeFields)
     EXPECT_EQ(RegistryValueLine(*value), L"4;HKEY_USERS;S-1-5-21\\Software;Name");
     EXPECT_FALSE(SplitRegistryArgument(L"HKEY_CURRENT_USER:Software\\X:"));
     EXPECT_FALSE(SplitRegistryArgument(L"HKEY_CURRENT_USER::Name"));
-    EXPECT_EQ(DescribeSolution(L"4%HKEY_CURRENT_USER:Software:;2%C:\\a.txt"), L"Eliminare il file C:\\a.txt\r\n");
+}
+
+TEST(SolutionCommands, PlainWordsComeFromTheActionLinesAndSayALibraryRuns)
+{
+    CStringArrayEx actions;
+    for (const wchar_t* line : {L"1;42;app.exe", L"2;C:\\a.txt", L"4;HKEY_CURRENT_USER;Software", L"5;C:\\x.dll",
+                                L"6;{C}", L"6;{D};C:\\y.dll", L"9;C:\\z"})
+        actions.Add(line);
+    EXPECT_EQ(DescribeActionLines(actions),
+              L"Chiudere il programma in esecuzione app.exe (processo 42)\r\n"
+              L"Eliminare il file C:\\a.txt\r\n"
+              L"Eseguire il codice della libreria C:\\x.dll perché ne annulli la registrazione, poi eliminarla\r\n"
+              L"Rimuovere il componente aggiuntivo del browser {C}\r\n"
+              L"Rimuovere il componente aggiuntivo del browser {D}; eseguire il codice della libreria C:\\y.dll "
+              L"perché ne annulli la registrazione, poi eliminarla\r\n");
+}
+
+TEST(SolutionCommands, ShownReportIsCutAtALineEndAndSaysWhereTheRestIs)
+{
+    EXPECT_EQ(ShownReport(L"a\r\nb\r\n", 6, L"C:\\r.txt"), L"a\r\nb\r\n");
+    EXPECT_EQ(ShownReport(L"aaa\r\nbbb\r\n", 8, L"C:\\r.txt"),
+              L"aaa\r\n...\r\nIl rapporto completo è stato salvato in C:\\r.txt\r\n");
+    EXPECT_EQ(ShownReport(L"abcdefgh", 4, L""), L"abcd...\r\nIl rapporto completo non è stato salvato.\r\n");
 }
 
 TEST(SendLogForm, FirstFieldProblemInOrder)

@@ -1,16 +1,22 @@
 // The custom solution carried out against a sandbox of files, folders, registry values,
 // a browser helper object and running helper processes, with a backup that records what
-// it is asked to keep (or refuses, so that nothing may be removed).
+// it is asked to keep (or refuses, so that nothing may be removed); and the solution
+// against every spelling of the system's and the program's own folders.
 
 #include "core/BackupFile.h"
 #include "core/Md5.h"
+#include "engine/BackupRestore.h"
+#include "engine/FileSystem.h"
 #include "framework/Handles.h"
 #include "online/CustomSolution.h"
+#include "online/SolutionPathGuard.h"
 #include "online/SystemSnapshot.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,7 +35,7 @@ public:
             lines.push_back(FormatBackupLine(action, item));
         return m_keeps;
     }
-    bool PreserveFile(const std::wstring& path) override
+    bool PreserveFile(HANDLE, const std::wstring& path) override
     {
         if (m_keeps)
             files.push_back(path);
@@ -52,6 +58,27 @@ void WriteFile(const std::wstring& path, const char* text)
     UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     ASSERT_TRUE(file && ::WriteFile(file.get(), text, static_cast<DWORD>(strlen(text)), &written, nullptr));
+}
+
+// Every entry in folder (and with deep, below it) with its size; links are not entered.
+std::map<std::wstring, std::int64_t> ListingOf(const std::wstring& folder, bool deep = false)
+{
+    std::map<std::wstring, std::int64_t> listing;
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search)
+        return listing;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring path = folder + L"\\" + name;
+        listing[path] = (static_cast<std::int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        if (deep && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            listing.merge(ListingOf(path, true));
+    } while (::FindNextFileW(search.get(), &found));
+    return listing;
 }
 
 std::vector<DWORD> ProcessIdsOf(const std::vector<PROCESS_INFORMATION>& processes)
@@ -115,11 +142,14 @@ protected:
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, helperObject.c_str());
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClassId).c_str());
         for (const wchar_t* file : {L"\\loose.txt", L"\\dir\\a.txt", L"\\dir\\sub\\b.txt", L"\\dir\\locked.txt",
-                                    L"\\fake.dll", L"\\SolnHelper.exe"}) {
+                                    L"\\fake.dll", L"\\probe.dll", L"\\SolnHelper.exe"}) {
             ::SetFileAttributesW((root + file).c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW((root + file).c_str());
         }
-        for (const wchar_t* folder : {L"\\dir\\sub", L"\\dir", L""})
+        const std::wstring backup = root + L"\\backup";
+        for (const std::wstring& found : FindBackupFiles(backup))
+            static_cast<void>(DeleteBackupFiles(found));
+        for (const std::wstring folder : {L"\\dir\\sub", L"\\dir", L"\\backup", L""})
             ::RemoveDirectoryW((root + folder).c_str());
     }
 
@@ -161,6 +191,8 @@ protected:
                L"2%" + root + L"\\missing.txt;6%" + kClassId + L";3%";
     }
 
+    [[nodiscard]] ProtectedPlaces Places() const { return ThisMachinesProtectedPlaces(root + L"\\backup"); }
+
     std::wstring root;
     std::wstring helperObject;
     std::wstring helperPath;
@@ -173,7 +205,7 @@ TEST_F(Sandbox, EveryActionRemovesWithAWayBackAndReportsEachItem)
 {
     WriteFile(root + L"\\dir\\locked.txt", "kept");
     ASSERT_TRUE(::SetFileAttributesW((root + L"\\dir\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    CCustomSolution solution;
+    CCustomSolution solution(Places());
     solution.Parse(Commands());
     ASSERT_TRUE(solution.IsParsed());
     const std::vector<DWORD> ids = ProcessIdsOf(helpers);
@@ -181,7 +213,8 @@ TEST_F(Sandbox, EveryActionRemovesWithAWayBackAndReportsEachItem)
         L"1;" + std::to_wstring(ids[0]) + L";SolnHelper.exe", L"1;" + std::to_wstring(ids[1]) + L";SolnHelper.exe",
         L"2;" + root + L"\\loose.txt", L"3;" + root + L"\\dir",
         L"4;HKEY_CURRENT_USER;" + std::wstring(kValueKey) + L";Adware",
-        L"4;HKEY_CURRENT_USER;" + std::wstring(kValueKey) + L";Count", L"6;" + std::wstring(kClassId)};
+        L"4;HKEY_CURRENT_USER;" + std::wstring(kValueKey) + L";Count",
+        L"6;" + std::wstring(kClassId) + L";" + root + L"\\fake.dll"};
     std::vector<std::wstring> actions;
     for (std::ptrdiff_t i = 0; i < solution.Actions().GetSize(); ++i)
         actions.push_back(solution.Actions()[i]);
@@ -227,7 +260,7 @@ TEST_F(Sandbox, EveryActionRemovesWithAWayBackAndReportsEachItem)
 
 TEST_F(Sandbox, NothingIsRemovedThatCouldNotBeKept)
 {
-    CCustomSolution solution;
+    CCustomSolution solution(Places());
     solution.Parse(Commands());
     CRecordingBackup refusing(false);
     const std::wstring report = solution.Execute(refusing);
@@ -252,7 +285,7 @@ TEST_F(Sandbox, ValuesNoBackupLineCouldBringBackByteForByteStay)
     // terminator in by itself.
     const std::wstring open = L"C:\\x.exeQ";
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kValueKey, L"Open", REG_SZ, open.data(), 8 * sizeof(wchar_t));
-    CCustomSolution solution;
+    CCustomSolution solution(Places());
     solution.Parse(L"4%HKEY_CURRENT_USER:" + std::wstring(kValueKey) + L":WithNul;4%HKEY_CURRENT_USER:" + kValueKey +
                    L":Open");
     ASSERT_EQ(solution.Actions().GetSize(), 2);
@@ -265,21 +298,182 @@ TEST_F(Sandbox, ValuesNoBackupLineCouldBringBackByteForByteStay)
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Open"));
 }
 
-TEST_F(Sandbox, NothingToDoGivesTheStaffMessageAndTheProgramNeverRemovesItself)
+TEST_F(Sandbox, NothingToDoGivesTheStaffMessage)
 {
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(::GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
-    const std::wstring ownName = self.substr(self.find_last_of(L'\\') + 1);
-    CCustomSolution solution;
-    // Neither the program's own process nor a folder holding it (or a whole drive) is touched.
-    solution.Parse(L"1%" + ownName + L";3%" + self.substr(0, self.find_last_of(L'\\')) + L";3%C:\\;3%" +
-                   self.substr(0, self.find(L'\\', 3)) + L";2%" + root + L"\\missing.txt;4%HKEY_CURRENT_USER:" +
-                   kValueKey + L":Missing;;6%{00000000-0000-0000-0000-000000000000};9%" + root + L"\\loose.txt");
+    CCustomSolution solution(Places());
+    solution.Parse(L"2%" + root + L"\\missing.txt;4%HKEY_CURRENT_USER:" + kValueKey +
+                   L":Missing;;6%{00000000-0000-0000-0000-000000000000};9%" + root + L"\\loose.txt");
     EXPECT_TRUE(solution.Actions().IsEmpty());
     CRecordingBackup backup(true);
-    EXPECT_EQ(solution.Execute(backup).rfind(L"Il nostro staff ha meticolosamente", 0), 0u);
+    EXPECT_EQ(solution.Execute(backup), kSolutionStaffMessage);
     EXPECT_TRUE(backup.lines.empty());
+}
+
+TEST_F(Sandbox, EverySpellingOfAProtectedPlaceIsRefusedAndTheRestMadeCanonical)
+{
+    const std::wstring own = GetModuleFolder();
+    const std::wstring ownParent = own.substr(0, own.rfind(L'\\'));
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring profile = root.substr(0, root.find(L"\\", root.find(L"\\users\\") + 7));
+    const struct {
+        std::wstring text;
+        std::optional<SolutionRefusal> refusal;
+        std::wstring canonical;  // for an accepted path
+    } cases[] = {
+        {L"C:", SolutionRefusal::VolumeRoot, {}},
+        {L"C:\\.", SolutionRefusal::VolumeRoot, {}},
+        {L"C:/", SolutionRefusal::VolumeRoot, {}},
+        {L"C:\\vlmacc\\..", SolutionRefusal::VolumeRoot, {}},
+        {root + L"\\..\\..\\..\\..\\..\\..", SolutionRefusal::VolumeRoot, {}},
+        {L"\\\\?\\C:\\", SolutionRefusal::DeviceOrNetwork, {}},
+        {L"\\\\?\\" + root + L"\\loose.txt", SolutionRefusal::DeviceOrNetwork, {}},
+        {L"\\\\.\\C:", SolutionRefusal::DeviceOrNetwork, {}},
+        {L"\\\\server\\share\\x", SolutionRefusal::DeviceOrNetwork, {}},
+        {L"Q:\\adware.exe", SolutionRefusal::DeviceOrNetwork, {}},  // no such drive: not a local fixed disk
+        {L"loose.txt", SolutionRefusal::NotAbsolute, {}},
+        {L"\\windows", SolutionRefusal::NotAbsolute, {}},
+        {L"C:windows", SolutionRefusal::NotAbsolute, {}},
+        {root + L"\\loose.txt:hidden", SolutionRefusal::UnusableName, {}},
+        {windows, SolutionRefusal::SystemFolder, {}},
+        {L"C:\\WINDOWS\\system32\\..\\", SolutionRefusal::SystemFolder, {}},
+        {L"C:\\windows.", SolutionRefusal::SystemFolder, {}},
+        {L"c:/windows/win.ini", SolutionRefusal::SystemFolder, {}},
+        {L"C:\\windows\\system32\\kernel32.dll", SolutionRefusal::SystemFolder, {}},
+        {L"C:\\Program Files", SolutionRefusal::SystemFolder, {}},
+        {L"C:\\users", SolutionRefusal::SystemFolder, {}},
+        {profile, SolutionRefusal::SystemFolder, {}},
+        {own + L"\\.", SolutionRefusal::ProgramFolder, {}},
+        {own + L"\\online_tests.exe", SolutionRefusal::ProgramFolder, {}},
+        {ownParent, SolutionRefusal::ProgramFolder, {}},
+        {root + L"\\backup\\20260101_0000.dat", SolutionRefusal::ProgramFolder, {}},
+        {root, SolutionRefusal::ProgramFolder, {}},  // it holds the backup folder
+        {root + L"/DIR/./sub/../A.TXT", std::nullopt, root + L"\\dir\\a.txt"},
+        {root + L"\\dir\\", std::nullopt, root + L"\\dir"},
+        {L"C:\\Program Files\\Adware\\tool.exe", std::nullopt, L"C:\\Program Files\\Adware\\tool.exe"},
+    };
+    const CSolutionPathGuard guard(Places());
+    for (const auto& c : cases) {
+        const CheckedPath checked = guard.Check(c.text);
+        EXPECT_EQ(checked.refusal, c.refusal) << c.text << L" -> " << checked.path;
+        if (!c.refusal) {
+            EXPECT_EQ(checked.path, c.canonical) << c.text;
+        }
+    }
+
+    // The walk goes by identity: a protected folder met below is refused whatever its name.
+    ProtectedPlaces places;
+    places.own = {root + L"\\dir\\sub"};
+    const CSolutionPathGuard walled(places);
+    EXPECT_EQ(walled.Check(root + L"\\dir").refusal, SolutionRefusal::ProgramFolder);
+    EXPECT_EQ(walled.CheckWalk(root + L"\\dir"), SolutionRefusal::ReachesProtected);
+    EXPECT_EQ(walled.CheckWalk(root), SolutionRefusal::ReachesProtected);
+    EXPECT_EQ(guard.CheckWalk(root + L"\\dir"), std::nullopt);
+}
+
+// A solution mixing hostile commands with two legitimate ones, run with the real backup:
+// the system, the program's folder and its backups stay as they were, and the backup
+// the run wrote brings the legitimate files back.
+TEST_F(Sandbox, HostileSolutionTouchesNothingProtectedAndItsBackupRestores)
+{
+    const std::wstring own = GetModuleFolder();
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring self = GetModulePath();
+    const std::wstring ownName = self.substr(self.rfind(L'\\') + 1);
+    // An earlier backup that must survive.
+    ASSERT_TRUE(::CreateDirectoryW((root + L"\\backup").c_str(), nullptr));
+    WriteFile(root + L"\\backup\\20200101_0000.dat", "");
+    const std::wstring ownRespelled = own + L"\\..\\" + own.substr(own.rfind(L'\\') + 1) + L"\\.";
+    const std::vector<std::wstring> folders = {L"C:\\.", L"C:\\vlmacc\\..", L"C:", L"C:/", L"\\\\?\\C:\\",
+                                               L"\\\\server\\share\\x", L"vlmacc", windows, L"C:\\WINDOWS\\.",
+                                               ownRespelled, own + L"\\.", root + L"\\backup", root, L"C:\\users"};
+    const std::vector<std::wstring> files = {L"C:\\windows\\win.ini", L"\\\\?\\C:\\windows\\win.ini", self,
+                                             root + L"\\backup\\20200101_0000.dat", L"win.ini"};
+    std::wstring hostile;
+    for (const std::wstring& folder : folders)
+        hostile += L"3%" + folder + L";";
+    for (const std::wstring& file : files)
+        hostile += L"2%" + file + L";";
+    hostile += L"5%C:\\windows\\system32\\kernel32.dll;1%services.exe;1%" + ownName + L";";
+    const std::wstring legitimate = L"2%" + root + L"\\loose.txt;3%" + root + L"\\dir;";
+
+    const auto windowsBefore = ListingOf(windows, true);
+    const auto topBefore = ListingOf(L"C:");
+    const auto ownBefore = ListingOf(own);
+    const auto backupsBefore = ListingOf(root + L"\\backup");
+    ASSERT_FALSE(windowsBefore.empty());
+
+    CCustomSolution solution(Places());
+    solution.Parse(hostile + legitimate);
+    ASSERT_EQ(solution.Actions().GetSize(), 2);
+    EXPECT_EQ(solution.Actions()[0], L"2;" + root + L"\\loose.txt");
+    EXPECT_EQ(solution.Actions()[1], L"3;" + root + L"\\dir");
+    // The backup is closed, as at the end of a run, before it is restored.
+    auto backup = std::make_unique<CRepairBackupForSolution>(root + L"\\backup");
+    const std::wstring report = solution.Execute(*backup);
+    const std::wstring backupPath = backup->Path();
+    backup.reset();
+    for (const wchar_t* refused :
+         {L"Comando rifiutato: C:\\. (è la radice", L"Comando rifiutato: vlmacc (non è un percorso completo)",
+          L"Comando rifiutato: services.exe (è un processo di sistema)", L"è Velmora stessa)"})
+        EXPECT_NE(report.find(refused), std::wstring::npos) << refused;
+    EXPECT_NE(report.find(L"File = " + root + L"\\loose.txt has been deleted"), std::wstring::npos) << report;
+    EXPECT_NE(report.find(L"Folder deleted: " + root + L"\\dir\r\n"), std::wstring::npos) << report;
+
+    EXPECT_EQ(ListingOf(windows, true), windowsBefore);
+    EXPECT_EQ(ListingOf(L"C:"), topBefore);
+    EXPECT_EQ(ListingOf(own), ownBefore);
+    for (const auto& [path, size] : backupsBefore)
+        EXPECT_TRUE(Exists(path)) << path;
     EXPECT_TRUE(HelpersRunning());
+    EXPECT_FALSE(Exists(root + L"\\loose.txt"));
+    EXPECT_FALSE(Exists(root + L"\\dir"));
+
+    ASSERT_FALSE(backupPath.empty());
+    ASSERT_EQ(RestoreBackupFile(backupPath, root + L"\\log.dat"), RestoreOutcome::Restored);
+    EXPECT_EQ(GetFileLength(root + L"\\loose.txt"), 5);
+    EXPECT_EQ(GetFileLength(root + L"\\dir\\a.txt"), 1);
+    EXPECT_EQ(GetFileLength(root + L"\\dir\\sub\\b.txt"), 1);
+}
+
+TEST_F(Sandbox, ALibrarysOwnCodeRunsOnlyOnceItIsKept)
+{
+    const std::wstring library = root + L"\\probe.dll";
+    ASSERT_TRUE(::CopyFileW((GetModuleFolder() + L"\\solution_probe.dll").c_str(), library.c_str(), TRUE));
+    CCustomSolution solution(Places());
+    solution.Parse(L"5%" + library);
+    CRecordingBackup refusing(false);
+    EXPECT_EQ(solution.Execute(refusing), L"Dll = " + library + L" was not deleted.\r\n");
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered")) << "its code ran without a copy kept";
+    CRecordingBackup keeping(true);
+    EXPECT_EQ(solution.Execute(keeping), L"Dll = " + library + L" has been deleted.\r\n");
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered"));
+    EXPECT_FALSE(Exists(library));
+}
+
+TEST_F(Sandbox, CopiesStopAtTheRunsBoundsAndWhatIsNotCopiedStays)
+{
+    const struct {
+        SolutionBackupLimits limits;
+        std::vector<std::wstring> gone;
+        std::vector<std::wstring> kept;
+    } cases[] = {
+        // No disk has this much room to spare.
+        {{1ULL << 40, ~0ULL >> 1}, {}, {L"\\loose.txt", L"\\dir\\a.txt", L"\\dir\\sub\\b.txt"}},
+        // loose.txt (5 bytes) and a.txt (1) fit in 6; b.txt would pass them.
+        {{6, 0}, {L"\\loose.txt", L"\\dir\\a.txt"}, {L"\\dir\\sub\\b.txt", L"\\dir"}},
+    };
+    for (const auto& c : cases) {
+        CCustomSolution solution(Places());
+        solution.Parse(L"2%" + root + L"\\loose.txt;3%" + root + L"\\dir");
+        CRepairBackupForSolution backup(root + L"\\backup", c.limits);
+        static_cast<void>(solution.Execute(backup));
+        for (const std::wstring& file : c.gone)
+            EXPECT_FALSE(Exists(root + file)) << file;
+        for (const std::wstring& file : c.kept)
+            EXPECT_TRUE(Exists(root + file)) << file;
+    }
 }
 
 TEST_F(Sandbox, ProgramFileFactsAreReadInBlocks)
