@@ -44,8 +44,8 @@ public:
     // result is E_POINTER for a null out pointer (before any traffic), E_INVALIDARG for
     // an unusable endpoint, DISP_E_EXCEPTION for a SOAP fault and E_FAIL for everything
     // else (no connection, time-out, cut-off or oversized reply, a status other than 200,
-    // a reply that does not parse, the deadline passed, the call abandoned). Absent (nullopt) strings travel as xsi:nil
-    // elements, empty ones as empty elements.
+    // a reply that does not parse, the deadline passed, the call abandoned). Absent
+    // (nullopt) strings travel as xsi:nil elements, empty ones as empty elements.
     [[nodiscard]] HRESULT ReportComputerLog(const std::optional<std::wstring>& email,
                                             const std::optional<std::wstring>& productVersion,
                                             const std::optional<std::wstring>& log,
