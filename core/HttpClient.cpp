@@ -1,9 +1,11 @@
 #include "core/HttpClient.h"
 
+#include <algorithm>
 #include <array>
 
 HttpExchangeResult CHttpClient::Post(const HttpUrl& url, std::string_view soapAction, std::string_view body)
 {
+    m_end = m_clock() + m_deadline;
     HttpUrl target = url;
     for (int redirects = 0;; ++redirects) {
         HttpResponse response;
@@ -23,7 +25,8 @@ HttpExchangeResult CHttpClient::Post(const HttpUrl& url, std::string_view soapAc
         }
         const std::optional<std::string_view> location = response.Header("Location");
         std::optional<HttpUrl> next = location ? ResolveLocation(target, *location) : std::nullopt;
-        if (!next || redirects == kMaxHttpRedirects) {
+        // Another host or port is not the service the endpoint names.
+        if (!next || next->host != url.host || next->port != url.port || redirects == kMaxHttpRedirects) {
             Drop();
             return {false, response.status, {}};
         }
@@ -31,12 +34,19 @@ HttpExchangeResult CHttpClient::Post(const HttpUrl& url, std::string_view soapAc
     }
 }
 
+std::chrono::milliseconds CHttpClient::TimeLeft() const
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_end - m_clock());
+    return std::max(left, std::chrono::milliseconds(0));
+}
+
 bool CHttpClient::EnsureConnected(const HttpUrl& url)
 {
     if (m_connected && m_host == url.host && m_port == url.port)
         return true;
     Drop();
-    if (!m_channel.Connect(url.host, url.port))
+    const std::chrono::milliseconds left = TimeLeft();
+    if (left.count() == 0 || !m_channel.Connect(url.host, url.port, left))
         return false;
     m_connected = true;
     m_host = url.host;
@@ -46,10 +56,14 @@ bool CHttpClient::EnsureConnected(const HttpUrl& url)
 
 bool CHttpClient::SendRequest(const HttpUrl& url, std::string_view soapAction, std::string_view body)
 {
-    if (!m_channel.Send(BuildSoapPostHead(url, body.size(), soapAction)))
+    const auto send = [this](std::string_view bytes) {
+        const std::chrono::milliseconds left = TimeLeft();
+        return left.count() > 0 && m_channel.Send(bytes, left);
+    };
+    if (!send(BuildSoapPostHead(url, body.size(), soapAction)))
         return false;
     for (std::size_t offset = 0; offset < body.size(); offset += kHttpBlockBytes)
-        if (!m_channel.Send(body.substr(offset, kHttpBlockBytes)))
+        if (!send(body.substr(offset, kHttpBlockBytes)))
             return false;
     return true;
 }
@@ -59,7 +73,10 @@ bool CHttpClient::ReadResponse(HttpResponse& response)
     CHttpResponseReader reader;
     std::array<char, kHttpBlockBytes> block;
     while (reader.State() == CHttpResponseReader::Progress::NeedMore) {
-        const std::ptrdiff_t received = m_channel.Receive(block.data(), block.size());
+        const std::chrono::milliseconds left = TimeLeft();
+        if (left.count() == 0)
+            return false;
+        const std::ptrdiff_t received = m_channel.Receive(block.data(), block.size(), left);
         if (received < 0)
             return false;
         if (received == 0)

@@ -333,6 +333,10 @@ bool CHttpResponseReader::EndHead()
     const int status = m_response.status;
     if (status >= 100 && status <= 199) {
         // An interim response: the real one follows.
+        if (++m_interimResponses > kMaxHttpInterimResponses) {
+            Failed();
+            return false;
+        }
         m_response = HttpResponse();
         m_lineBytes = 0;
         m_stage = Stage::StatusLine;

@@ -11,9 +11,13 @@
 #include <utility>
 #include <vector>
 
-inline constexpr std::size_t kMaxHttpBodyBytes = 16u * 1024 * 1024;
+// The client carries only SOAP replies, which never need more (see kMaxSoapReplyBytes).
+inline constexpr std::size_t kMaxHttpBodyBytes = 1024u * 1024;
 inline constexpr std::size_t kMaxHttpHeadBytes = 64u * 1024;  // status line and headers, or trailers
 inline constexpr std::size_t kHttpBlockBytes = 4096;
+// Interim (1xx) responses skipped before the final one; a server that sends more only
+// keeps the call waiting.
+inline constexpr int kMaxHttpInterimResponses = 4;
 
 struct HttpUrl {
     std::string host;
@@ -48,7 +52,8 @@ struct HttpResponse {
     [[nodiscard]] std::optional<std::string_view> Header(std::string_view name) const;
 };
 
-// Reads one response from bytes as they arrive. Interim 1xx responses are skipped;
+// Reads one response from bytes as they arrive. Up to kMaxHttpInterimResponses interim
+// 1xx responses are skipped (one more fails the response);
 // the body is framed by chunks (trailers read and ignored), by Content-Length, or by
 // the end of the stream; 202, 204 and 304 responses have no body read.
 class CHttpResponseReader {
@@ -82,5 +87,6 @@ private:
     std::size_t m_lineBytes = 0;    // head or trailer bytes so far
     std::uint64_t m_remaining = 0;  // of the fixed body or the current chunk
     bool m_http10 = false;
+    int m_interimResponses = 0;
     HttpResponse m_response;
 };

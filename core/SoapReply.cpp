@@ -171,6 +171,8 @@ bool ReadString(const SoapValue& value, std::optional<std::wstring>& target)
 
 std::optional<SoapReply> ParseSoapReply(std::string_view body, std::string_view namespaceUri, std::string_view operation)
 {
+    if (body.size() > kMaxSoapReplyBytes)
+        return std::nullopt;
     CXmlReader reader(body);
     if (reader.Next() != XmlEvent::StartElement || !IsEnvelopeElement(reader, "Envelope"))
         return std::nullopt;

@@ -4,11 +4,15 @@
 // the service namespace or a Fault. Values are converted by the parameter's type; a
 // value that does not convert makes the whole reply unusable.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The largest reply body read: a status and a few texts never come near it.
+inline constexpr std::size_t kMaxSoapReplyBytes = 1024u * 1024;
 
 // One child of the response element.
 struct SoapValue {
@@ -28,7 +32,8 @@ struct SoapReply {
     std::optional<SoapFault> fault;  // set when the Body holds a Fault instead
 };
 
-// nullopt when the body is not a well-formed envelope of that shape.
+// nullopt when the body is not a well-formed envelope of that shape, or larger than
+// kMaxSoapReplyBytes.
 [[nodiscard]] std::optional<SoapReply> ParseSoapReply(std::string_view body, std::string_view namespaceUri,
                                                       std::string_view operation);
 

@@ -164,15 +164,14 @@ bool CXmlReader::ResolvePrefix(std::string_view prefix, std::string& uri) const
         uri = kXmlNamespace;
         return true;
     }
-    for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
-        if (it->prefix == prefix) {
-            uri = it->uri;
-            // xmlns:p="" is no binding at all (only the default namespace may be undone).
-            return !(uri.empty() && !prefix.empty());
-        }
+    const auto bound = m_bindings.find(std::string(prefix));
+    if (bound == m_bindings.end() || bound->second.empty()) {
+        uri.clear();
+        return prefix.empty();
     }
-    uri.clear();
-    return prefix.empty();
+    uri = bound->second.back();
+    // xmlns:p="" is no binding at all (only the default namespace may be undone).
+    return !(uri.empty() && !prefix.empty());
 }
 
 XmlEvent CXmlReader::ReadStartTag()
@@ -227,14 +226,18 @@ XmlEvent CXmlReader::ReadStartTag()
     if (m_open.size() >= kMaxXmlDepth)
         return Fail();
 
-    const std::size_t depth = m_open.size() + 1;
-    for (const RawAttribute& attribute : raw) {
-        if (attribute.name == "xmlns")
-            m_bindings.push_back({std::string(), utf16::ToUtf8(attribute.value), depth});
-        else if (attribute.name.rfind("xmlns:", 0) == 0)
-            m_bindings.push_back({attribute.name.substr(6), utf16::ToUtf8(attribute.value), depth});
-    }
     OpenElement element;
+    for (const RawAttribute& attribute : raw) {
+        const bool isDefault = attribute.name == "xmlns";
+        if (!isDefault && attribute.name.rfind("xmlns:", 0) != 0)
+            continue;
+        if (element.declaredPrefixes.size() == kMaxXmlNamespaceDeclarationsPerElement ||
+            m_declarations == kMaxXmlNamespaceDeclarations)
+            return Fail();
+        ++m_declarations;
+        element.declaredPrefixes.push_back(isDefault ? std::string() : attribute.name.substr(6));
+        m_bindings[element.declaredPrefixes.back()].push_back(utf16::ToUtf8(attribute.value));
+    }
     element.qualifiedName = qualifiedName;
     std::string prefix;
     if (!SplitQualifiedName(qualifiedName, prefix, element.localName) ||
@@ -275,12 +278,12 @@ XmlEvent CXmlReader::ReadEndTag()
 
 XmlEvent CXmlReader::CloseElement()
 {
-    const std::size_t depth = m_open.size();
-    m_localName = m_open.back().localName;
-    m_namespaceUri = m_open.back().namespaceUri;
+    OpenElement& element = m_open.back();
+    for (const std::string& prefix : element.declaredPrefixes)
+        m_bindings[prefix].pop_back();
+    m_localName = std::move(element.localName);
+    m_namespaceUri = std::move(element.namespaceUri);
     m_open.pop_back();
-    while (!m_bindings.empty() && m_bindings.back().depth == depth)
-        m_bindings.pop_back();
     m_attributes.clear();
     return XmlEvent::EndElement;
 }

@@ -3,15 +3,20 @@
 // namespaces, attributes and character data (entities and CDATA decoded, UTF-8 turned
 // into UTF-16 code units). It checks well-formedness as it goes and refuses what a
 // reply never needs and a hostile one could abuse: DOCTYPE declarations (so no entity
-// expansion), undeclared prefixes, invalid UTF-8, nesting deeper than kMaxXmlDepth.
+// expansion), undeclared prefixes, invalid UTF-8, nesting deeper than kMaxXmlDepth,
+// more namespace declarations than a reply needs. Its work grows linearly with the
+// document: a prefix is resolved by one look-up, whatever the declarations in scope.
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 inline constexpr std::size_t kMaxXmlDepth = 256;
+inline constexpr std::size_t kMaxXmlNamespaceDeclarationsPerElement = 16;
+inline constexpr std::size_t kMaxXmlNamespaceDeclarations = 256;  // in the whole document
 
 enum class XmlEvent { StartElement, EndElement, Text, End, Error };
 
@@ -44,15 +49,11 @@ public:
     [[nodiscard]] bool SkipElement();
 
 private:
-    struct Binding {
-        std::string prefix;
-        std::string uri;
-        std::size_t depth;
-    };
     struct OpenElement {
         std::string qualifiedName;
         std::string localName;
         std::string namespaceUri;
+        std::vector<std::string> declaredPrefixes;  // their bindings end with the element
     };
 
     XmlEvent Fail();
@@ -74,7 +75,10 @@ private:
     bool m_rootSeen = false;
     bool m_pendingEnd = false;  // the EndElement of an empty-element tag is still due
     std::vector<OpenElement> m_open;
-    std::vector<Binding> m_bindings;
+    // For each prefix ("" for the default namespace) the URIs bound by the open
+    // elements, innermost last.
+    std::unordered_map<std::string, std::vector<std::string>> m_bindings;
+    std::size_t m_declarations = 0;
     std::string m_localName;
     std::string m_namespaceUri;
     std::vector<XmlAttribute> m_attributes;

@@ -21,13 +21,13 @@ namespace {
 class ReplayServer : public IHttpChannel {
 public:
     ReplayServer(std::string_view reply, std::size_t piece) : m_reply(reply), m_piece(piece) {}
-    bool Connect(const std::string&, std::uint16_t) override
+    bool Connect(const std::string&, std::uint16_t, std::chrono::milliseconds) override
     {
         m_offset = m_reply.size();
         return true;
     }
     void Disconnect() override {}
-    bool Send(std::string_view bytes) override
+    bool Send(std::string_view bytes, std::chrono::milliseconds) override
     {
         if (bytes.substr(0, 5) == "POST ") {
             m_offset = 0;
@@ -35,7 +35,7 @@ public:
         }
         return true;
     }
-    std::ptrdiff_t Receive(char* buffer, std::size_t capacity) override
+    std::ptrdiff_t Receive(char* buffer, std::size_t capacity, std::chrono::milliseconds) override
     {
         const std::size_t count = std::min({capacity, m_piece, m_reply.size() - m_offset});
         std::memcpy(buffer, m_reply.data() + m_offset, count);

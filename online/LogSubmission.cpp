@@ -33,9 +33,9 @@ bool ForgetPendingLog()
 }
 
 SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
-                        const std::wstring& productVersion, std::int32_t* logId)
+                        const std::wstring& productVersion, std::int32_t* logId, const std::atomic<bool>* abandoned)
 {
-    Service::CServiceT service(Service::ConfiguredServiceEndpoint());
+    Service::CServiceT service(Service::ConfiguredServiceEndpoint(), abandoned);
     std::int32_t id = -1;
     bool accepted = false;
     if (FAILED(service.ReportComputerLog(email, productVersion, log, description, &id, &accepted)))

@@ -6,6 +6,7 @@
 // These calls never show a message: the caller shows OutcomeMessage, so the window and
 // the console driver tell the same thing each in its own way.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -29,8 +30,9 @@ enum class SubmitOutcome {
 
 // Sends the marked snapshot with the e-mail, description and product version text
 // ("IT 3.0.6") through one call of ReportComputerLog; on acceptance stores the pending
-// log, replacing any earlier one.
+// log, replacing any earlier one. Setting `abandoned` from another thread ends the call
+// under way as Failed.
 [[nodiscard]] SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description,
                                       const std::wstring& log, const std::wstring& productVersion,
-                                      std::int32_t* logId = nullptr);
+                                      std::int32_t* logId = nullptr, const std::atomic<bool>* abandoned = nullptr);
 [[nodiscard]] std::wstring OutcomeMessage(SubmitOutcome outcome);

@@ -30,7 +30,10 @@ ServiceEndpoint ConfiguredServiceEndpoint()
 // The socket and the HTTP state, kept from one call to the next on the same proxy.
 class CHttpConnection {
 public:
-    explicit CHttpConnection(DWORD timeoutMs) : m_channel(timeoutMs), m_client(m_channel) {}
+    CHttpConnection(DWORD timeoutMs, const std::atomic<bool>* abandoned, std::chrono::milliseconds deadline)
+        : m_channel(timeoutMs, abandoned), m_client(m_channel, deadline)
+    {
+    }
     CHttpClient& Client() { return m_client; }
 
 private:
@@ -38,13 +41,22 @@ private:
     CHttpClient m_client;
 };
 
-CServiceT::CServiceT(ServiceEndpoint endpoint) : m_endpoint(std::move(endpoint)) {}
+CServiceT::CServiceT(ServiceEndpoint endpoint, const std::atomic<bool>* abandoned)
+    : m_endpoint(std::move(endpoint)), m_abandoned(abandoned), m_deadline(kHttpExchangeDeadline)
+{
+}
 
 CServiceT::~CServiceT() = default;
 
 void CServiceT::SetTimeout(DWORD milliseconds)
 {
     m_timeoutMs = milliseconds;
+    m_connection.reset();
+}
+
+void CServiceT::SetDeadline(std::chrono::milliseconds deadline)
+{
+    m_deadline = deadline;
     m_connection.reset();
 }
 
@@ -55,7 +67,7 @@ HRESULT CServiceT::Invoke(const char* operation, const std::string& namespaceUri
     if (!url)
         return E_INVALIDARG;
     if (!m_connection)
-        m_connection = std::make_unique<CHttpConnection>(m_timeoutMs);
+        m_connection = std::make_unique<CHttpConnection>(m_timeoutMs, m_abandoned, m_deadline);
     const HttpExchangeResult exchange =
         m_connection->Client().Post(*url, SoapActionValue(namespaceUri, operation), body);
     const bool answered = exchange.complete && exchange.status == 200;

@@ -1,11 +1,14 @@
 #pragma once
 // The log service's SOAP 1.1 proxy: ReportComputerLog submits a system snapshot,
 // GetStatus asks whether a solution for it is ready. Each object opens its own HTTP/1.1
-// connection, kept for a further call unless the server closes it. It never shows a
-// message; it only returns a status.
+// connection, kept for a further call unless the server closes it. Each call ends by
+// an overall deadline, whatever the server does. It never shows a message; it only
+// returns a status.
 
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,7 +31,9 @@ class CHttpConnection;
 
 class CServiceT {
 public:
-    explicit CServiceT(ServiceEndpoint endpoint);
+    // abandoned: set from another thread to end a call under way, failed, within a
+    // fraction of a second (null: the call runs to its deadline).
+    explicit CServiceT(ServiceEndpoint endpoint, const std::atomic<bool>* abandoned = nullptr);
     ~CServiceT();
     CServiceT(const CServiceT&) = delete;
     CServiceT& operator=(const CServiceT&) = delete;
@@ -39,8 +44,8 @@ public:
     // result is E_POINTER for a null out pointer (before any traffic), E_INVALIDARG for
     // an unusable endpoint, DISP_E_EXCEPTION for a SOAP fault and E_FAIL for everything
     // else (no connection, time-out, cut-off or oversized reply, a status other than 200,
-    // a reply that does not parse). Absent (nullopt) strings travel as xsi:nil
-    // elements, empty ones as empty elements.
+    // a reply that does not parse, the deadline passed, the call abandoned). Absent
+    // (nullopt) strings travel as xsi:nil elements, empty ones as empty elements.
     [[nodiscard]] HRESULT ReportComputerLog(const std::optional<std::wstring>& email,
                                             const std::optional<std::wstring>& productVersion,
                                             const std::optional<std::wstring>& log,
@@ -53,13 +58,18 @@ public:
 
     // Each connect, send and receive waits at most this long (10,000 ms unless set).
     void SetTimeout(DWORD milliseconds);
+    // A call, from the name lookup to the last byte of the reply, ends by then
+    // (kHttpExchangeDeadline unless set).
+    void SetDeadline(std::chrono::milliseconds deadline);
 
 private:
     [[nodiscard]] HRESULT Invoke(const char* operation, const std::string& namespaceUri, const std::string& body,
                                  SoapReply& reply);
 
     ServiceEndpoint m_endpoint;
+    const std::atomic<bool>* m_abandoned;
     DWORD m_timeoutMs = 10000;
+    std::chrono::milliseconds m_deadline;
     std::unique_ptr<CHttpConnection> m_connection;
 };
 

@@ -11,12 +11,13 @@
 
 #include <optional>
 
-FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands)
+FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands, const std::atomic<bool>* abandoned)
 {
     const PendingLog log = ReadPendingLog();
-    Service::CServiceT service(Service::ConfiguredServiceEndpoint());
-    std::optional<std::wstring> replyComments;
-    std::optional<std::wstring> replyCommands;
+    Service::CServiceT service(Service::ConfiguredServiceEndpoint(), abandoned);
+    // Sent as empty elements: the service fills them in.
+    std::optional<std::wstring> replyComments = std::wstring();
+    std::optional<std::wstring> replyCommands = std::wstring();
     std::int32_t result = -1;
     if (FAILED(service.GetStatus(log.id, log.email, &replyComments, &replyCommands, &result)))
         return FetchOutcome::Failed;

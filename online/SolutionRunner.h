@@ -1,6 +1,7 @@
 #pragma once
 // Fetching the custom solution for the pending log and running it.
 
+#include <atomic>
 #include <string>
 
 enum class FetchOutcome {
@@ -9,8 +10,10 @@ enum class FetchOutcome {
     Failed,    // the service could not be reached or its reply was not understood
 };
 
-// Asks GetStatus for the pending log ("LogID", "Email").
-[[nodiscard]] FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands);
+// Asks GetStatus for the pending log ("LogID", "Email"). Setting `abandoned` from
+// another thread ends the call under way as Failed.
+[[nodiscard]] FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
+                                         const std::atomic<bool>* abandoned = nullptr);
 // The message a failed fetch is told with.
 inline constexpr wchar_t kFetchFailedMessage[] = L"Please connect to Internet so you can send your log data.";
 

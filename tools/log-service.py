@@ -23,6 +23,12 @@ option when the file is missing):
   slow [SECONDS]    waits (default 15 s) before answering
   cutoff            announces the whole reply, sends half and closes
   garbage           200 with a body that is not XML
+Hostile modes, which only a bounded client survives:
+  namespace-bomb [COUNT]  a reply whose header element declares COUNT (default
+                          40000) namespace prefixes
+  endless-continue        "100 Continue" interim responses until the client leaves
+  drip [SECONDS]          the reply one byte at a time, SECONDS (default 5) apart
+  silent                  reads the request and never answers
 
 Runs in the foreground by default (Ctrl-C stops it). --daemon starts it in the
 background, waits until it listens and prints the port; --stop ends such a one.
@@ -33,6 +39,7 @@ import argparse
 import http.server
 import json
 import os
+import select
 import signal
 import socketserver
 import sys
@@ -64,11 +71,11 @@ def xml_text(value):
     return escape(value, {"\r": "&#13;"})
 
 
-def envelope(content):
+def envelope(content, header=""):
     return ('<?xml version="1.0" encoding="utf-8"?>'
             '<soap:Envelope xmlns:soap="%s" xmlns:xsi="%s" '
-            'xmlns:xsd="http://www.w3.org/2001/XMLSchema">'
-            '<soap:Body>%s</soap:Body></soap:Envelope>' % (SOAP_NS, XSI_NS, content)).encode("utf-8")
+            'xmlns:xsd="http://www.w3.org/2001/XMLSchema">%s'
+            '<soap:Body>%s</soap:Body></soap:Envelope>' % (SOAP_NS, XSI_NS, header, content)).encode("utf-8")
 
 
 class LogStore:
@@ -144,6 +151,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if mode == "accepted":
             self.reply(202, b"", None)
             return
+        if mode == "silent":
+            self.wait_for_client_to_leave()
+            return
+        if mode == "endless-continue":
+            self.send_until_client_leaves(lambda: b"HTTP/1.1 100 Continue\r\n\r\n", 0.05)
+            return
         if mode == "garbage":
             self.reply(200, b"this is not a SOAP envelope", "text/xml; charset=utf-8")
             return
@@ -151,14 +164,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if mode == "fault":
             status, content = 500, self.fault("soap:Server", "The service is failing on purpose.")
         else:
+            header = ""
+            if mode == "namespace-bomb":
+                # Otherwise a good reply: only the cost of the declarations can hurt.
+                count = int(args[0]) if args else 40000
+                header = "<soap:Header><Bomb%s/></soap:Header>" % "".join(' xmlns:n%d="u"' % i for i in range(count))
             try:
-                status, content = 200, envelope(self.answer(body, mode))
+                status, content = 200, envelope(self.answer(body, mode), header)
             except SoapError as error:
                 status, content = 500, self.fault("soap:Client", str(error))
 
         if mode == "continue":
             self.wfile.write(b"HTTP/1.1 100 Continue\r\n\r\n")
-        if mode == "chunked":
+        if mode == "drip":
+            self.close_connection = True
+            whole = self.head_bytes(status, len(content)) + content
+            pieces = iter([whole[i:i + 1] for i in range(len(whole))])
+            self.send_until_client_leaves(lambda: next(pieces, b""), float(args[0]) if args else 5.0)
+        elif mode == "chunked":
             self.send_chunked(status, content)
         elif mode == "cutoff":
             self.send_response(status)
@@ -170,6 +193,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.reply(status, content, "text/xml; charset=utf-8")
+
+    def head_bytes(self, status, length):
+        return ("HTTP/1.1 %d %s\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: %d\r\n\r\n"
+                % (status, self.responses.get(status, ("",))[0], length)).encode("latin-1")
+
+    def wait_for_client_to_leave(self, limit=900):
+        self.close_connection = True
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline:
+            readable, _, _ = select.select([self.connection], [], [], 0.5)
+            if readable and not self.connection.recv(4096):
+                return
+
+    def send_until_client_leaves(self, next_bytes, pause, limit=900):
+        self.close_connection = True
+        deadline = time.monotonic() + limit
+        try:
+            while time.monotonic() < deadline:
+                piece = next_bytes()
+                if not piece:
+                    return
+                self.wfile.write(piece)
+                self.wfile.flush()
+                time.sleep(pause)
+        except OSError:
+            pass  # the client gave up, as it should
 
     def reply(self, status, content, content_type):
         self.send_response(status)

@@ -14,3 +14,8 @@ inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 0x38;
 // The main window posts this to itself from its first paint, so that the automatic scan
 // starts once the window is on the screen rather than inside the paint.
 inline constexpr UINT WM_AUTO_SCAN_CHECK = 0x8140;
+// The advanced-repair windows' workers: the log was sent, the solution fetched, the
+// solution's actions carried out (0, 0; the window reads the result from its worker).
+inline constexpr UINT WM_SEND_LOG_DONE = 0x8141;
+inline constexpr UINT WM_SOLUTION_FETCHED = 0x8142;
+inline constexpr UINT WM_SOLUTION_RUN_DONE = 0x8143;

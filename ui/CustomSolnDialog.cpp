@@ -2,6 +2,7 @@
 
 #include "core/SolutionCommands.h"
 #include "res/resource.h"
+#include "ui/AppMessages.h"
 #include "ui/Prompts.h"
 #include "ui/WindowLayout.h"
 
@@ -9,12 +10,15 @@ namespace {
 
 constexpr COLORREF kHeadingBlue = 0x995B0D;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr wchar_t kFetching[] = L"Verifica della soluzione in corso, attendere...";
+constexpr wchar_t kRunning[] = L"Esecuzione della soluzione in corso, attendere...";
 
 class COnlineSolutionService final : public ISolutionService {
 public:
-    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands) override
+    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
+                               const std::atomic<bool>& abandoned) override
     {
-        return ::FetchSolution(comments, commands);
+        return ::FetchSolution(comments, commands, &abandoned);
     }
     std::wstring RunSolution(const std::wstring& commands) override { return ::RunSolution(commands); }
 };
@@ -36,13 +40,29 @@ BOOL CCustomSolnDialog::OnInitDialog()
     SetUpControls();
     m_commands.clear();
     m_ready = false;
-    std::wstring comments;
-    std::wstring commands;
-    switch (m_service->FetchSolution(comments, commands)) {
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kFetching);
+    ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), FALSE);
+    ISolutionService& service = *m_service;
+    const auto fetch = [this, &service](const std::atomic<bool>& abandoned) {
+        m_fetchedComments.clear();
+        m_fetchedCommands.clear();
+        m_fetched = service.FetchSolution(m_fetchedComments, m_fetchedCommands, abandoned);
+    };
+    if (!m_worker.Start(m_hWnd, WM_SOLUTION_FETCHED, fetch)) {
+        m_fetched = FetchOutcome::Failed;
+        OnFetched();
+    }
+    return TRUE;
+}
+
+void CCustomSolnDialog::OnFetched()
+{
+    m_worker.Finish();
+    switch (m_fetched) {
     case FetchOutcome::Ready:
-        m_commands = commands;
+        m_commands = m_fetchedCommands;
         m_ready = true;
-        ShowSolution(comments);
+        ShowSolution(m_fetchedComments);
         break;
     case FetchOutcome::Failed:
         ShowNotReady();
@@ -53,8 +73,6 @@ BOOL CCustomSolnDialog::OnInitDialog()
         break;
     }
     ::SetFocus(GetDlgItem(IDC_SOLUTION_RUN));
-    // The focus is set here.
-    return FALSE;
 }
 
 void CCustomSolnDialog::SetUpControls()
@@ -94,12 +112,60 @@ void CCustomSolnDialog::ShowNotReady()
 
 void CCustomSolnDialog::RunCommand()
 {
-    if (!m_ready)
+    if (!m_ready || m_worker.IsBusy())
         return;
-    const std::wstring report = m_service->RunSolution(m_commands);
-    ShowAppPrompt(m_hWnd, report);
-    if (report == kSolutionStaffMessage)
+    ISolutionService& service = *m_service;
+    // The actions are not abandoned halfway: the flag is not looked at.
+    const bool started =
+        m_worker.Start(m_hWnd, WM_SOLUTION_RUN_DONE, [this, &service, commands = m_commands](const std::atomic<bool>&) {
+            m_report = service.RunSolution(commands);
+        });
+    if (!started)
+        return;
+    m_running = true;
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kRunning);
+    ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), FALSE);
+}
+
+void CCustomSolnDialog::OnRunDone()
+{
+    m_worker.Finish();
+    m_running = false;
+    ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kSolutionReady);
+    ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), TRUE);
+    ShowAppPrompt(m_hWnd, m_report);
+    if (m_report == kSolutionStaffMessage)
         EndDialog(IDOK);
+}
+
+void CCustomSolnDialog::OnCancel()
+{
+    if (m_running)
+        return;
+    m_worker.Abandon();
+    EndDialog(IDCANCEL);
+}
+
+void CCustomSolnDialog::OnDestroyed()
+{
+    // Gone without OnCancel (the program ending): a call is abandoned, actions run out.
+    m_worker.Abandon();
+    m_running = false;
+}
+
+bool CCustomSolnDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_SOLUTION_FETCHED || message == WM_SOLUTION_RUN_DONE) {
+        if (m_worker.IsBusy()) {
+            if (message == WM_SOLUTION_FETCHED)
+                OnFetched();
+            else
+                OnRunDone();
+        }
+        result = 0;
+        return true;
+    }
+    return CBitmapDialog::OnMessage(message, wParam, lParam, result);
 }
 
 bool CCustomSolnDialog::OnCommand(WORD id, WORD code, HWND)

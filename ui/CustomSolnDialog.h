@@ -2,7 +2,10 @@
 // The advanced-repair window for a user with a pending log: asks the log service once,
 // when it opens, whether the custom solution is ready; when it is, shows the staff's
 // instructions and, in plain words, every action the solution would carry out. Nothing
-// runs before the user presses "Esegui Soluzione Personalizzata".
+// runs before the user presses "Esegui Soluzione Personalizzata". The service call and
+// the solution's actions run on a worker: meanwhile the window paints, says what it is
+// waiting for and keeps its button off. Closing it while the service is asked abandons
+// the call; the actions, once started, are not cut short, so it stays open until they end.
 //
 // One shared instance; its window exists only while it is shown modally.
 
@@ -10,16 +13,20 @@
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
 #include "framework/Singleton.h"
+#include "framework/TaskThread.h"
 #include "online/SolutionRunner.h"
 
+#include <atomic>
 #include <string>
 
-// What the custom-solution window asks of the online services. The program's is
-// OnlineSolutionService; the window tests give their own.
+// What the custom-solution window asks of the online services, on its worker. The
+// program's is OnlineSolutionService; the window tests give their own.
 class ISolutionService {
 public:
     virtual ~ISolutionService() = default;
-    [[nodiscard]] virtual FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands) = 0;
+    // Set `abandoned` ends it early as Failed.
+    [[nodiscard]] virtual FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
+                                                     const std::atomic<bool>& abandoned) = 0;
     // Runs the solution and returns its report.
     [[nodiscard]] virtual std::wstring RunSolution(const std::wstring& commands) = 0;
 };
@@ -42,22 +49,36 @@ public:
 
     void Prepare(ISolutionService& service) { m_service = &service; }
 
-    // "Esegui Soluzione Personalizzata"; nothing while no solution is ready.
+    // "Esegui Soluzione Personalizzata": the actions start on the worker; nothing while no
+    // solution is ready or the worker is busy.
     void RunCommand();
+    [[nodiscard]] bool IsBusy() const { return m_worker.IsBusy(); }
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override {}
+    void OnCancel() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDestroyed() override;
 
 private:
     void SetUpControls();
+    void OnFetched();
+    void OnRunDone();
     void ShowSolution(const std::wstring& comments);
     void ShowNotReady();
 
     ISolutionService* m_service;
     std::wstring m_commands;
     bool m_ready = false;
+    CWindowTask m_worker;
+    bool m_running = false;  // the worker carries out the actions, which are not abandoned
+    // Written by the worker, read after it has ended.
+    FetchOutcome m_fetched = FetchOutcome::Failed;
+    std::wstring m_fetchedComments;
+    std::wstring m_fetchedCommands;
+    std::wstring m_report;
 
     CXColorStatic m_title;
     CXColorStatic m_statusLabel;

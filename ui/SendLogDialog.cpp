@@ -4,6 +4,7 @@
 #include "engine/CorvaneEngine.h"
 #include "online/SystemSnapshot.h"
 #include "res/resource.h"
+#include "ui/AppMessages.h"
 #include "ui/Prompts.h"
 #include "ui/WindowLayout.h"
 
@@ -16,14 +17,16 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr wchar_t kExplanation[] =
     L"Ti serve una soluzione personalizzata per il tuo PC? Descrivi il tuo problema in dettaglio ed inviaci il tuo "
     L"log report. Un nostro Ingegnere informatico analizzerà il tuo caso e ti aiuterà a risolvere i problemi tecnici.";
+constexpr wchar_t kSubtitle[] = L"Ecco il report della scansione del tuo PC.";
+constexpr wchar_t kSendingSubtitle[] = L"Invio del report in corso, attendere...";
 
 class COnlineSendLogService final : public ISendLogService {
 public:
     std::wstring BuildSnapshot(std::wstring& marked) override { return ::BuildSnapshot(marked); }
     SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
-                            const std::wstring& productVersion) override
+                            const std::wstring& productVersion, const std::atomic<bool>& abandoned) override
     {
-        return ::SubmitLog(email, description, log, productVersion);
+        return ::SubmitLog(email, description, log, productVersion, nullptr, &abandoned);
     }
     std::wstring ProductVersion() const override { return CCorvaneEngine::Instance().ProductVersion(); }
 };
@@ -60,8 +63,7 @@ void CSendLogDialog::SetUpControls()
     const ControlPlace emailLabelPlace{280, 270, 50, 21};
     const ControlPlace descriptionLabelPlace{50, 300, 75, 21};
     SetUpLabel(m_title, m_hWnd, IDC_SEND_LOG_TITLE, {kHeadingBlue, 14, FW_NORMAL}, L"RIPARAZIONE AVANZATA", &titlePlace);
-    SetUpLabel(m_subtitle, m_hWnd, IDC_SEND_LOG_SUBTITLE, {kBlack, 9, FW_BOLD},
-               L"Ecco il report della scansione del tuo PC.", &subtitlePlace);
+    SetUpLabel(m_subtitle, m_hWnd, IDC_SEND_LOG_SUBTITLE, {kBlack, 9, FW_BOLD}, kSubtitle, &subtitlePlace);
     SetUpLabel(m_explanation, m_hWnd, IDC_SEND_LOG_EXPLANATION, {kBlack, 8, FW_NORMAL}, kExplanation,
                &explanationPlace);
     SetUpLabel(m_nameLabel, m_hWnd, IDC_SEND_LOG_NAME_LABEL, {kBlack, 8, FW_NORMAL}, L"Nome:", &nameLabelPlace);
@@ -89,6 +91,8 @@ std::wstring CSendLogDialog::FieldText(int id) const
 
 void CSendLogDialog::SendCommand()
 {
+    if (m_sending.IsBusy())
+        return;
     const std::wstring email = FieldText(IDC_SEND_LOG_EMAIL);
     const std::wstring description = FieldText(IDC_SEND_LOG_DESCRIPTION);
     if (const std::wstring problem = SendLogFieldProblem(FieldText(IDC_SEND_LOG_NAME), email, description);
@@ -96,12 +100,62 @@ void CSendLogDialog::SendCommand()
         ShowAppPrompt(m_hWnd, problem);
         return;
     }
-    const SubmitOutcome outcome =
-        m_service->SubmitLog(email, description, m_markedSnapshot, L"IT " + m_service->ProductVersion());
-    ShowAppPrompt(m_hWnd, OutcomeMessage(outcome));
-    if (outcome == SubmitOutcome::Accepted) {
+    ISendLogService& service = *m_service;
+    const bool started = m_sending.Start(
+        m_hWnd, WM_SEND_LOG_DONE,
+        [this, &service, email, description, log = m_markedSnapshot,
+         version = L"IT " + service.ProductVersion()](const std::atomic<bool>& abandoned) {
+            m_outcome = service.SubmitLog(email, description, log, version, abandoned);
+        });
+    if (!started) {
+        ShowAppPrompt(m_hWnd, OutcomeMessage(SubmitOutcome::Failed));
+        ShowAppPrompt(m_hWnd, kNoConnectionForLog);
+        return;
+    }
+    ShowSending(true);
+}
+
+void CSendLogDialog::ShowSending(bool sending)
+{
+    ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_SUBTITLE), sending ? kSendingSubtitle : kSubtitle);
+    ::EnableWindow(GetDlgItem(IDOK), sending ? FALSE : TRUE);
+    for (const int field : {IDC_SEND_LOG_NAME, IDC_SEND_LOG_EMAIL, IDC_SEND_LOG_DESCRIPTION})
+        ::SendMessageW(GetDlgItem(field), EM_SETREADONLY, sending ? TRUE : FALSE, 0);
+    if (sending)
+        ::SetFocus(GetDlgItem(IDCANCEL));
+}
+
+void CSendLogDialog::OnSent()
+{
+    if (!m_sending.IsBusy())
+        return;
+    m_sending.Finish();
+    ShowSending(false);
+    ShowAppPrompt(m_hWnd, OutcomeMessage(m_outcome));
+    if (m_outcome == SubmitOutcome::Accepted) {
         EndDialog(IDOK);
         return;
     }
     ShowAppPrompt(m_hWnd, kNoConnectionForLog);
+}
+
+void CSendLogDialog::OnCancel()
+{
+    m_sending.Abandon();
+    EndDialog(IDCANCEL);
+}
+
+void CSendLogDialog::OnDestroyed()
+{
+    m_sending.Abandon();
+}
+
+bool CSendLogDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_SEND_LOG_DONE) {
+        OnSent();
+        result = 0;
+        return true;
+    }
+    return CBitmapDialog::OnMessage(message, wParam, lParam, result);
 }

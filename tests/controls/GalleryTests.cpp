@@ -91,7 +91,8 @@ public:
         marked.clear();
         return L"\r\nRunning Processes\r\nC:\\Windows\\explorer.exe\r\nC:\\Windows\\system32\\svchost.exe\r\n";
     }
-    SubmitOutcome SubmitLog(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override
+    SubmitOutcome SubmitLog(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&,
+                            const std::atomic<bool>&) override
     {
         return SubmitOutcome::Failed;
     }

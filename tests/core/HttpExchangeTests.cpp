@@ -7,12 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace {
 
+using std::chrono::milliseconds;
+
 // Serves one scripted reply per request, in pieces of at most `piece` bytes, and
-// reports the end of the stream when the reply is used up.
+// reports the end of the stream when the reply is used up. Each receive takes
+// `pace` of the clock it keeps.
 class ScriptedServer : public IHttpChannel {
 public:
     explicit ScriptedServer(std::vector<std::string> replies, std::size_t piece = kHttpBlockBytes)
@@ -20,16 +24,18 @@ public:
     {
     }
 
-    bool Connect(const std::string& host, std::uint16_t port) override
+    bool Connect(const std::string& host, std::uint16_t port, milliseconds wait) override
     {
+        waits.push_back(wait);
         connects.push_back(host + ":" + std::to_string(port));
         m_pending.clear();
         m_sent = 0;
         return true;
     }
     void Disconnect() override { ++disconnects; }
-    bool Send(std::string_view bytes) override
+    bool Send(std::string_view bytes, milliseconds wait) override
     {
+        waits.push_back(wait);
         if (bytes.substr(0, 5) == "POST ") {
             heads.emplace_back(bytes);
             m_pending = m_next < m_replies.size() ? m_replies[m_next++] : std::string();
@@ -39,14 +45,19 @@ public:
         }
         return true;
     }
-    std::ptrdiff_t Receive(char* buffer, std::size_t capacity) override
+    std::ptrdiff_t Receive(char* buffer, std::size_t capacity, milliseconds wait) override
     {
+        waits.push_back(wait);
+        now += pace;
         const std::size_t count = std::min({capacity, m_piece, m_pending.size() - m_sent});
         std::memcpy(buffer, m_pending.data() + m_sent, count);
         m_sent += count;
         return static_cast<std::ptrdiff_t>(count);
     }
 
+    std::chrono::steady_clock::time_point now;
+    milliseconds pace{0};
+    std::vector<milliseconds> waits;
     std::vector<std::string> connects;
     std::vector<std::string> heads;
     std::size_t largestSend = 0;
@@ -59,6 +70,14 @@ private:
     std::string m_pending;
     std::size_t m_sent = 0;
 };
+
+std::string Repeat(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 HttpUrl Endpoint()
 {
@@ -119,7 +138,7 @@ TEST(HttpExchange, RepliesAreFramedAndClassified)
         {"cut off in a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab", false, 0, ""},
         {"cut off in the head", "HTTP/1.1 200 OK\r\nContent-Le", false, 0, ""},
         {"nothing at all", "", false, 0, ""},
-        {"over the body limit", "HTTP/1.1 200 OK\r\nContent-Length: 16777217\r\n\r\n", false, 0, ""},
+        {"over the body limit", "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kMaxHttpBodyBytes + 1) + "\r\n\r\n", false, 0, ""},
         {"chunk over the limit", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFFFFFFFFFFFFFFFFFFFF\r\n", false, 0, ""},
         {"chunk size not hex", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n-1\r\n", false, 0, ""},
         {"chunk without its line end", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1\r\nab\r\n0\r\n\r\n", false, 0, ""},
@@ -129,6 +148,8 @@ TEST(HttpExchange, RepliesAreFramedAndClassified)
         {"not HTTP", "SSH-2.0-OpenSSH\r\n\r\n", false, 0, ""},
         {"status out of range", "HTTP/1.1 099 Low\r\n\r\n", false, 0, ""},
         {"folded header", "HTTP/1.1 200 OK\r\nX: a\r\n b\r\nContent-Length: 0\r\n\r\n", false, 0, ""},
+        {"more interim responses than allowed", Repeat("HTTP/1.1 100 Continue\r\n\r\n", kMaxHttpInterimResponses + 1) +
+                                                    "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", false, 0, ""},
         {"endless head", "HTTP/1.1 200 OK\r\nX: " + std::string(kMaxHttpHeadBytes, 'h'), false, 0, ""},
         {"endless trailers", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n" +
                                  std::string(kMaxHttpHeadBytes / 4, 'T') + "\r\n" +
@@ -149,10 +170,10 @@ TEST(HttpExchange, RepliesAreFramedAndClassified)
     }
 }
 
-TEST(HttpExchange, RedirectsAreFollowedFiveTimesAtMost)
+TEST(HttpExchange, RedirectsAreFollowedFiveTimesAtMostAndOnlyToTheSameServer)
 {
     const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\ndone";
-    ScriptedServer server({"HTTP/1.1 302 Found\r\nLocation: http://other.example:81/x.asmx\r\nContent-Length: 3\r\n\r\nabc",
+    ScriptedServer server({"HTTP/1.1 302 Found\r\nLocation: http://svc.example:8080/x.asmx\r\nContent-Length: 3\r\n\r\nabc",
                            "HTTP/1.1 301 Moved\r\nLocation: /y.asmx?z\r\nContent-Length: 0\r\n\r\n",
                            "HTTP/1.1 303 See Other\r\nLocation: w.asmx\r\nConnection: close\r\nContent-Length: 0\r\n\r\n",
                            ok});
@@ -160,11 +181,10 @@ TEST(HttpExchange, RedirectsAreFollowedFiveTimesAtMost)
     const HttpExchangeResult result = client.Post(Endpoint(), "\"a\"", "body");
     EXPECT_TRUE(result.complete);
     EXPECT_EQ(result.body, "done");
-    // A new connection for another server and after "Connection: close", none otherwise.
-    EXPECT_EQ(server.connects,
-              (std::vector<std::string>{"svc.example:8080", "other.example:81", "other.example:81"}));
+    // A new connection only after "Connection: close".
+    EXPECT_EQ(server.connects, (std::vector<std::string>{"svc.example:8080", "svc.example:8080"}));
     ASSERT_EQ(server.heads.size(), 4u);
-    EXPECT_EQ(server.heads[1].rfind("POST /x.asmx HTTP/1.1\r\nHost: other.example:81\r\n", 0), 0u);
+    EXPECT_EQ(server.heads[1].rfind("POST /x.asmx HTTP/1.1\r\nHost: svc.example:8080\r\n", 0), 0u);
     EXPECT_EQ(server.heads[2].rfind("POST /y.asmx?z HTTP/1.1\r\n", 0), 0u);
     EXPECT_EQ(server.heads[3].rfind("POST /w.asmx HTTP/1.1\r\n", 0), 0u);
 
@@ -177,9 +197,27 @@ TEST(HttpExchange, RedirectsAreFollowedFiveTimesAtMost)
     EXPECT_FALSE(stopped.Post(Endpoint(), "\"a\"", "").complete);
     EXPECT_EQ(sixHops.heads.size(), 6u);
 
-    for (const char* location : {"https://h/", "mailto:x@y", "http://h:99999/", ""}) {
+    for (const char* location : {"http://other.example:8080/service.asmx", "http://svc.example:81/service.asmx",
+                                 "http://svc.example/service.asmx", "https://h/", "mailto:x@y", "http://h:99999/", ""}) {
         ScriptedServer server({std::string("HTTP/1.1 302 Found\r\nLocation: ") + location + "\r\n\r\n", ok});
         CHttpClient client(server);
         EXPECT_FALSE(client.Post(Endpoint(), "\"a\"", "").complete) << location;
+        EXPECT_EQ(server.heads.size(), 1u) << location;
     }
+}
+
+TEST(HttpExchange, OneDeadlineEndsTheWholeExchange)
+{
+    // A reply a byte at a time, each byte 5 s after the last: no single wait is long,
+    // only the deadline can end it.
+    ScriptedServer server({"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(1000, 'x')}, 1);
+    server.pace = milliseconds(5000);
+    CHttpClient client(server, milliseconds(60000), [&server] { return server.now; });
+    const HttpExchangeResult result = client.Post(Endpoint(), "\"a\"", "body");
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.status, 0);
+    // Connect and both sends are offered the whole minute, then each receive what is left.
+    ASSERT_EQ(server.waits.size(), 3u + 12u);
+    EXPECT_EQ(server.waits.front(), milliseconds(60000));
+    EXPECT_EQ(server.waits.back(), milliseconds(5000));
 }

@@ -2,6 +2,7 @@
 
 #include "core/SoapReply.h"
 #include "core/SoapRequest.h"
+#include "core/XmlReader.h"
 
 #include <gtest/gtest.h>
 
@@ -165,7 +166,51 @@ TEST(SoapReply, FaultsAndMalformedEnvelopesFail)
         Reply("<x:GetStatusResponse xmlns=\"http://ns.example/\"/>"),             // undeclared prefix
         Reply("<GetStatusResponse xmlns=\"http://ns.example/\"></GetStatus>"),
         Reply("<GetStatusResponse xmlns=\"http://ns.example/\" a=\"<\"/>"),
+        Reply(response, "<s:Header>" + std::string(kMaxSoapReplyBytes, ' ') + "</s:Header>"),
     };
     for (const std::string& text : notParsing)
         EXPECT_FALSE(ParseSoapReply(text, kNs, "GetStatus").has_value()) << text;
+}
+
+TEST(SoapReply, NamespaceDeclarationsAreBounded)
+{
+    const auto declarations = [](std::size_t count, std::size_t first = 0) {
+        std::string text;
+        for (std::size_t i = first; i < first + count; ++i)
+            text += " xmlns:p" + std::to_string(i) + "=\"urn:" + std::to_string(i) + "\"";
+        return text;
+    };
+    const auto withHeader = [](const std::string& header) {
+        return Reply("<GetStatusResponse xmlns=\"http://ns.example/\"><GetStatusResult>1</GetStatusResult>"
+                     "</GetStatusResponse>",
+                     "<s:Header>" + header + "</s:Header>");
+    };
+    // Spread over elements; a prefix bound again inside an element is back to its outer
+    // meaning after the element ends (else the Body would not be found).
+    std::string spread;
+    for (std::size_t i = 0; i + 3 < kMaxXmlNamespaceDeclarations; ++i)
+        spread += "<h" + declarations(1, i % 8) + "/>";
+    const std::string rebound = "<s:a xmlns:s=\"urn:a\"><s:b xmlns:s=\"urn:b\"/></s:a>";
+
+    const struct {
+        const char* name;
+        std::string reply;
+        bool parses;
+    } cases[] = {
+        {"as many as an element may have",
+         withHeader("<h" + declarations(kMaxXmlNamespaceDeclarationsPerElement) + "/>"), true},
+        {"one more on the element", withHeader("<h" + declarations(kMaxXmlNamespaceDeclarationsPerElement + 1) + "/>"),
+         false},
+        {"as many as a document may have", withHeader(spread), true},
+        {"one more in the document", withHeader(spread + "<h" + declarations(1) + "/>"), false},
+        {"rebound prefix", withHeader(rebound), true},
+    };
+    for (const auto& c : cases) {
+        const std::optional<SoapReply> reply = ParseSoapReply(c.reply, kNs, "GetStatus");
+        EXPECT_EQ(reply.has_value(), c.parses) << c.name;
+        GetStatusResults results;
+        if (reply) {
+            EXPECT_TRUE(ReadGetStatusResults(*reply, results) && results.result == 1) << c.name;
+        }
+    }
 }

@@ -86,7 +86,9 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
     // Pending log, nothing published yet: the button stays off.
     HWND solution = OpenAdvancedRepair(main, kSolutionTitle);
     ASSERT_NE(solution, nullptr);
-    EXPECT_EQ(e2e::ControlText(solution, IDC_SOLUTION_INSTRUCTIONS), L"Non ancora disponibile.");
+    // The service is asked on a worker: the answer shows a moment after the window.
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] { return e2e::ControlText(solution, IDC_SOLUTION_INSTRUCTIONS) == L"Non ancora disponibile."; }, kWait));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(solution, IDC_SOLUTION_RUN)));
     EXPECT_TRUE(e2e::SaveScreenshot(solution, L"online-solution-not-ready"));
     e2e::PressKey(solution, VK_ESCAPE);
@@ -100,6 +102,7 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
         << "4%HKEY_CURRENT_USER:Software\\VelmoraOnlineJourney:Toolbar\nChiudi il browser prima di procedere.\n";
     solution = OpenAdvancedRepair(main, kSolutionTitle);
     ASSERT_NE(solution, nullptr);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(solution, IDC_SOLUTION_RUN)); }, kWait));
     const std::wstring instructions = e2e::ControlText(solution, IDC_SOLUTION_INSTRUCTIONS);
     EXPECT_NE(instructions.find(L"Chiudi il browser prima di procedere."), std::wstring::npos);
     EXPECT_NE(instructions.find(L"Eliminare il valore di registro HKEY_CURRENT_USER\\Software\\VelmoraOnlineJourney /Toolbar"),

@@ -83,6 +83,9 @@ TEST(LogJourney, SubmittedLogGetsItsSolutionRunWithAWayBack)
     std::wstring comments;
     std::wstring commands;
     EXPECT_EQ(FetchSolution(comments, commands), FetchOutcome::NotReady);
+    std::ifstream asked(state / L"last-request", std::ios::binary);
+    const std::string request{std::istreambuf_iterator<char>(asked), std::istreambuf_iterator<char>()};
+    EXPECT_NE(request.find("<Comments></Comments><SolutionCommands></SolutionCommands>"), std::string::npos) << request;
     const std::string commandBytes = "2%" + std::string(planted.begin(), planted.end()) +
                                      ";4%HKEY_CURRENT_USER:Software\\VelmoraJourney:Adware";
     std::ofstream(state / L"solutions" / (std::to_wstring(logId) + L".txt"), std::ios::binary)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -131,12 +132,18 @@ TEST_F(StandInService, EveryWayOfAnsweringEndsInAClearOutcome)
         {"cutoff", E_FAIL},
         {"garbage", E_FAIL},
         {"slow 3", E_FAIL},  // past the shortened time-out below
+        // Hostile servers: each one ends in a failed call, well within the time they ask for.
+        {"namespace-bomb", E_FAIL},
+        {"endless-continue", E_FAIL},
+        {"drip 0.5", E_FAIL},  // every byte within the time-out: only the deadline ends it
+        {"silent", E_FAIL},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         SetMode(c.mode);
         CServiceT proxy(Endpoint());
         proxy.SetTimeout(1000);
+        proxy.SetDeadline(std::chrono::milliseconds(2500));
         std::optional<std::wstring> comments = L"prima", commands = std::nullopt;
         std::int32_t ready = -1;
         EXPECT_EQ(proxy.GetStatus(kSolvedLog, L"x@example.com", &comments, &commands, &ready), c.expected);

@@ -10,10 +10,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Keeps a worker's call going until the window abandons it (10 s at most); true when it did.
+bool HoldUntilAbandoned(const std::atomic<bool>& abandoned)
+{
+    for (int i = 0; i < 1000 && !abandoned; ++i)
+        ::Sleep(10);
+    return abandoned;
+}
 
 const std::wstring kSent = L"Il tuo report è stato inviato con successo.";
 const std::wstring kRefused = L"C'è stato qualche problema nell'invio dei dati. Prova di nuovo.";
@@ -28,13 +37,17 @@ public:
         return L"\r\nRunning Processes\r\nC:\\app.exe\r\n";
     }
     SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
-                            const std::wstring& productVersion) override
+                            const std::wstring& productVersion, const std::atomic<bool>& abandoned) override
     {
         sent.push_back({email, description, log, productVersion});
+        if (hold)
+            sawAbandon = HoldUntilAbandoned(abandoned);
         return outcome;
     }
     std::wstring ProductVersion() const override { return L"3.0.6"; }
 
+    bool hold = false;
+    std::atomic<bool> sawAbandon{false};
     SubmitOutcome outcome = SubmitOutcome::Accepted;
     std::vector<std::vector<std::wstring>> sent;
 };
@@ -59,6 +72,11 @@ protected:
         ::SetDlgItemTextW(window.GetSafeHwnd(), IDC_SEND_LOG_EMAIL, email);
         ::SetDlgItemTextW(window.GetSafeHwnd(), IDC_SEND_LOG_DESCRIPTION, description);
     }
+    void Send()
+    {
+        window.SendCommand();
+        EXPECT_TRUE(PumpUntil([this] { return !window.IsSending(); }));
+    }
 
     FakeSendLogService service;
     PromptRecorder prompts;
@@ -67,8 +85,11 @@ protected:
 
 class FakeSolutionService final : public ISolutionService {
 public:
-    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands) override
+    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
+                               const std::atomic<bool>& abandoned) override
     {
+        if (hold)
+            sawAbandon = HoldUntilAbandoned(abandoned);
         comments = L"Chiudi il browser prima di procedere.";
         commands = L"2%C:\\adware\\tool.exe;1%adware.exe";
         return outcome;
@@ -79,6 +100,8 @@ public:
         return report;
     }
 
+    bool hold = false;
+    std::atomic<bool> sawAbandon{false};
     FetchOutcome outcome = FetchOutcome::Ready;
     std::wstring report = L"File = C:\\adware\\tool.exe has been deleted\r\n";
     std::vector<std::wstring> runs;
@@ -96,7 +119,12 @@ protected:
     void Open()
     {
         ASSERT_TRUE(window.Create());
-        PumpMessages();
+        ASSERT_TRUE(PumpUntil([this] { return !window.IsBusy(); }));
+    }
+    void Run()
+    {
+        window.RunCommand();
+        EXPECT_TRUE(PumpUntil([this] { return !window.IsBusy(); }));
     }
     [[nodiscard]] bool RunEnabled() const { return ::IsWindowEnabled(window.GetDlgItem(IDC_SOLUTION_RUN)) != FALSE; }
 
@@ -129,7 +157,7 @@ TEST_F(SendLogWindowTest, EachFieldCheckStopsBeforeSending)
     for (const Case& c : cases) {
         prompts.prompts.clear();
         Fill(c.name, c.email, c.description);
-        window.SendCommand();
+        Send();
         EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{c.message}) << c.email;
         EXPECT_TRUE(window.IsShown());
     }
@@ -141,19 +169,19 @@ TEST_F(SendLogWindowTest, SubmissionOutcomes)
     Open();
     Fill(L"Anna", L"anna@example.it", L"Il PC è lento");
     service.outcome = SubmitOutcome::Refused;
-    window.SendCommand();
+    Send();
     EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kRefused, kNoConnectionForLog}));
     EXPECT_TRUE(window.IsShown());
 
     prompts.prompts.clear();
     service.outcome = SubmitOutcome::Failed;
-    window.SendCommand();
+    Send();
     EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kOffline, kNoConnectionForLog}));
     EXPECT_TRUE(window.IsShown());
 
     prompts.prompts.clear();
     service.outcome = SubmitOutcome::Accepted;
-    window.SendCommand();
+    Send();
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kSent});
     EXPECT_FALSE(window.IsShown());
     ASSERT_EQ(service.sent.size(), 3u);
@@ -173,13 +201,13 @@ TEST_F(SolutionWindowTest, ReadySolutionShowsItsActionsBeforeTheyRun)
     EXPECT_TRUE(RunEnabled());
     EXPECT_TRUE(service.runs.empty()) << "nothing runs before the click";
 
-    window.RunCommand();
+    Run();
     EXPECT_EQ(service.runs, std::vector<std::wstring>{L"2%C:\\adware\\tool.exe;1%adware.exe"});
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{service.report});
     EXPECT_TRUE(window.IsShown()) << "a report of actions leaves the window open";
 
     service.report = kSolutionStaffMessage;
-    window.RunCommand();
+    Run();
     EXPECT_FALSE(window.IsShown()) << "the staff message closes it";
 }
 
@@ -199,4 +227,36 @@ TEST_F(SolutionWindowTest, NotReadyOrUnreachableLeavesTheButtonOff)
         EXPECT_TRUE(service.runs.empty());
         window.EndDialog(IDCANCEL);
     }
+}
+
+// Closing a window while its worker waits on the service ends the call at once and
+// shows nothing more.
+TEST_F(SendLogWindowTest, AnnullaAbandonsTheSubmission)
+{
+    Open();
+    Fill(L"Anna", L"anna@example.it", L"Il PC è lento");
+    service.hold = true;
+    window.SendCommand();
+    ASSERT_TRUE(window.IsSending());
+    EXPECT_FALSE(::IsWindowEnabled(window.GetDlgItem(IDOK)));
+    EXPECT_TRUE(::IsWindowEnabled(window.GetDlgItem(IDCANCEL)));
+    ::SendMessageW(window.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    PumpMessages();
+    EXPECT_FALSE(window.IsShown());
+    EXPECT_TRUE(service.sawAbandon);
+    EXPECT_TRUE(prompts.prompts.empty());
+}
+
+TEST_F(SolutionWindowTest, ClosingWhileTheServiceIsAskedAbandonsTheCall)
+{
+    service.hold = true;
+    ASSERT_TRUE(window.Create());
+    PumpMessages();
+    EXPECT_TRUE(window.IsBusy());
+    EXPECT_FALSE(RunEnabled());
+    ::SendMessageW(window.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    PumpMessages();
+    EXPECT_FALSE(window.IsShown());
+    EXPECT_TRUE(service.sawAbandon);
+    EXPECT_TRUE(prompts.prompts.empty());
 }

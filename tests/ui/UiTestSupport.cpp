@@ -11,6 +11,18 @@ void PumpMessages()
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const ULONGLONG end = ::GetTickCount64() + 10000;
+    while (!done()) {
+        if (::GetTickCount64() >= end)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
 std::wstring ControlText(HWND dialog, int id)
 {
     wchar_t text[512] = {};

@@ -15,6 +15,8 @@
 
 // Handles what is queued for the calling thread, then returns.
 void PumpMessages();
+// Handles the calling thread's messages until `done` holds (true) or 10 s have passed (false).
+bool PumpUntil(const std::function<bool()>& done);
 // The window text of a dialog's control.
 std::wstring ControlText(HWND dialog, int id);
 
