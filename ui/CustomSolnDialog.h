@@ -64,4 +64,5 @@ private:
     CXColorStatic m_status;
     CXColorStatic m_instructionsLabel;
     CBitmapButtonEx m_run;
+    CBitmapButtonEx m_close;
 };
