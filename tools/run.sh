@@ -26,17 +26,20 @@ fi
 # Whether a program of the installation (Velmora.exe, or rebooter.exe restarting it after
 # an update) runs in this prefix.
 installation_runs() {
-    local process
-    for process in /proc/[0-9]*; do
-        tr '\0' '\n' 2>/dev/null <"$process/environ" | grep -qxF "WINEPREFIX=$prefix" || continue
-        tr '\0' ' ' 2>/dev/null <"$process/cmdline" | grep -qiF 'Program Files\Velmora\' && return 0
+    local cmdline
+    for cmdline in $(grep -lasiF 'Program Files\Velmora\' /proc/[0-9]*/cmdline); do
+        tr '\0' '\n' 2>/dev/null <"${cmdline%cmdline}environ" | grep -qxF "WINEPREFIX=$prefix" && return 0
     done
     return 1
 }
 
 status=0
 "${runner[@]}" 'C:\Program Files\Velmora\Velmora.exe' "$@" || status=$?
-while installation_runs; do
+# Ended only when nothing of the installation has run for a few seconds: the restart
+# helper hands over to the new program in between two looks.
+idle=0
+while [ $idle -lt 3 ]; do
+    if installation_runs; then idle=0; else idle=$((idle + 1)); fi
     sleep 1
 done
 # The prefix's persistent server is not left running once the program has ended.
