@@ -60,9 +60,13 @@ wait_until() {
 
 # A full scan by the given driver must report no problem that names the program.
 scan_names_nothing_of_ours() {
-    local when="$1" driver="$2" found
-    found=$("${runner[@]}" "$driver" scan --no-pause 2>/dev/null | tr -d '\r' | grep -i velmora)
-    [ -z "$found" ] || fail "the scan $when reports problems of the program: $found"
+    local when="$1" driver="$2" problems
+    if ! problems=$("${runner[@]}" "$driver" scan --no-pause 2>/dev/null); then
+        fail "the scan $when did not complete"
+        return
+    fi
+    problems=$(printf '%s' "$problems" | tr -d '\r' | grep -i velmora)
+    [ -z "$problems" ] || fail "the scan $when reports problems of the program: $problems"
 }
 
 started() { [ -n "$(value_of "$run_key" Velmora)" ]; }
