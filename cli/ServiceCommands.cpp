@@ -166,6 +166,10 @@ int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
 {
     // The task must start the program, not this console driver.
     engine.ScanSchedule().application = GetModuleFolder() + L"\\Velmora.exe";
+    if (options.scheduleRemove && !engine.RemoveScanSchedule()) {
+        PrintError(L"the scheduled scan could not be removed (is the Schedule service running?)");
+        return kExitFailed;
+    }
     if (options.scheduleGiven) {
         const ScanScheduleSetting& s = options.schedule;
         if (!engine.SetScanSchedule(s.kind, s.hour, s.minute, s.daysOfWeek)) {

@@ -2,10 +2,14 @@
 
 #include <utility>
 
+#include "controls/FocusMark.h"
 #include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
 
 namespace {
+
+// Inside the face's rounded border.
+constexpr int kFocusMarkInset = 3;
 
 UniqueGdiObject<HFONT> CreateArial(int points, int weight, bool underline)
 {
@@ -201,6 +205,8 @@ void CBitmapButtonEx::DrawItem(const DRAWITEMSTRUCT& item)
                              source.get(), 0, 0, info.bmWidth, info.bmHeight, m_transparent);
         }
     }
+    DrawFocusMark(m_hWnd, (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT), dc, bounds,
+                  kFocusMarkInset);
     if (m_caption.empty())
         return;
     EnsureFonts();
@@ -275,6 +281,12 @@ LRESULT CBitmapButtonEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // After the button's own handling, which may repaint at once.
         const LRESULT result = CCtrlButton::WindowProc(message, wParam, lParam);
         RedrawParentBehind();
+        return result;
+    }
+    case WM_UPDATEUISTATE: {
+        // The focus mark shows or hides with the window's keyboard cues.
+        const LRESULT result = CCtrlButton::WindowProc(message, wParam, lParam);
+        Redraw();
         return result;
     }
     case BM_SETSTYLE:

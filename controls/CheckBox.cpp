@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "controls/FocusMark.h"
 #include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -11,6 +12,8 @@ namespace {
 
 constexpr int kTextGapRight = 5;  // from the box to text on its right
 constexpr int kTextGapLeft = 6;   // from text on the left to the box
+// Just inside the box's border, where the mark shows on the white face and the blue one.
+constexpr int kFocusMarkInset = 1;
 
 }  // namespace
 
@@ -170,9 +173,9 @@ void CCheckBox::Paint()
         return;
     if (!m_imagesValid || m_imagesFace != ::GetSysColor(COLOR_BTNFACE))
         RenderImages(dc);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
     if (m_images) {
-        RECT client{};
-        ::GetClientRect(m_hWnd, &client);
         UniqueMemoryDc source(::CreateCompatibleDC(dc));
         if (source) {
             SelectObjectGuard selected(source.get(), m_images.get());
@@ -180,6 +183,7 @@ void CCheckBox::Paint()
             ::BitBlt(dc, 0, top, m_imagesSize.cx, m_imageHeight, source.get(), 0, m_frame * m_imageHeight, SRCCOPY);
         }
     }
+    DrawFocusMark(m_hWnd, ::GetFocus() == m_hWnd, dc, client, kFocusMarkInset);
     ::EndPaint(m_hWnd, &paint);
 }
 
@@ -275,6 +279,12 @@ LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_pressedBySpace)
             m_pressedBySpace = false;
         SetFrame(FrameOf(::IsWindowEnabled(m_hWnd) ? Look::Normal : Look::Disabled, m_checked));
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);  // the focus mark goes
+        break;
+    case WM_SETFOCUS:
+    case WM_UPDATEUISTATE:
+        // The focus mark comes, or shows or hides with the window's keyboard cues.
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
     case WM_ENABLE:
         SetFrame(FrameOf(wParam ? Look::Normal : Look::Disabled, m_checked));

@@ -77,6 +77,10 @@ std::wstring ParseServiceArguments(const std::wstring& command, const std::vecto
     case ServiceCommand::Schedule:
         if (words.empty())
             return {};
+        if (words.size() == 1 && words[0] == L"remove") {
+            options.scheduleRemove = true;
+            return {};
+        }
         if (!ParseScheduleWords(words, options.schedule))
             return L"bad schedule: expected none, daily HH:MM or weekly HH:MM DAYMASK (1..127)";
         options.scheduleGiven = true;
@@ -97,7 +101,7 @@ std::string ServiceCommandsUsage()
            "  velmora-cli restore FILE [--no-pause]\r\n"
            "  velmora-cli report [--sections LIST] [--no-pause]\r\n"
            "  velmora-cli ignored [--no-pause]\r\n"
-           "  velmora-cli schedule [none | daily HH:MM | weekly HH:MM DAYMASK] [--no-pause]\r\n"
+           "  velmora-cli schedule [none | daily HH:MM | weekly HH:MM DAYMASK | remove] [--no-pause]\r\n"
            "\r\n"
            "  repair    scan, then repair every problem found; prints the backup file's path,\r\n"
            "            then found and repaired counts per section\r\n"

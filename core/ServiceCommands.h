@@ -19,6 +19,7 @@ struct ServiceOptions {
     std::wstring file;                 // restore: the backup file
     bool scheduleGiven = false;        // schedule: false prints the current one
     ScanScheduleSetting schedule;      // schedule: the new one when given
+    bool scheduleRemove = false;       // schedule remove: delete the task
 };
 
 // True for the names of the commands above.
@@ -26,7 +27,7 @@ struct ServiceOptions {
 
 // Parses the arguments after the command name. Every command takes --no-pause;
 // repair and report take --sections LIST (or --sections=LIST, default all); restore
-// takes exactly one file; schedule takes nothing or one of its three forms. Returns
+// takes exactly one file; schedule takes nothing, one of its three forms or "remove". Returns
 // an error text, empty on success.
 [[nodiscard]] std::wstring ParseServiceArguments(const std::wstring& command, const std::vector<std::wstring>& args,
                                                  ServiceOptions& options);

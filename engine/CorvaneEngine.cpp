@@ -263,3 +263,5 @@ ScheduleLookup CCorvaneEngine::LookupScanSchedule(ScanScheduleSetting& setting) 
 {
     return GetScanScheduleTask(m_scanSchedule.taskName, setting);
 }
+
+bool CCorvaneEngine::RemoveScanSchedule() { return RemoveScanScheduleTask(m_scanSchedule.taskName); }

@@ -153,6 +153,8 @@ public:
     // or the scheduler is unavailable, the outputs then unchanged.
     [[nodiscard]] bool GetScanSchedule(int& kind, int& hour, int& minute, std::uint16_t& daysOfWeek) const;
     [[nodiscard]] ScheduleLookup LookupScanSchedule(ScanScheduleSetting& setting) const;
+    // Deletes the task; true when there is none afterwards.
+    [[nodiscard]] bool RemoveScanSchedule();
     // The task a first SetScanSchedule creates: "Velmora", the user, the program, "-scan".
     // The console driver points application at the program beside it.
     [[nodiscard]] ScanScheduleTask& ScanSchedule() { return m_scanSchedule; }

@@ -92,6 +92,16 @@ bool SetScanScheduleTask(const ScanScheduleTask& task, const ScanScheduleSetting
     return SUCCEEDED(item.As(file)) && SUCCEEDED(file->Save(nullptr, TRUE));
 }
 
+bool RemoveScanScheduleTask(const std::wstring& taskName)
+{
+    ComInitializer com;
+    ComPtr<ITaskScheduler> scheduler;
+    if (!CreateScheduler(scheduler))
+        return false;
+    const HRESULT removed = scheduler->Delete(taskName.c_str());
+    return SUCCEEDED(removed) || removed == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
 ScheduleLookup GetScanScheduleTask(const std::wstring& taskName, ScanScheduleSetting& setting)
 {
     ComInitializer com;

@@ -31,3 +31,8 @@ enum class ScheduleLookup {
 // Reads the task's first trigger: its type as kind, start time and day mask. A disabled
 // trigger, like no trigger, reads as kind none.
 [[nodiscard]] ScheduleLookup GetScanScheduleTask(const std::wstring& taskName, ScanScheduleSetting& setting);
+
+// Deletes the task (the program's uninstaller does, through the console driver). True
+// when it is gone, also when there was none; false when the scheduler is unavailable or
+// refuses.
+[[nodiscard]] bool RemoveScanScheduleTask(const std::wstring& taskName);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need. Idempotent: it asks apt
-# only for what is missing, and says nothing when everything is there.
+# Installs the Debian packages the build and the tests need, and the Italian locale the
+# program's Wine runs under. Idempotent: it asks apt only for what is missing, and says
+# nothing when everything is there.
 set -eu
 
 packages=(
@@ -12,6 +13,8 @@ packages=(
     clang libclang-rt-14-dev     # host build: sanitizers and libFuzzer
     libwin-hivex-perl            # real registry hives for test data
     python3                      # stand-in servers and asset scripts
+    nsis                         # the setup program
+    locales                      # the Italian locale: Wine's own dialogs speak the program's language
 )
 
 missing=()
@@ -20,10 +23,16 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# tools/wine-run.sh runs Wine under this locale.
+if ! locale -a 2>/dev/null | grep -qix 'it_IT\.utf-\?8'; then
+    echo "Generating the locale it_IT.UTF-8"
+    "${sudo_cmd[@]}" localedef -i it_IT -f UTF-8 it_IT.UTF-8
+fi

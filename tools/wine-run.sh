@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program of this project under Wine, in the project's own prefix
-# (never ~/.wine), and returns the program's exit code.
+# (never ~/.wine) and the Italian locale, and returns the program's exit code.
 #
 #   wine-run.sh --prefix DIR [--gui] PROGRAM.exe [ARGS...]   run (creating the prefix if needed)
 #   wine-run.sh --prefix DIR --setup                          create the prefix, start its services
@@ -34,6 +34,9 @@ prefix="$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Wine's own dialogs (message-box buttons, common dialogs) and its date formats follow the
+# locale: Italian, as the program speaks (tools/setup.sh generates the locale).
+export LANG=it_IT.UTF-8 LC_ALL=it_IT.UTF-8
 # winemenubuilder.exe would start once for every shortcut a test or benchmark saves.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 state="$prefix.state"

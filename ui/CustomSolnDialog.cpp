@@ -90,6 +90,7 @@ void CCustomSolnDialog::SetUpControls()
     PlaceControl(m_hWnd, IDC_SOLUTION_INSTRUCTIONS, {50, 195, 450, 190});
     SetUpCaptionButton(m_run, m_hWnd, IDC_SOLUTION_RUN, IDB_BUTTON_REPORTS, L"Esegui Soluzione Personalizzata",
                        {320, 398, 180, 21});
+    SetUpCaptionButton(m_close, m_hWnd, IDCANCEL, IDB_BUTTON, L"Chiudi", {234, 398, 81, 21});
 }
 
 void CCustomSolnDialog::ShowSolution(const std::wstring& comments)

@@ -85,4 +85,5 @@ private:
     CXColorStatic m_status;
     CXColorStatic m_instructionsLabel;
     CBitmapButtonEx m_run;
+    CBitmapButtonEx m_close;
 };

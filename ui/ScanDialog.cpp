@@ -403,14 +403,16 @@ void CScanDialog::ScanCommand()
         m_progress.Prepare(sections, m_scans);
         // The worker has ended when the window returns (finished or stopped), so the
         // problem list and the counters can be read; a scan that never started has
-        // found nothing, which is no news at all.
+        // found nothing, which is no news at all. A stopped scan that found nothing
+        // cannot tell that the system is clean: its window has said it was stopped, and
+        // the problems left unresolved earlier stay stored.
         if (m_progress.DoModal(m_hWnd) != -1 && m_progress.ScanStarted()) {
-            if (m_scans.GetTotalFound() < 1) {
+            if (m_scans.GetTotalFound() > 0) {
+                Open(m_links.showScanResults);
+            } else if (m_progress.ScanCompleted()) {
                 static_cast<void>(m_scans.ClearUnresolvedProblems());
                 RefreshProblemCount();
                 ShowGoodNews();
-            } else {
-                Open(m_links.showScanResults);
             }
         }
     }
@@ -601,11 +603,17 @@ void CScanDialog::SetStartWithWindows(bool on)
         static_cast<void>(m_engine.DeleteRegistryValue(kRootLocalMachine, kStartupRunKey, kProgramRunValue));
 }
 
+bool CScanDialog::HideToTrayIfChosen()
+{
+    if (m_engine.ReadSetting(kShowInTaskbarOnClose) != kTrue)
+        return false;
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    return true;
+}
+
 void CScanDialog::CloseButton()
 {
-    if (m_engine.ReadSetting(kShowInTaskbarOnClose) == kTrue)
-        ::ShowWindow(m_hWnd, SW_HIDE);
-    else
+    if (!HideToTrayIfChosen())
         ExitProcedure();
 }
 
@@ -631,9 +639,19 @@ void CScanDialog::EndMainDialog(INT_PTR result)
     EndDialog(result);
 }
 
-void CScanDialog::OnOK() { EndMainDialog(IDOK); }
+// Enter presses the focused button or box as a click would; the window has no default
+// button, and a key pressed by habit must not end the program.
+void CScanDialog::OnOK()
+{
+    const HWND focus = ::GetFocus();
+    wchar_t className[16] = {};
+    if (focus && ::IsChild(m_hWnd, focus) && ::IsWindowEnabled(focus) && ::GetClassNameW(focus, className, 16) &&
+        ::lstrcmpiW(className, WC_BUTTONW) == 0)
+        ::SendMessageW(focus, BM_CLICK, 0, 0);
+}
 
-void CScanDialog::OnCancel() { EndMainDialog(IDCANCEL); }
+// Escape hides the window as the close button does, but never ends the program.
+void CScanDialog::OnCancel() { static_cast<void>(HideToTrayIfChosen()); }
 
 void CScanDialog::OnDestroyed()
 {
@@ -725,6 +743,10 @@ bool CScanDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         return false;
     case WM_AUTO_SCAN_CHECK:
         OnAutoScanCheck();
+        return true;
+    case WM_CLOSE:
+        // The system's close (Alt+F4, the taskbar) is the close button's.
+        CloseButton();
         return true;
     case WM_STARTUP_READY:
         OnStartupReady();

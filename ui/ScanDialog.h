@@ -109,6 +109,9 @@ private:
     void OnTrayNotify(LPARAM mouseMessage);
     void ShowTrayMenu();
     void ShowAndActivate();
+    // Hides the window to the tray when the setting "ShowInTaskbarOnClose" asks for it;
+    // false when it does not.
+    bool HideToTrayIfChosen();
     void CloseButton();
     void SetStartWithWindows(bool on);
     void ShowGoodNews();

@@ -79,6 +79,7 @@ BOOL CScanProgressDialog::OnInitDialog()
     m_sectionProblems = 0;
     m_closing = false;
     m_started = false;
+    m_completed = false;
     SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Scansione del Registro");
     SetUpControls();
@@ -175,6 +176,7 @@ void CScanProgressDialog::OnSectionDone(WPARAM section)
 void CScanProgressDialog::Finish()
 {
     m_closing = true;
+    m_completed = true;
     ::SendMessageW(GetDlgItem(IDC_PROGRESS_BAR), PBM_SETPOS, kProgressRangeTop, 0);
     ShowPrompt(m_hWnd, kFinished, kProductTitle, MB_OK);
     // The worker's last act was this message, so there is nothing to stop: asking whether

@@ -39,8 +39,10 @@ public:
     [[nodiscard]] const IScanService::Selection& GetSections() const { return m_sections; }
     // Problems counted in the section being scanned.
     [[nodiscard]] int GetSectionProblemCount() const { return m_sectionProblems; }
-    // After the window has closed: whether its scan started (finished or stopped since).
+    // After the window has closed: whether its scan started (finished or stopped since),
+    // and whether it went through every chosen section.
     [[nodiscard]] bool ScanStarted() const { return m_started; }
+    [[nodiscard]] bool ScanCompleted() const { return m_completed; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -69,6 +71,7 @@ private:
     // second ending (a finish message queued just before a stop, for instance).
     bool m_closing = false;
     bool m_started = false;
+    bool m_completed = false;
 
     CBitmapButtonEx m_stop;
     CXColorStatic m_title;

@@ -86,6 +86,7 @@ void CScanResultsDialog::SetUpControls()
     SetUpCaptionButton(m_repair, m_hWnd, IDC_RESULTS_REPAIR, IDB_BUTTON_WIDE, L"Ripara i problemi",
                        {370, 410, 121, 21});
     SetUpCaptionButton(m_report, m_hWnd, IDC_RESULTS_REPORT, IDB_BUTTON_WIDE, L"Crea Rapporto", {275, 410, 90, 21});
+    SetUpCaptionButton(m_close, m_hWnd, IDCANCEL, IDB_BUTTON, L"Chiudi", {189, 410, 81, 21});
     const ControlPlace titlePlace{40, 40, 250, 40};
     const ControlPlace bannerPlace{85, 100, 351, 21};
     const ControlPlace totalPlace{320, 373, 181, 21};

@@ -4,7 +4,7 @@
 // report ("Crea Rapporto"). Problems left unchosen when the repair starts, and every
 // problem when the window is closed without a repair (Escape or closing), go to the
 // unresolved-problems store, whose count the main window then refreshes. Enter does
-// nothing, so that no repair starts by a key pressed by habit.
+// nothing, so that no repair starts by a key pressed by habit; "Chiudi" closes as Escape.
 //
 // Made on the stack by the main window for each showing.
 
@@ -80,4 +80,5 @@ private:
     CXColorStatic m_total;
     CBitmapButtonEx m_repair;
     CBitmapButtonEx m_report;
+    CBitmapButtonEx m_close;
 };

@@ -93,6 +93,8 @@ TEST(ServiceArguments, EachCommandTakesItsOwnArguments)
     EXPECT_EQ(ParseServiceArguments(L"schedule", {L"weekly", L"08:15", L"62", L"--no-pause"}, o), L"");
     EXPECT_TRUE(o.scheduleGiven);
     EXPECT_EQ(o.schedule.daysOfWeek, 62);
+    EXPECT_EQ(ParseServiceArguments(L"schedule", {L"remove"}, o), L"");
+    EXPECT_TRUE(o.scheduleRemove);
 
     EXPECT_EQ(ParseServiceArguments(L"backups", {L"--no-pause"}, o), L"");
     EXPECT_EQ(ParseServiceArguments(L"ignored", {}, o), L"");
@@ -107,6 +109,7 @@ TEST(ServiceArguments, EachCommandTakesItsOwnArguments)
     EXPECT_NE(ParseServiceArguments(L"restore", {}, o), L"");
     EXPECT_NE(ParseServiceArguments(L"restore", {L"a.dat", L"b.dat"}, o), L"");
     EXPECT_NE(ParseServiceArguments(L"schedule", {L"daily", L"25:00"}, o), L"");
+    EXPECT_NE(ParseServiceArguments(L"schedule", {L"remove", L"now"}, o), L"");
     EXPECT_NE(ParseServiceArguments(L"scan", {}, o), L"");
     EXPECT_TRUE(IsServiceCommand(L"schedule"));
     EXPECT_FALSE(IsServiceCommand(L"scan"));

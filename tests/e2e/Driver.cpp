@@ -1,6 +1,7 @@
 #include "tests/e2e/Driver.h"
 
 #include "framework/File.h"
+#include "res/resource.h"
 
 #include <vector>
 
@@ -210,6 +211,11 @@ void ClickButton(HWND dialog, int id)
 {
     // Posted: a click that opens a modal window must not hold the driver.
     ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void AskToExit(HWND mainWindow)
+{
+    ::PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, BN_CLICKED), 0);
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD milliseconds)

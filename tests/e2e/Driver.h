@@ -63,6 +63,10 @@ std::wstring ControlText(HWND dialog, int id);
 // the click starts.
 void ClickButton(HWND dialog, int id);
 
+// Asks the program to end through the exit command of its tray menu ("Esci"), as the
+// restart helper and the setup program ask it; Enter and Escape never end it.
+void AskToExit(HWND mainWindow);
+
 // Whether the window's title is exactly this text.
 bool TitleIs(HWND window, const wchar_t* title);
 

@@ -7,6 +7,7 @@
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/ProgramTexts.h"
 #include "ui/AppMessages.h"
+#include "ui/SectionControls.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -60,6 +61,13 @@ void ForgetTheProgram()
     e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
 }
 
+void ForgetTheStoredProblems()
+{
+    wchar_t stored[MAX_PATH] = {};
+    if (::ExpandEnvironmentStringsW(L"%APPDATA%\\Velmora\\unresolvederrors.dat", stored, MAX_PATH))
+        ::DeleteFileW(stored);
+}
+
 // "(n)" as the progress window shows a section's count; -1 when it is not that.
 int CountOf(const std::wstring& label)
 {
@@ -72,6 +80,14 @@ int CountOf(const std::wstring& label)
         value = value * 10 + (label[i] - L'0');
     }
     return value;
+}
+
+// A button's text as the user reads it, without the mark of its access key.
+std::wstring ButtonText(HWND box, int id)
+{
+    std::wstring text = e2e::ControlText(box, id);
+    std::erase(text, L'&');
+    return text;
 }
 
 bool LooksLikeScanDate(const std::wstring& text)
@@ -87,6 +103,7 @@ protected:
     static void SetUpTestSuite()
     {
         ForgetTheProgram();
+        ForgetTheStoredProblems();
         // One problem in each of four sections, so that a scan has something to count.
         e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"VelmoraJourney", kMissingProgram);
         e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kAppPaths, L"Path", kMissingProgram);
@@ -103,9 +120,7 @@ protected:
         e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kFontsKey, kFontValue);
         ForgetTheProgram();
         // Results closed without a repair leave their problems in the store.
-        wchar_t stored[MAX_PATH] = {};
-        if (::ExpandEnvironmentStringsW(L"%APPDATA%\\Velmora\\unresolvederrors.dat", stored, MAX_PATH))
-            ::DeleteFileW(stored);
+        ForgetTheStoredProblems();
         SetPacing(true);
     }
 
@@ -169,12 +184,12 @@ protected:
         }
     }
 
-    void EndWithEscape(HWND main)
+    void EndThroughExit(HWND main)
     {
-        e2e::PressKey(main, VK_ESCAPE);
+        e2e::AskToExit(main);
         DWORD exitCode = 99;
-        ASSERT_TRUE(program.WaitForExit(kWait, exitCode)) << "Escape did not end the program";
-        EXPECT_EQ(exitCode, 0u);
+        ASSERT_TRUE(program.WaitForExit(kWait, exitCode)) << "\"Esci\" did not end the program";
+        EXPECT_EQ(exitCode, 1u);
     }
 
     e2e::RunningProgram program;
@@ -200,7 +215,17 @@ TEST_F(Journey, FirstStartWritesTheDefaultsAndShowsTheStatistics)
     EXPECT_EQ(e2e::ControlText(main, IDC_MAIN_PROBLEM_COUNT), L"0 Errori di Registro");
     ::Sleep(300);  // let the labels paint before the picture is taken
     EXPECT_TRUE(e2e::SaveScreenshot(main, L"journey-main-before-scan"));
-    EndWithEscape(main);
+
+    // No stored problems: the results button brings the good news, in a system message box
+    // that speaks Italian as the program does.
+    e2e::ClickButton(main, IDC_MAIN_LAST_RESULTS);
+    const HWND question = e2e::WaitForMessageBox(program.ProcessId(), kWait);
+    ASSERT_NE(question, nullptr) << "no message box";
+    EXPECT_EQ(ButtonText(question, IDYES), L"Sì");
+    EXPECT_EQ(ButtonText(question, IDNO), L"No");
+    EXPECT_TRUE(e2e::SaveScreenshot(question, L"journey-message-box"));
+    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDNO, kWait).rfind(L"Buone notizie!", 0), 0u);
+    EndThroughExit(main);
 }
 
 TEST_F(Journey, ScanOfAllSectionsCountsThePlantedProblems)
@@ -229,7 +254,7 @@ TEST_F(Journey, ScanOfAllSectionsCountsThePlantedProblems)
     EXPECT_EQ(Setting(L"LastScanDate"), date);
     ::Sleep(300);
     EXPECT_TRUE(e2e::SaveScreenshot(main, L"journey-main-after-scan"));
-    EndWithEscape(main);
+    EndThroughExit(main);
 }
 
 TEST_F(Journey, CloseHidesToTheTrayAndASecondStartBringsTheWindowBack)
@@ -256,7 +281,7 @@ TEST_F(Journey, CloseHidesToTheTrayAndASecondStartBringsTheWindowBack)
         << "the first window is not in front";
     DWORD stillRunning = 0;
     EXPECT_FALSE(program.WaitForExit(0, stillRunning)) << "the first instance ended";
-    EndWithEscape(main);
+    EndThroughExit(main);
 }
 
 TEST_F(Journey, ScanArgumentStartsAScanAtTheFirstPaint)
@@ -268,7 +293,34 @@ TEST_F(Journey, ScanArgumentStartsAScanAtTheFirstPaint)
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait * 4), kScanFinished);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(progress); }, kWait));
     WaitUntilMainWindowIsBack(main);
-    EndWithEscape(main);
+    EndThroughExit(main);
+}
+
+TEST_F(Journey, StoppedScanSaysItWasStoppedAndNotThatAllIsWell)
+{
+    e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"IgnoredErrorsCount", L"7");
+    // The shipped pace: eight sections take well over a second, time enough to stop them.
+    SetPacing(true);
+    const HWND main = StartAndWaitForMainWindow();
+    SetPacing(false);
+    ASSERT_NE(main, nullptr);
+    // Only the sections without planted problems: this scan finds nothing before the stop.
+    for (const PlantedSection& planted : kPlantedSections)
+        ::SendMessageW(::GetDlgItem(main, kSectionControls[static_cast<size_t>(planted.section)].box), BM_SETCHECK,
+                       BST_UNCHECKED, 0);
+    e2e::ClickButton(main, IDC_MAIN_SCAN);
+    const HWND progress = WaitForProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    e2e::ClickButton(progress, IDC_PROGRESS_STOP);
+    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kStopped);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(progress); }, kWait));
+
+    ASSERT_TRUE(e2e::WaitForMessageLoop(main, kWait));
+    EXPECT_EQ(e2e::WaitForMessageBox(program.ProcessId(), 2000), nullptr) << "a stopped scan tells more";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_EQ(e2e::ControlText(main, IDC_MAIN_PROBLEM_COUNT), L"7 Errori di Registro")
+        << "the problems left unresolved earlier stay";
+    EndThroughExit(main);
 }
 
 TEST_F(Journey, ExitDuringAScanOnlyAsksToWait)

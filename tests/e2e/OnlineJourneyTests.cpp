@@ -138,7 +138,7 @@ TEST(OnlineJourney, LogSentThenItsSolutionRunOnTheUsersClick)
     e2e::PressKey(solution, VK_ESCAPE);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(solution); }, kWait));
 
-    e2e::PressKey(main, VK_ESCAPE);
+    e2e::AskToExit(main);
     DWORD exitCode = 1;
     EXPECT_TRUE(program.WaitForExit(15000, exitCode));
     e2e::DeleteRegistryTree(HKEY_CURRENT_USER, kPlantedKey);

@@ -372,9 +372,9 @@ TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
     EXPECT_EQ(e2e::ControlText(main, IDC_MAIN_PROBLEM_COUNT), L"4 Errori di Registro")
         << "closing the results stores the same problems again";
 
-    e2e::PressKey(main, VK_ESCAPE);
+    e2e::AskToExit(main);
     DWORD exitCode = 99;
-    EXPECT_TRUE(program.WaitForExit(kWait, exitCode)) << "Escape did not end the program";
+    EXPECT_TRUE(program.WaitForExit(kWait, exitCode)) << "\"Esci\" did not end the program";
 }
 
 }  // namespace

@@ -414,9 +414,9 @@ TEST_F(SettingsJourney, SettingsRoundTripCancelAndStartupRemoval)
     WaitClosed(restore);
 
     Settle(main);
-    e2e::PressKey(main, VK_ESCAPE);
+    e2e::AskToExit(main);
     DWORD exitCode = 99;
-    EXPECT_TRUE(program.WaitForExit(kWait, exitCode)) << "Escape did not end the program";
+    EXPECT_TRUE(program.WaitForExit(kWait, exitCode)) << "\"Esci\" did not end the program";
 }
 
 }  // namespace

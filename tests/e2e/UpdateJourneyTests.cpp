@@ -163,7 +163,7 @@ TEST_F(UpdateJourney, FromTheButtonToTheRestartedNewVersion)
         [&] { return e2e::ControlText(restarted, IDC_MAIN_UPDATE_STATUS) == L"Non disponibili"; }, kWait));
     EXPECT_TRUE(e2e::SaveScreenshot(restarted, L"update-restarted"));
 
-    e2e::PressKey(restarted, VK_ESCAPE);
+    e2e::AskToExit(restarted);
     EXPECT_TRUE(newProgram.WaitForExit(15000));
 }
 

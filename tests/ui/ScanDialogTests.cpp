@@ -293,6 +293,52 @@ TEST_F(MainWindow, YesToTheGoodNewsOpensTheLogSubmissionOrTheCustomSolution)
     EXPECT_EQ(opened, std::vector<std::wstring>{L"custom solution"});
 }
 
+// Clicks the stop button of the progress window as soon as it is shown, from the thread's
+// message loop (the window is modal).
+class StopButtonClicker {
+public:
+    explicit StopButtonClicker(CScanProgressDialog& progress)
+    {
+        s_progress = &progress;
+        m_timer = ::SetTimer(nullptr, 0, 20, &StopButtonClicker::Tick);
+    }
+    ~StopButtonClicker()
+    {
+        ::KillTimer(nullptr, m_timer);
+        s_progress = nullptr;
+    }
+    StopButtonClicker(const StopButtonClicker&) = delete;
+    StopButtonClicker& operator=(const StopButtonClicker&) = delete;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        if (!s_progress || !s_progress->IsShown())
+            return;
+        ::KillTimer(nullptr, timer);
+        ::PostMessageW(s_progress->GetDlgItem(IDC_PROGRESS_STOP), BM_CLICK, 0, 0);
+    }
+    static inline CScanProgressDialog* s_progress = nullptr;
+    UINT_PTR m_timer = 0;
+};
+
+TEST_F(MainWindow, StoppedScanThatFoundNothingIsNoGoodNews)
+{
+    Open();
+    SettingsSandbox::Set(L"IgnoredErrorsCount", L"12");
+    window->RefreshProblemCount();
+    scans.scanMessages = {{WM_SCAN_SECTION_STARTED, 0, 0}};
+    scans.scanningAfterStart = true;
+    {
+        const StopButtonClicker stopper(progress);
+        Click(IDC_MAIN_SCAN);
+    }
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{L"La scansione è stata interrotta dall’utente."});
+    EXPECT_EQ(scans.clears, 0) << "the problems left unresolved earlier stay stored";
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_PROBLEM_COUNT), L"12 Errori di Registro");
+    EXPECT_TRUE(opened.empty());
+}
+
 TEST_F(MainWindow, ScanThatFindsProblemsOpensTheResults)
 {
     Open();
@@ -590,14 +636,25 @@ TEST_F(MainWindow, CloseWithoutTheTrayEndsTheProgramUnlessAScanRuns)
     EXPECT_FALSE(window->HasTrayIcon());
 }
 
-TEST_F(MainWindow, EscapeEndsTheWindowAndTakesTheTrayIconAway)
+TEST_F(MainWindow, EnterAndEscapeNeverEndTheProgram)
 {
+    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
     Open();
-    ASSERT_TRUE(window->HasTrayIcon());
-    ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_FALSE(window->HasTrayIcon());
-    EXPECT_TRUE(endedWith.empty()) << "Escape ends the dialog, not the process at once";
+    Command(IDCANCEL);
+    EXPECT_TRUE(::IsWindowVisible(hwnd)) << "Escape does nothing where the close button would end the program";
+    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"true");
+    Command(IDCANCEL);
+    EXPECT_FALSE(::IsWindowVisible(hwnd)) << "Escape hides to the tray as the close button does";
+    Command(ID_TRAY_OPEN);
+
+    // Enter presses the focused control.
+    const HWND box = ::GetDlgItem(hwnd, kSectionControls[3].box);
+    ::SetFocus(box);
+    Command(IDOK);
+    EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_TRUE(::IsWindow(hwnd));
+    EXPECT_TRUE(window->HasTrayIcon());
+    EXPECT_TRUE(endedWith.empty());
 }
 
 }  // namespace

@@ -1,0 +1,10 @@
+#pragma once
+// The dotted focus mark every skinned control draws over its own face while it has the
+// keyboard focus, so a keyboard user sees where Tab went. The system hides the marks of a
+// window until the keyboard is used in it (UISF_HIDEFOCUS); the mark follows that state.
+
+#include <windows.h>
+
+// Draws the mark `inset` pixels inside `bounds` when `focused` (the control's own view of
+// its focus: it may be drawing while the focus moves) and its window shows focus marks.
+void DrawFocusMark(HWND control, bool focused, HDC dc, const RECT& bounds, int inset);
