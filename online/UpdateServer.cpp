@@ -55,27 +55,37 @@ UniqueInternetHandle CUpdateServerSession::OpenRequest(std::wstring_view file) c
                                                    accepted, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
 }
 
-bool CUpdateServerSession::SendForOk(HINTERNET request)
+namespace {
+
+// False when no answer with a status came back.
+bool Send(HINTERNET request, DWORD& status)
 {
-    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0))
-        return false;
-    DWORD status = 0;
     DWORD size = sizeof(status);
-    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return false;
-    // An error page is never the file asked for.
-    return status == HTTP_STATUS_OK;
+    return ::HttpSendRequestW(request, nullptr, 0, nullptr, 0) &&
+           ::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
 }
 
-bool CUpdateServerSession::FetchText(std::wstring_view file, std::wstring& text) const
+}  // namespace
+
+bool CUpdateServerSession::SendForOk(HINTERNET request)
+{
+    DWORD status = 0;
+    // An error page is never the file asked for.
+    return Send(request, status) && status == HTTP_STATUS_OK;
+}
+
+CUpdateServerSession::Fetched CUpdateServerSession::FetchText(std::wstring_view file, std::wstring& text) const
 {
     const UniqueInternetHandle request = OpenRequest(file);
-    if (!request || !SendForOk(request.get()))
-        return false;
+    DWORD status = 0;
+    if (!request || !Send(request.get(), status))
+        return Fetched::NoAnswer;
+    if (status != HTTP_STATUS_OK)
+        return Fetched::ErrorStatus;
     char buffer[kTextBufferBytes] = {};
     DWORD read = 0;
     if (!::InternetReadFile(request.get(), buffer, kTextBufferBytes, &read))
-        return false;
+        return Fetched::NoAnswer;
     text = WidenServedText(std::string_view(buffer, read));
-    return true;
+    return Fetched::Ok;
 }

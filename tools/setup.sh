@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev     # host build: sanitizers and libFuzzer
     libwin-hivex-perl            # real registry hives for test data
     python3                      # stand-in servers and asset scripts
+    openssl                      # signs the update test build (tools/sign-update.py)
 )
 
 missing=()
