@@ -28,7 +28,8 @@ public:
     CDownloadAppNewVersion(HWND notify, std::wstring programPath);
 
     [[nodiscard]] bool Start();
-    // Clears the running flag: nothing more is posted or replaced. Stop returns at once,
+    // Clears the running flag: nothing more is posted and no replacement begins (one under
+    // way is finished, so the program file is never left moved aside). Stop returns at once,
     // StopAndWait also waits for the thread (at most one blocking network call).
     void Stop() { m_running = false; }
     void StopAndWait();
