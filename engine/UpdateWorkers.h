@@ -18,6 +18,8 @@ public:
     // Stops the previous download worker in the same way, then starts a new one posting
     // to notify; false when the thread cannot start.
     [[nodiscard]] virtual bool StartUpdateDownload(HWND notify) = 0;
-    // Cancels the download worker, waiting for it; it posts nothing more.
+    // Cancels the download worker: once this returns it posts no result and replaces
+    // nothing (a replacement under way has finished); a network call it is stuck in is
+    // not waited for.
     virtual void StopUpdateDownload() = 0;
 };

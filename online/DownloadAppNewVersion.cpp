@@ -1,7 +1,6 @@
 #include "online/DownloadAppNewVersion.h"
 
 #include "core/UpdateText.h"
-#include "online/ReplaceProgramFile.h"
 #include "online/UpdateMessages.h"
 #include "online/UpdateServer.h"
 #include "online/UpdateVerification.h"
@@ -43,20 +42,29 @@ void CDownloadAppNewVersion::Post(UINT message, WPARAM wParam) const
         ::PostMessageW(m_notify, message, wParam, 0);
 }
 
+void CDownloadAppNewVersion::Stop()
+{
+    const std::lock_guard finishing(m_finishing);
+    m_running = false;
+}
+
 int CDownloadAppNewVersion::Run()
 {
-    const bool installed = DownloadAndReplace();
-    if (m_running) {
-        m_outcome = installed ? Outcome::Installed : Outcome::Failed;
-        Post(installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED);
-    } else {
+    std::optional<CDownloadedProgramFile> file;
+    const bool verified = DownloadAndVerify(file);
+    const std::lock_guard finishing(m_finishing);
+    if (!m_running) {
         m_outcome = Outcome::Cancelled;
+        return 0;
     }
+    const bool installed = verified && file->Install();
+    m_outcome = installed ? Outcome::Installed : Outcome::Failed;
+    Post(installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED);
     m_running = false;
     return 0;
 }
 
-bool CDownloadAppNewVersion::DownloadAndReplace()
+bool CDownloadAppNewVersion::DownloadAndVerify(std::optional<CDownloadedProgramFile>& file)
 {
     const CUpdateServerSession server(L"DownloadAppNewVersion");
     if (!IsOnline() || !server.IsOpen() || !m_running)
@@ -71,14 +79,13 @@ bool CDownloadAppNewVersion::DownloadAndReplace()
         server.FetchText(kServedSignatureFile, signature) != Fetched::Ok)
         return false;
     m_expected = expected;
-    CDownloadedProgramFile file(m_programPath);
-    if (!file.IsOpen())
+    file.emplace(m_programPath);
+    if (!file->IsOpen())
         return false;
-    const bool downloaded = Download(server, file.Handle(), expected);
+    const bool downloaded = Download(server, file->Handle(), expected);
     if (m_running)
         Post(WM_DOWNLOAD_DONE);
-    return downloaded && m_running && IsGenuineProgram(file.Handle(), signature, version) && m_running &&
-           file.Install();
+    return downloaded && m_running && IsGenuineProgram(file->Handle(), signature, version);
 }
 
 bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, HANDLE file, std::uint64_t expected)

@@ -13,11 +13,14 @@
 // (StopAndWait), it posts nothing more.
 
 #include "framework/WinThread.h"
+#include "online/ReplaceProgramFile.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 
 class CDownloadAppNewVersion : public CWinThread {
@@ -28,10 +31,11 @@ public:
     CDownloadAppNewVersion(HWND notify, std::wstring programPath);
 
     [[nodiscard]] bool Start();
-    // Clears the running flag: nothing more is posted and no replacement begins (one under
-    // way is finished, so the program file is never left moved aside). Stop returns at once,
-    // StopAndWait also waits for the thread (at most one blocking network call).
-    void Stop() { m_running = false; }
+    // Clears the running flag. Once Stop returns, the worker posts no result and replaces
+    // nothing (a replacement under way has been finished first, so the program file is
+    // never left moved aside); it does not wait for a network call to end. StopAndWait
+    // also waits for the thread.
+    void Stop();
     void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
@@ -44,13 +48,15 @@ public:
     int Run() override;
 
 private:
-    [[nodiscard]] bool DownloadAndReplace();
+    [[nodiscard]] bool DownloadAndVerify(std::optional<CDownloadedProgramFile>& file);
     [[nodiscard]] bool Download(const class CUpdateServerSession& server, HANDLE file, std::uint64_t expected);
     void Post(UINT message, WPARAM wParam = 0) const;
 
     const HWND m_notify;
     const std::wstring m_programPath;
     std::atomic<bool> m_running{true};
+    // Held while the worker replaces the program and posts its result, and by Stop.
+    std::mutex m_finishing;
     std::atomic<std::uint64_t> m_expected{0};
     std::atomic<std::uint64_t> m_written{0};
     std::atomic<Outcome> m_outcome{Outcome::Pending};

@@ -19,6 +19,14 @@ UpdateServerBase ConfiguredBase(bool& valid)
     return base;
 }
 
+void SetTimeouts(HINTERNET handle)
+{
+    DWORD timeout = kTimeoutMilliseconds;
+    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                               INTERNET_OPTION_RECEIVE_TIMEOUT})
+        ::InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+}
+
 }  // namespace
 
 bool IsOnline()
@@ -36,10 +44,7 @@ CUpdateServerSession::CUpdateServerSession(const wchar_t* agent)
     m_internet.reset(::InternetOpenW(agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!m_internet)
         return;
-    DWORD timeout = kTimeoutMilliseconds;
-    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                               INTERNET_OPTION_RECEIVE_TIMEOUT})
-        ::InternetSetOptionW(m_internet.get(), option, &timeout, sizeof(timeout));
+    SetTimeouts(m_internet.get());
     m_connection.reset(::InternetConnectW(m_internet.get(), m_base.host.c_str(), m_base.port, nullptr, nullptr,
                                           INTERNET_SERVICE_HTTP, 0, 0));
 }
@@ -51,8 +56,13 @@ UniqueInternetHandle CUpdateServerSession::OpenRequest(std::wstring_view file) c
     const std::wstring path = ServedFilePath(m_base, file);
     const wchar_t* accepted[] = {L"*/*", nullptr};
     // No cached copy: an old version file would hide a new version.
-    return UniqueInternetHandle(::HttpOpenRequestW(m_connection.get(), L"GET", path.c_str(), nullptr, nullptr,
-                                                   accepted, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    UniqueInternetHandle request(::HttpOpenRequestW(m_connection.get(), L"GET", path.c_str(), nullptr, nullptr,
+                                                    accepted, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    // Wine's requests do not take the time-outs of the session: a server that accepts and
+    // then says nothing would hold the call for ever.
+    if (request)
+        SetTimeouts(request.get());
+    return request;
 }
 
 namespace {

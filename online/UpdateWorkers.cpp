@@ -60,4 +60,4 @@ bool CUpdateWorkers::StartUpdateDownload(HWND notify)
     return false;
 }
 
-void CUpdateWorkers::StopUpdateDownload() { m_download.WaitForAll(); }
+void CUpdateWorkers::StopUpdateDownload() { m_download.Retire(); }

@@ -1,10 +1,11 @@
 #pragma once
 // The owner of the update-check and update-download workers: one of each kind at a time.
-// A worker replaced by a new one is told to stop and kept, without waiting, until its
-// thread has ended: it may be stuck in a network call that WinINet ends only at its
+// A worker that is replaced or cancelled is told to stop and kept, without waiting, until
+// its thread has ended: it may be stuck in a network call that WinINet ends only at its
 // time-out (closing the call's handles from another thread does not end it under Wine),
-// and the window that starts the next one must not freeze meanwhile. A stopped worker
-// posts and replaces nothing. Cancelling the download, and the owner's end, wait.
+// and the window that starts the next one, or cancels, must not freeze meanwhile. A
+// stopped worker posts no result and replaces nothing; stopping a download waits only
+// for a replacement already under way. The owner's end waits for every thread.
 
 #include "engine/UpdateWorkers.h"
 #include "online/AutoFindNewVersion.h"
