@@ -14,7 +14,7 @@ constexpr DWORD kProgressIntervalMilliseconds = 200;
 
 int Download(const std::wstring& program, const std::wstring& served)
 {
-    CDownloadAppNewVersion download(nullptr, program, TempFolder());
+    CDownloadAppNewVersion download(nullptr, program);
     if (!download.Start()) {
         PrintError(L"the download thread cannot be started");
         return kExitFailed;

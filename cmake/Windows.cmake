@@ -14,7 +14,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_link_options(-Wl,--file-alignment=4096)
 
 set(VELMORA_SYSTEM_LIBS shlwapi comctl32 ole32 oleaut32 uuid version advapi32 shell32 gdi32 user32 msimg32
-                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv)
+                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv bcrypt)
 
 velmora_sources(core_sources core)
 add_library(velmora_core STATIC ${core_sources})
@@ -36,6 +36,11 @@ endfunction()
 velmora_library(velmora_framework framework velmora_core ${VELMORA_SYSTEM_LIBS})
 velmora_library(velmora_engine engine velmora_framework)
 velmora_library(velmora_online online velmora_engine)
+# The update key goes into the program as text; a changed key file reconfigures.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${VELMORA_UPDATE_PUBLIC_KEY}")
+file(READ "${VELMORA_UPDATE_PUBLIC_KEY}" VELMORA_UPDATE_PUBLIC_KEY_PEM)
+configure_file(cmake/UpdatePublicKey.cpp.in "${CMAKE_BINARY_DIR}/generated/UpdatePublicKey.cpp" @ONLY)
+target_sources(velmora_online PRIVATE "${CMAKE_BINARY_DIR}/generated/UpdatePublicKey.cpp")
 velmora_library(velmora_controls controls velmora_framework)
 
 # The resources go into every executable that shows windows: the program, the console
@@ -128,6 +133,19 @@ add_test(NAME update_server_stop COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/updat
 set_tests_properties(update_server_start PROPERTIES FIXTURES_SETUP update_server)
 set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
 
+# The program once more with a later version, signed with the test key, for the update
+# tests and the update journey to serve.
+add_executable(Velmora-next WIN32 ui/WinMain.cpp tests/e2e/NextVersion.rc)
+set_source_files_properties(tests/e2e/NextVersion.rc PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
+target_link_libraries(Velmora-next PRIVATE velmora_ui)
+target_link_options(Velmora-next PRIVATE -municode)
+set(VELMORA_NEXT_SIGNATURE "${CMAKE_BINARY_DIR}/Velmora-next.signature.txt")
+add_custom_command(TARGET Velmora-next POST_BUILD
+                   COMMAND sh -c "/usr/bin/python3 \"$0\" \"$1\" \"$2\" > \"$3\""
+                           "${CMAKE_SOURCE_DIR}/tools/sign-update.py" "${VELMORA_UPDATE_TEST_PRIVATE_KEY}"
+                           "$<TARGET_FILE:Velmora-next>" "${VELMORA_NEXT_SIGNATURE}"
+                   VERBATIM)
+
 # One CTest test per test executable: each Wine start costs a second or more.
 function(velmora_test_executable name folder)
     velmora_sources(sources tests/${folder})
@@ -137,7 +155,9 @@ function(velmora_test_executable name folder)
     add_executable(${name} ${sources} ${VELMORA_RC})
     target_link_libraries(${name} PRIVATE ${ARGN} gtest)
     target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA="${VELMORA_TEST_DATA}"
-                                                 VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}")
+                                                 VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}"
+                                                 VELMORA_NEXT_VERSION="$<TARGET_FILE:Velmora-next>"
+                                                 VELMORA_NEXT_SIGNATURE="${VELMORA_NEXT_SIGNATURE}")
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
 endfunction()
@@ -170,6 +190,7 @@ velmora_test_executable(ui_tests ui velmora_ui gtest_main)
 velmora_uses_log_service(online_tests)
 if(TARGET online_tests)
     set_property(TEST online_tests APPEND PROPERTY FIXTURES_REQUIRED update_server)
+    add_dependencies(online_tests Velmora-next)
     # Beside the test program: the library a solution's DLL removal loads and unregisters.
     add_library(solution_probe SHARED tests/data/solution-dll/ProbeDll.cpp)
     set_target_properties(solution_probe PROPERTIES PREFIX "")
@@ -190,14 +211,10 @@ if(e2e_sources)
     target_link_libraries(velmora-e2e PRIVATE velmora_framework gtest)
     target_link_options(velmora-e2e PRIVATE -municode)
     target_compile_definitions(velmora-e2e PRIVATE VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}")
-    # The program once more with a later version, for the update journey to serve.
-    add_executable(Velmora-next WIN32 ui/WinMain.cpp tests/e2e/NextVersion.rc)
-    set_source_files_properties(tests/e2e/NextVersion.rc PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
-    target_link_libraries(Velmora-next PRIVATE velmora_ui)
-    target_link_options(Velmora-next PRIVATE -municode)
     add_dependencies(velmora-e2e Velmora Velmora-next rebooter)
     add_test(NAME e2e COMMAND velmora-e2e --program $<TARGET_FILE:Velmora>
                                           --next-version $<TARGET_FILE:Velmora-next>
+                                          --next-signature ${VELMORA_NEXT_SIGNATURE}
                                           --rebooter $<TARGET_FILE:rebooter>
                                           --output ${CMAKE_BINARY_DIR}/test-output)
     set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;update_server;log_service"

@@ -9,14 +9,17 @@ class IUpdateWorkers {
 public:
     // Stops and waits for any worker still running.
     virtual ~IUpdateWorkers() = default;
-    // Stops and waits for the previous check worker, then starts a new one posting to
-    // notify; false when the thread cannot start.
+    // Stops the previous check worker (without waiting for a network call to end; it
+    // posts nothing more), then starts a new one posting to notify; false when the
+    // thread cannot start.
     [[nodiscard]] virtual bool StartUpdateCheck(HWND notify) = 0;
     // Asks the check worker, if any, to check now (its CheckRequested).
     virtual void SetCheckRequested() = 0;
-    // Stops and waits for the previous download worker, then starts a new one posting to
-    // notify; false when the thread cannot start.
+    // Stops the previous download worker in the same way, then starts a new one posting
+    // to notify; false when the thread cannot start.
     [[nodiscard]] virtual bool StartUpdateDownload(HWND notify) = 0;
-    // Cancels the download worker, waiting for it; it posts nothing more.
+    // Cancels the download worker: once this returns it posts no result and replaces
+    // nothing (a replacement under way has finished); a network call it is stuck in is
+    // not waited for.
     virtual void StopUpdateDownload() = 0;
 };

@@ -29,12 +29,17 @@ void CAutoFindNewVersion::RequestCheck()
     ::SetEvent(m_wake.get());
 }
 
-void CAutoFindNewVersion::StopAndWait()
+void CAutoFindNewVersion::Stop()
 {
     m_running = false;
     m_checkRequested = false;
     m_reportNoUpdate = false;
     ::SetEvent(m_wake.get());
+}
+
+void CAutoFindNewVersion::StopAndWait()
+{
+    Stop();
     WaitForEnd();
 }
 
@@ -57,8 +62,11 @@ int CAutoFindNewVersion::Run()
 
 void CAutoFindNewVersion::Check(const CUpdateServerSession& server)
 {
+    if (!IsOnline() || !server.IsOpen() || !m_checkRequested)
+        return;
     std::wstring served;
-    if (!IsOnline() || !server.IsOpen() || !m_checkRequested || !server.FetchText(kServedVersionFile, served) ||
+    // An error page names no version: the answer is "no new version", not silence.
+    if (server.FetchText(kServedVersionFile, served) == CUpdateServerSession::Fetched::NoAnswer ||
         !m_checkRequested)
         return;
     m_servedVersion = served;

@@ -1,8 +1,8 @@
 #pragma once
 // The update-check worker: it asks the update server for the current version and posts
 // WM_UPDATE_AVAILABLE when the served version is newer than the own one, WM_UPDATE_NONE
-// when it is the same or not a version. A failed request (no connection, no server, an
-// answer other than 200) posts nothing: an unknown answer says nothing about updates.
+// when it is the same or not a version (an error page included). A request without an
+// answer (no connection, no server) posts nothing.
 //
 // Owner's protocol: construct, Start(), then RequestCheck() (until then the worker looks
 // once a minute). StopAndWait() before deleting a worker whose thread may still run.
@@ -27,7 +27,9 @@ public:
     // Sets CheckRequested and wakes the worker.
     void RequestCheck();
     [[nodiscard]] bool IsCheckRequested() const { return m_checkRequested; }
-    // Clears every flag, so that no result is posted, and waits for the thread.
+    // Clears every flag, so that no result is posted; Stop returns at once,
+    // StopAndWait also waits for the thread.
+    void Stop();
     void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 

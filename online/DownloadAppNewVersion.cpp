@@ -1,10 +1,9 @@
 #include "online/DownloadAppNewVersion.h"
 
 #include "core/UpdateText.h"
-#include "engine/FileSystem.h"
-#include "online/ReplaceProgramFile.h"
 #include "online/UpdateMessages.h"
 #include "online/UpdateServer.h"
+#include "online/UpdateVerification.h"
 
 namespace {
 
@@ -18,15 +17,8 @@ constexpr ULONGLONG kProgressIntervalMilliseconds = 50;
 
 }  // namespace
 
-std::wstring TempFolder()
-{
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-    return length > 0 && length <= MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-}
-
-CDownloadAppNewVersion::CDownloadAppNewVersion(HWND notify, std::wstring programPath, std::wstring tempFolder)
-    : m_notify(notify), m_programPath(std::move(programPath)), m_tempFolder(std::move(tempFolder))
+CDownloadAppNewVersion::CDownloadAppNewVersion(HWND notify, std::wstring programPath)
+    : m_notify(notify), m_programPath(std::move(programPath))
 {
 }
 
@@ -40,7 +32,7 @@ bool CDownloadAppNewVersion::Start()
 
 void CDownloadAppNewVersion::StopAndWait()
 {
-    m_running = false;
+    Stop();
     WaitForEnd();
 }
 
@@ -50,45 +42,59 @@ void CDownloadAppNewVersion::Post(UINT message, WPARAM wParam) const
         ::PostMessageW(m_notify, message, wParam, 0);
 }
 
+void CDownloadAppNewVersion::Stop()
+{
+    const std::lock_guard finishing(m_finishing);
+    m_running = false;
+}
+
 int CDownloadAppNewVersion::Run()
 {
-    const bool installed = DownloadAndReplace();
-    if (m_running) {
-        m_outcome = installed ? Outcome::Installed : Outcome::Failed;
-        Post(installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED);
-    } else {
+    std::optional<CDownloadedProgramFile> file;
+    const bool verified = DownloadAndVerify(file);
+    const std::lock_guard finishing(m_finishing);
+    if (!m_running) {
         m_outcome = Outcome::Cancelled;
+        return 0;
     }
+    const bool installed = verified && file->Install();
+    m_outcome = installed ? Outcome::Installed : Outcome::Failed;
+    Post(installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED);
     m_running = false;
     return 0;
 }
 
-bool CDownloadAppNewVersion::DownloadAndReplace()
+bool CDownloadAppNewVersion::DownloadAndVerify(std::optional<CDownloadedProgramFile>& file)
 {
     const CUpdateServerSession server(L"DownloadAppNewVersion");
-    if (!IsOnline() || !server.IsOpen() || !m_running || m_tempFolder.empty())
+    if (!IsOnline() || !server.IsOpen() || !m_running)
         return false;
-    const std::wstring localFile = m_tempFolder + GetFileNamePart(m_programPath);
-    const bool downloaded = Download(server, localFile);
-    if (m_running)
-        Post(WM_DOWNLOAD_DONE);
-    return downloaded && m_running && ReplaceProgramFile(m_programPath, localFile, false);
-}
-
-bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const std::wstring& localFile)
-{
+    using Fetched = CUpdateServerSession::Fetched;
     std::wstring sizeText;
+    std::wstring version;
+    std::wstring signature;
     std::uint64_t expected = 0;
-    if (!server.FetchText(kServedSizeFile, sizeText) || !ParseServedSize(sizeText, expected))
+    if (server.FetchText(kServedSizeFile, sizeText) != Fetched::Ok || !ParseServedSize(sizeText, expected) ||
+        server.FetchText(kServedVersionFile, version) != Fetched::Ok ||
+        server.FetchText(kServedSignatureFile, signature) != Fetched::Ok)
         return false;
     m_expected = expected;
+    file.emplace(m_programPath);
+    if (!file->IsOpen())
+        return false;
+    const bool downloaded = Download(server, file->Handle(), expected);
+    if (m_running)
+        Post(WM_DOWNLOAD_DONE);
+    return downloaded && m_running && IsGenuineProgram(file->Handle(), signature, version);
+}
+
+bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, HANDLE file, std::uint64_t expected)
+{
     const UniqueInternetHandle request = server.OpenRequest(kServedProgramFile);
     if (!request)
         return false;
     Post(WM_DOWNLOAD_STARTED, static_cast<WPARAM>(expected));
-    UniqueHandle file(::CreateFileW(localFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !CUpdateServerSession::SendForOk(request.get()))
+    if (!CUpdateServerSession::SendForOk(request.get()))
         return false;
 
     std::uint64_t total = 0;
@@ -116,7 +122,7 @@ bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const 
         if (total > expected)
             return false;
         DWORD written = 0;
-        if (!::WriteFile(file.get(), block, read, &written, nullptr) || written < read)
+        if (!::WriteFile(file, block, read, &written, nullptr) || written < read)
             return false;
         m_written = total;
         if (::GetTickCount64() - lastPost >= kProgressIntervalMilliseconds) {
@@ -126,5 +132,5 @@ bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, const 
         }
     }
     // A body cut short (or a file of another size) must never replace the program.
-    return total == expected && ::FlushFileBuffers(file.get());
+    return total == expected && ::FlushFileBuffers(file);
 }

@@ -1,8 +1,11 @@
 #pragma once
-// The update-download worker: it downloads the served program file into the temporary
-// folder and, only when the server answered 200 and exactly the announced number of
-// bytes was written, puts it in the place of the program file (ReplaceProgramFile).
-// Anything else is a failed update that leaves the program file untouched.
+// The update-download worker: it downloads the served program file beside the program
+// ("<program>.new", CDownloadedProgramFile) and puts it in the place of the program file
+// (ReplaceProgramFile) only when every check holds: status 200, exactly the announced
+// number of bytes, the maker's signature (the served velmora_signature.txt), an
+// executable for this machine, and the served version as its "ProductVersion".
+// Anything else is a failed update that leaves the program file untouched and deletes
+// the download.
 //
 // It posts WM_DOWNLOAD_STARTED, WM_DOWNLOAD_PROGRESS after a block (at most every 50 ms,
 // and always for the last one) and WM_DOWNLOAD_DONE once
@@ -10,23 +13,29 @@
 // (StopAndWait), it posts nothing more.
 
 #include "framework/WinThread.h"
+#include "online/ReplaceProgramFile.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 
 class CDownloadAppNewVersion : public CWinThread {
 public:
     enum class Outcome { Pending, Installed, Failed, Cancelled };
 
-    // programPath: the file to replace; tempFolder: where the download goes (with a
-    // trailing backslash, as GetTempPathW gives it). notify null posts nothing.
-    CDownloadAppNewVersion(HWND notify, std::wstring programPath, std::wstring tempFolder);
+    // programPath: the file to replace; notify null posts nothing.
+    CDownloadAppNewVersion(HWND notify, std::wstring programPath);
 
     [[nodiscard]] bool Start();
-    // Clears the running flag and waits for the thread (at most one blocking read).
+    // Clears the running flag. Once Stop returns, the worker posts no result and replaces
+    // nothing (a replacement under way has been finished first, so the program file is
+    // never left moved aside); it does not wait for a network call to end. StopAndWait
+    // also waits for the thread.
+    void Stop();
     void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
@@ -39,18 +48,16 @@ public:
     int Run() override;
 
 private:
-    [[nodiscard]] bool DownloadAndReplace();
-    [[nodiscard]] bool Download(const class CUpdateServerSession& server, const std::wstring& localFile);
+    [[nodiscard]] bool DownloadAndVerify(std::optional<CDownloadedProgramFile>& file);
+    [[nodiscard]] bool Download(const class CUpdateServerSession& server, HANDLE file, std::uint64_t expected);
     void Post(UINT message, WPARAM wParam = 0) const;
 
     const HWND m_notify;
     const std::wstring m_programPath;
-    const std::wstring m_tempFolder;
     std::atomic<bool> m_running{true};
+    // Held while the worker replaces the program and posts its result, and by Stop.
+    std::mutex m_finishing;
     std::atomic<std::uint64_t> m_expected{0};
     std::atomic<std::uint64_t> m_written{0};
     std::atomic<Outcome> m_outcome{Outcome::Pending};
 };
-
-// GetTempPathW, with its trailing backslash.
-[[nodiscard]] std::wstring TempFolder();

@@ -19,6 +19,14 @@ UpdateServerBase ConfiguredBase(bool& valid)
     return base;
 }
 
+void SetTimeouts(HINTERNET handle)
+{
+    DWORD timeout = kTimeoutMilliseconds;
+    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                               INTERNET_OPTION_RECEIVE_TIMEOUT})
+        ::InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+}
+
 }  // namespace
 
 bool IsOnline()
@@ -36,10 +44,7 @@ CUpdateServerSession::CUpdateServerSession(const wchar_t* agent)
     m_internet.reset(::InternetOpenW(agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!m_internet)
         return;
-    DWORD timeout = kTimeoutMilliseconds;
-    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                               INTERNET_OPTION_RECEIVE_TIMEOUT})
-        ::InternetSetOptionW(m_internet.get(), option, &timeout, sizeof(timeout));
+    SetTimeouts(m_internet.get());
     m_connection.reset(::InternetConnectW(m_internet.get(), m_base.host.c_str(), m_base.port, nullptr, nullptr,
                                           INTERNET_SERVICE_HTTP, 0, 0));
 }
@@ -51,31 +56,46 @@ UniqueInternetHandle CUpdateServerSession::OpenRequest(std::wstring_view file) c
     const std::wstring path = ServedFilePath(m_base, file);
     const wchar_t* accepted[] = {L"*/*", nullptr};
     // No cached copy: an old version file would hide a new version.
-    return UniqueInternetHandle(::HttpOpenRequestW(m_connection.get(), L"GET", path.c_str(), nullptr, nullptr,
-                                                   accepted, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    UniqueInternetHandle request(::HttpOpenRequestW(m_connection.get(), L"GET", path.c_str(), nullptr, nullptr,
+                                                    accepted, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    // Wine's requests do not take the time-outs of the session: a server that accepts and
+    // then says nothing would hold the call for ever.
+    if (request)
+        SetTimeouts(request.get());
+    return request;
 }
+
+namespace {
+
+// False when no answer with a status came back.
+bool Send(HINTERNET request, DWORD& status)
+{
+    DWORD size = sizeof(status);
+    return ::HttpSendRequestW(request, nullptr, 0, nullptr, 0) &&
+           ::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+}
+
+}  // namespace
 
 bool CUpdateServerSession::SendForOk(HINTERNET request)
 {
-    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0))
-        return false;
     DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return false;
     // An error page is never the file asked for.
-    return status == HTTP_STATUS_OK;
+    return Send(request, status) && status == HTTP_STATUS_OK;
 }
 
-bool CUpdateServerSession::FetchText(std::wstring_view file, std::wstring& text) const
+CUpdateServerSession::Fetched CUpdateServerSession::FetchText(std::wstring_view file, std::wstring& text) const
 {
     const UniqueInternetHandle request = OpenRequest(file);
-    if (!request || !SendForOk(request.get()))
-        return false;
+    DWORD status = 0;
+    if (!request || !Send(request.get(), status))
+        return Fetched::NoAnswer;
+    if (status != HTTP_STATUS_OK)
+        return Fetched::ErrorStatus;
     char buffer[kTextBufferBytes] = {};
     DWORD read = 0;
     if (!::InternetReadFile(request.get(), buffer, kTextBufferBytes, &read))
-        return false;
+        return Fetched::NoAnswer;
     text = WidenServedText(std::string_view(buffer, read));
-    return true;
+    return Fetched::Ok;
 }

@@ -42,8 +42,11 @@ public:
     [[nodiscard]] UniqueInternetHandle OpenRequest(std::wstring_view file) const;
     // Sends the request; true only for an answer with status 200.
     [[nodiscard]] static bool SendForOk(HINTERNET request);
+
+    enum class Fetched { Ok, ErrorStatus, NoAnswer };
     // One text file: the first 4 KB of a 200 answer, as text up to its first zero byte.
-    [[nodiscard]] bool FetchText(std::wstring_view file, std::wstring& text) const;
+    // ErrorStatus: the server answered with another status (text untouched).
+    [[nodiscard]] Fetched FetchText(std::wstring_view file, std::wstring& text) const;
 
 private:
     UniqueInternetHandle m_internet;

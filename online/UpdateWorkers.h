@@ -1,7 +1,11 @@
 #pragma once
-// The owner of the update-check and update-download workers: one of each kind at a time,
-// and a worker whose thread still runs is stopped and waited for before it is replaced
-// or freed.
+// The owner of the update-check and update-download workers: one of each kind at a time.
+// A worker that is replaced or cancelled is told to stop and kept, without waiting, until
+// its thread has ended: it may be stuck in a network call that WinINet ends only at its
+// time-out (closing the call's handles from another thread does not end it under Wine),
+// and the window that starts the next one, or cancels, must not freeze meanwhile. A
+// stopped worker posts no result and replaces nothing; stopping a download waits only
+// for a replacement already under way. The owner's end waits for every thread.
 
 #include "engine/UpdateWorkers.h"
 #include "online/AutoFindNewVersion.h"
@@ -9,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CUpdateWorkers final : public IUpdateWorkers {
 public:
@@ -23,10 +28,18 @@ public:
     void StopUpdateDownload() override;
 
 private:
-    void StopCheck();
+    template <typename Worker>
+    struct Slot {
+        std::unique_ptr<Worker> current;
+        std::vector<std::unique_ptr<Worker>> stopping;
+
+        // Stops the current worker and keeps it until its thread has ended.
+        void Retire();
+        void WaitForAll();
+    };
 
     std::wstring m_ownVersion;
     std::wstring m_programPath;
-    std::unique_ptr<CAutoFindNewVersion> m_check;
-    std::unique_ptr<CDownloadAppNewVersion> m_download;
+    Slot<CAutoFindNewVersion> m_check;
+    Slot<CDownloadAppNewVersion> m_download;
 };

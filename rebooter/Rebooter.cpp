@@ -1,8 +1,10 @@
 // rebooter.exe: the restart helper of the self-update. The program starts it from its
 // own folder once the new program file is in place; the helper asks the program that
-// started it to end, waits until it has ended, deletes the old program file (kept as
-// "Velmora.exe.bak" while it ran) and starts the new "Velmora.exe" beside the helper.
-// Started by anything else than the program, it ends without doing anything.
+// started it to end, waits until it has ended and starts the new "Velmora.exe" beside
+// the helper. The old program file (kept as "Velmora.exe.bak") is deleted once the new
+// one has started; when the new one cannot start, the old one is put back and started,
+// so there is always a program to start. Started by anything else than "Velmora.exe"
+// from its own folder (or when that process cannot be opened), it does nothing.
 
 #include "framework/Handles.h"
 #include "res/resource.h"
@@ -63,6 +65,14 @@ std::wstring OwnFolder()
     return folder.substr(0, folder.rfind(L'\\'));
 }
 
+// The file the process was started from (as it was named then).
+std::wstring ImagePath(HANDLE process)
+{
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    return ::QueryFullProcessImageNameW(process, 0, path, &length) ? std::wstring(path, length) : std::wstring();
+}
+
 void DeleteOldProgram(const std::wstring& backup)
 {
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
@@ -94,17 +104,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const DWORD parentId = ParentProcessId();
     if (folder.empty() || parentId == 0)
         return 1;
-    const UniqueHandle parent(::OpenProcess(SYNCHRONIZE, FALSE, parentId));
-    if (parent) {
-        WindowSearch search{parentId, nullptr};
-        ::EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
-            return 1;
-        // The program's own way out (the tray's "Esci"): it removes its tray icon.
-        ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, BN_CLICKED), 0);
-        ::WaitForSingleObject(parent.get(), INFINITE);
-    }
     const std::wstring program = folder + L"\\" + kProgramName;
-    DeleteOldProgram(program + kBackupSuffix);
+    const UniqueHandle parent(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parentId));
+    if (!parent || ::CompareStringOrdinal(ImagePath(parent.get()).c_str(), -1, program.c_str(), -1, TRUE) != CSTR_EQUAL)
+        return 1;
+    WindowSearch search{parentId, nullptr};
+    ::EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.found)
+        return 1;
+    // The program's own way out (the tray's "Esci"): it removes its tray icon.
+    ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(ID_TRAY_EXIT, BN_CLICKED), 0);
+    ::WaitForSingleObject(parent.get(), INFINITE);
+
+    const std::wstring backup = program + kBackupSuffix;
+    if (StartProgram(program, folder)) {
+        DeleteOldProgram(backup);
+        return 0;
+    }
+    if (::GetFileAttributesW(backup.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !::MoveFileExW(backup.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return 1;
     return StartProgram(program, folder) ? 0 : 1;
 }

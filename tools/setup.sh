@@ -15,6 +15,7 @@ packages=(
     python3                      # stand-in servers and asset scripts
     nsis                         # the setup program
     locales                      # the Italian locale: Wine's own dialogs speak the program's language
+    openssl                      # signs the update test build (tools/sign-update.py)
 )
 
 missing=()

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Stand-in update server for tests and demos (plain HTTP, 127.0.0.1 only).
 
-Serves the three update files from a folder at their fixed paths:
+Serves the four update files from a folder at their fixed paths:
 
     /it-velmora-latest-version/velmora_version.txt
     /it-velmora-latest-version/velmora_appsize.txt   (the size of Velmora.exe when the folder has no such file)
     /it-velmora-latest-version/Velmora.exe
+    /it-velmora-latest-version/velmora_signature.txt (made with tools/sign-update.py KEY Velmora.exe)
 
 A first path segment chooses a misbehaviour, so one server covers every case; point the
 program at "http://127.0.0.1:PORT/<mode>":
@@ -64,7 +65,7 @@ class UpdateHandler(http.server.BaseHTTPRequestHandler):
                 body = None
             if body is not None and mode == "wrong-size":
                 body = str(int(body.strip() or b"0") + 4096).encode()
-        elif name in ("velmora_version.txt", "Velmora.exe"):
+        elif name in ("velmora_version.txt", "Velmora.exe", "velmora_signature.txt"):
             path = os.path.join(self.root, name)
             body = open(path, "rb").read() if os.path.exists(path) else None
         else:
@@ -169,7 +170,8 @@ def stop(state):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--root", help="folder with velmora_version.txt, Velmora.exe and optionally velmora_appsize.txt")
+    parser.add_argument("--root", help="folder with velmora_version.txt, Velmora.exe, velmora_signature.txt "
+                        "and optionally velmora_appsize.txt")
     parser.add_argument("--port", type=int, default=0, help="0 picks a free port")
     parser.add_argument("--lifetime", type=float, default=1800)
     parser.add_argument("--state", help="folder for the port and pid files of a background server")

@@ -18,7 +18,7 @@
 class IDownloadService {
 public:
     virtual ~IDownloadService() = default;
-    // Cancels the download worker and waits for it; it posts nothing more.
+    // Cancels the download worker; it posts nothing more.
     virtual void StopDownload() = 0;
 };
 

@@ -624,8 +624,10 @@ void CScanDialog::ExitProcedure()
         return;
     }
     // The process ends at once below; a repair cut off there could delete a registry
-    // entry without writing its backup record, so it is stopped cleanly first.
+    // entry without writing its backup record, and a download cut off between its two
+    // moves would leave no program file, so both are stopped cleanly first.
     m_engine.StopRepair();
+    m_engine.StopUpdateDownload();
     EndMainDialog(1);
     if (m_links.endProcess)
         m_links.endProcess(1);

@@ -57,6 +57,8 @@ protected:
         const std::wstring served = ServerState() + L"\\files";
         ::DeleteFileW((served + L"\\velmora_appsize.txt").c_str());
         ASSERT_TRUE(::CopyFileW(e2e::Settings().nextVersion.c_str(), (served + L"\\Velmora.exe").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(e2e::Settings().nextSignature.c_str(), (served + L"\\velmora_signature.txt").c_str(),
+                                FALSE));
         std::ofstream((served + L"\\velmora_version.txt").c_str(), std::ios::binary | std::ios::trunc) << "3.0.7";
 
         wchar_t temp[MAX_PATH] = {};
