@@ -164,6 +164,12 @@ Section "Uninstall"
     nsExec::Exec '"$INSTDIR\velmora-cli.exe" schedule remove'
     Pop $0
     DeleteRegValue HKLM "${RUN_KEY}" "Velmora"
+    ; Kept settings must not claim a start with Windows whose Run value is gone: without
+    ; the setting, the next installation's first start writes both again.
+    ReadRegStr $0 HKLM "${SETTINGS_KEY}" "StartWithWindows"
+    ${If} $0 == "true"
+        DeleteRegValue HKLM "${SETTINGS_KEY}" "StartWithWindows"
+    ${EndIf}
     Delete "${SHORTCUT}"
     Delete "$INSTDIR\Velmora.exe"
     Delete "$INSTDIR\Velmora.exe.bak"

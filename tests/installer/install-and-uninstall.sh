@@ -118,6 +118,7 @@ for file in "${program_files[@]}"; do
 done
 check "the shortcut is left behind" test ! -e "$shortcut"
 check "the Run value is left behind" test -z "$(value_of "$run_key" Velmora)"
+check "the kept settings still claim a start with Windows" test "$(value_of "$settings_key" StartWithWindows)" != true
 check "the scheduled scan is left behind" test "$(wine_quiet "$build_cli" schedule)" = none
 check "the backup was removed" test -f "$backup"
 check "the settings were removed" key_exists "$settings_key"
