@@ -421,12 +421,16 @@ void CCustomSolution::AddHelperObject(const std::wstring& classId)
     m_actions.Add(HelperObjectLine(classId, exists ? library : std::wstring()));
 }
 
-std::wstring CCustomSolution::Execute(ISolutionBackup& backup)
+std::wstring CCustomSolution::Execute(ISolutionBackup& backup, const SolutionProgress& progress)
 {
     if (m_actions.IsEmpty() && m_refusals.empty())
         return kSolutionStaffMessage;
     CActionRunner runner(m_guard, backup, m_processes);
-    for (std::ptrdiff_t i = 0; i < m_actions.GetSize(); ++i)
-        runner.Run(SplitTokens(m_actions[i], L';'));
+    const auto total = static_cast<std::size_t>(m_actions.GetSize());
+    for (std::size_t i = 0; i < total; ++i) {
+        runner.Run(SplitTokens(m_actions[static_cast<std::ptrdiff_t>(i)], L';'));
+        if (progress)
+            progress(i + 1, total);
+    }
     return m_refusals + runner.Report();
 }

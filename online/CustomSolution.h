@@ -23,7 +23,11 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
+
+using SolutionProgress = std::function<void(std::size_t done, std::size_t total)>;
 #include <vector>
 
 // A process found by Parse, held open so its identifier cannot pass to another process.
@@ -49,8 +53,9 @@ public:
     [[nodiscard]] const std::wstring& Refusals() const { return m_refusals; }
 
     // Carries out the action list; its report follows the refusal lines. The staff
-    // message when there was nothing to do and nothing was refused.
-    [[nodiscard]] std::wstring Execute(ISolutionBackup& backup);
+    // message when there was nothing to do and nothing was refused. `progress`, when
+    // given, hears after each action how many of how many are done.
+    [[nodiscard]] std::wstring Execute(ISolutionBackup& backup, const SolutionProgress& progress = {});
 
 private:
     void KeepProcesses(const std::wstring& executable);

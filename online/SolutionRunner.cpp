@@ -47,12 +47,12 @@ std::wstring DescribeSolution(const std::wstring& commands)
     return DescribeActionLines(solution.Actions()) + solution.Refusals();
 }
 
-std::wstring RunSolution(const std::wstring& commands)
+std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress)
 {
     CCustomSolution solution(PlacesOfThisRun());
     solution.Parse(commands);
     CRepairBackupForSolution backup(CCorvaneEngine::Instance().BackupFolder());
-    const std::wstring report = solution.Execute(backup);
+    const std::wstring report = solution.Execute(backup, progress);
     const std::wstring savedPath = report.size() > kShownReportChars ? backup.SaveReport(report) : std::wstring();
     static_cast<void>(ForgetPendingLog());
     return ShownReport(report, kShownReportChars, savedPath);

@@ -1,6 +1,8 @@
 #pragma once
 // Fetching the custom solution for the pending log and running it.
 
+#include "online/CustomSolution.h"
+
 #include <atomic>
 #include <string>
 
@@ -26,4 +28,4 @@ inline constexpr wchar_t kFetchFailedMessage[] = L"Please connect to Internet so
 // beside the repair backups, then forgets the pending log whatever the outcome. Returns
 // the report, cut to what a message box can show; a report that had to be cut is saved
 // whole with the backup, and the shown one says where. Only ever called on the user's explicit request.
-[[nodiscard]] std::wstring RunSolution(const std::wstring& commands);
+[[nodiscard]] std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress = {});

@@ -19,3 +19,5 @@ inline constexpr UINT WM_AUTO_SCAN_CHECK = 0x8140;
 inline constexpr UINT WM_SEND_LOG_DONE = 0x8141;
 inline constexpr UINT WM_SOLUTION_FETCHED = 0x8142;
 inline constexpr UINT WM_SOLUTION_RUN_DONE = 0x8143;
+// The solution's worker after each action: wParam the actions done, lParam of how many.
+inline constexpr UINT WM_SOLUTION_PROGRESS = 0x8144;

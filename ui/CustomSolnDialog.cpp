@@ -13,6 +13,12 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr wchar_t kFetching[] = L"Verifica della soluzione in corso, attendere...";
 constexpr wchar_t kRunning[] = L"Esecuzione della soluzione in corso, attendere...";
 
+std::wstring RunningText(std::size_t done, std::size_t total)
+{
+    return L"Esecuzione della soluzione in corso: operazione " + std::to_wstring(done) + L" di " +
+           std::to_wstring(total) + L", attendere...";
+}
+
 class COnlineSolutionService final : public ISolutionService {
 public:
     FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
@@ -20,7 +26,10 @@ public:
     {
         return ::FetchSolution(comments, commands, &abandoned);
     }
-    std::wstring RunSolution(const std::wstring& commands) override { return ::RunSolution(commands); }
+    std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
+    {
+        return ::RunSolution(commands, progress);
+    }
 };
 
 }  // namespace
@@ -119,7 +128,9 @@ void CCustomSolnDialog::RunCommand()
     // The actions are not abandoned halfway: the flag is not looked at.
     const bool started =
         m_worker.Start(m_hWnd, WM_SOLUTION_RUN_DONE, [this, &service, commands = m_commands](const std::atomic<bool>&) {
-            m_report = service.RunSolution(commands);
+            m_report = service.RunSolution(commands, [window = m_hWnd](std::size_t done, std::size_t total) {
+                ::PostMessageW(window, WM_SOLUTION_PROGRESS, done, static_cast<LPARAM>(total));
+            });
         });
     if (!started)
         return;
@@ -156,6 +167,14 @@ void CCustomSolnDialog::OnDestroyed()
 
 bool CCustomSolnDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (message == WM_SOLUTION_PROGRESS) {
+        if (m_running) {
+            const std::wstring text = RunningText(wParam, static_cast<std::size_t>(lParam));
+            ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), text.c_str());
+        }
+        result = 0;
+        return true;
+    }
     if (message == WM_SOLUTION_FETCHED || message == WM_SOLUTION_RUN_DONE) {
         if (m_worker.IsBusy()) {
             if (message == WM_SOLUTION_FETCHED)

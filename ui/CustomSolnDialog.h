@@ -27,8 +27,8 @@ public:
     // Set `abandoned` ends it early as Failed.
     [[nodiscard]] virtual FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
                                                      const std::atomic<bool>& abandoned) = 0;
-    // Runs the solution and returns its report.
-    [[nodiscard]] virtual std::wstring RunSolution(const std::wstring& commands) = 0;
+    // Runs the solution, telling `progress` after each action, and returns its report.
+    [[nodiscard]] virtual std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) = 0;
 };
 
 [[nodiscard]] ISolutionService& OnlineSolutionService();

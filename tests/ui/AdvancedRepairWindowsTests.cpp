@@ -94,13 +94,19 @@ public:
         commands = L"2%C:\\adware\\tool.exe;1%adware.exe";
         return outcome;
     }
-    std::wstring RunSolution(const std::wstring& commands) override
+    std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
     {
         runs.push_back(commands);
+        progress(1, 2);
+        // The test looks at the window between the two actions.
+        for (int i = 0; i < 1000 && holdRun; ++i)
+            ::Sleep(10);
+        progress(2, 2);
         return report;
     }
 
     bool hold = false;
+    std::atomic<bool> holdRun{false};
     std::atomic<bool> sawAbandon{false};
     FetchOutcome outcome = FetchOutcome::Ready;
     std::wstring report = L"File = C:\\adware\\tool.exe has been deleted\r\n";
@@ -245,6 +251,23 @@ TEST_F(SendLogWindowTest, AnnullaAbandonsTheSubmission)
     EXPECT_FALSE(window.IsShown());
     EXPECT_TRUE(service.sawAbandon);
     EXPECT_TRUE(prompts.prompts.empty());
+}
+
+// The actions cannot be abandoned halfway: the window counts them and stays until they end.
+TEST_F(SolutionWindowTest, RunningSolutionShowsItsProgressAndCannotBeClosed)
+{
+    Open();
+    service.holdRun = true;
+    window.RunCommand();
+    const std::wstring halfway = L"Esecuzione della soluzione in corso: operazione 1 di 2, attendere...";
+    EXPECT_TRUE(PumpUntil([&] { return ControlText(window.GetSafeHwnd(), IDC_SOLUTION_STATUS) == halfway; }));
+    EXPECT_FALSE(RunEnabled());
+    ::SendMessageW(window.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(window.IsShown());
+    service.holdRun = false;
+    EXPECT_TRUE(PumpUntil([this] { return !window.IsBusy(); }));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{service.report});
+    EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SOLUTION_STATUS), kSolutionReady);
 }
 
 TEST_F(SolutionWindowTest, ClosingWhileTheServiceIsAskedAbandonsTheCall)
