@@ -3,6 +3,7 @@
 // its button does.
 
 #include "core/SolutionCommands.h"
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/CustomSolnDialog.h"
@@ -91,7 +92,7 @@ public:
         if (hold)
             sawAbandon = HoldUntilAbandoned(abandoned);
         comments = L"Chiudi il browser prima di procedere.";
-        commands = L"2%C:\\adware\\tool.exe;1%adware.exe";
+        commands = solution;
         return outcome;
     }
     std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
@@ -107,6 +108,7 @@ public:
 
     bool hold = false;
     std::atomic<bool> holdRun{false};
+    std::wstring solution = L"2%C:\\adware\\tool.exe;1%adware.exe";
     std::atomic<bool> sawAbandon{false};
     FetchOutcome outcome = FetchOutcome::Ready;
     std::wstring report = L"File = C:\\adware\\tool.exe has been deleted\r\n";
@@ -199,16 +201,28 @@ TEST_F(SendLogWindowTest, SubmissionOutcomes)
 
 TEST_F(SolutionWindowTest, ReadySolutionShowsItsActionsBeforeTheyRun)
 {
+    // A file that exists, or the solution would describe nothing to do.
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring adware =
+        std::wstring(temp) + L"velmora-adware-" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+    UniqueHandle file(::CreateFileW(adware.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    file.reset();
+    service.solution = L"2%" + adware + L";1%adware.exe";
+    const std::wstring described = DescribeSolution(service.solution);
     Open();
-    EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SOLUTION_STATUS), kSolutionReady);
     const std::wstring instructions = ControlText(window.GetSafeHwnd(), IDC_SOLUTION_INSTRUCTIONS);
+    ::DeleteFileW(adware.c_str());
+    ASSERT_NE(described.find(L"velmora-adware-"), std::wstring::npos) << described;
+    EXPECT_EQ(ControlText(window.GetSafeHwnd(), IDC_SOLUTION_STATUS), kSolutionReady);
     EXPECT_EQ(instructions.rfind(L"Chiudi il browser prima di procedere.", 0), 0u);
-    EXPECT_NE(instructions.find(DescribeSolution(L"2%C:\\adware\\tool.exe;1%adware.exe")), std::wstring::npos);
+    EXPECT_NE(instructions.find(described), std::wstring::npos) << instructions;
     EXPECT_TRUE(RunEnabled());
     EXPECT_TRUE(service.runs.empty()) << "nothing runs before the click";
 
     Run();
-    EXPECT_EQ(service.runs, std::vector<std::wstring>{L"2%C:\\adware\\tool.exe;1%adware.exe"});
+    EXPECT_EQ(service.runs, std::vector<std::wstring>{service.solution});
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{service.report});
     EXPECT_TRUE(window.IsShown()) << "a report of actions leaves the window open";
 
