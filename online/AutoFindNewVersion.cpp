@@ -37,12 +37,6 @@ void CAutoFindNewVersion::Stop()
     ::SetEvent(m_wake.get());
 }
 
-void CAutoFindNewVersion::StopAndWait()
-{
-    Stop();
-    WaitForEnd();
-}
-
 int CAutoFindNewVersion::Run()
 {
     const CUpdateServerSession server(L"AutoFindNewVersion");

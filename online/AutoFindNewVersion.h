@@ -5,7 +5,8 @@
 // answer (no connection, no server) posts nothing.
 //
 // Owner's protocol: construct, Start(), then RequestCheck() (until then the worker looks
-// once a minute). StopAndWait() before deleting a worker whose thread may still run.
+// once a minute). Stop() and WaitForEnd() before deleting a worker whose thread may
+// still run.
 
 #include "framework/Handles.h"
 #include "framework/WinThread.h"
@@ -27,10 +28,8 @@ public:
     // Sets CheckRequested and wakes the worker.
     void RequestCheck();
     [[nodiscard]] bool IsCheckRequested() const { return m_checkRequested; }
-    // Clears every flag, so that no result is posted; Stop returns at once,
-    // StopAndWait also waits for the thread.
+    // Clears every flag, so that no result is posted; returns at once.
     void Stop();
-    void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
     // Valid once the thread has ended.

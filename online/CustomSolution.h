@@ -26,9 +26,10 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-
-using SolutionProgress = std::function<void(std::size_t done, std::size_t total)>;
 #include <vector>
+
+// Told after each action of a run how many of how many are done.
+using SolutionProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // A process found by Parse, held open so its identifier cannot pass to another process.
 struct KeptProcess {

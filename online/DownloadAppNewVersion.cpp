@@ -30,12 +30,6 @@ bool CDownloadAppNewVersion::Start()
     return false;
 }
 
-void CDownloadAppNewVersion::StopAndWait()
-{
-    Stop();
-    WaitForEnd();
-}
-
 void CDownloadAppNewVersion::Post(UINT message, WPARAM wParam) const
 {
     if (m_notify)

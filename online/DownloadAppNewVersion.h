@@ -10,7 +10,7 @@
 // It posts WM_DOWNLOAD_STARTED, WM_DOWNLOAD_PROGRESS after a block (at most every 50 ms,
 // and always for the last one) and WM_DOWNLOAD_DONE once
 // the transfer has ended, then WM_UPDATE_INSTALLED or WM_UPDATE_FAILED. Cancelled
-// (StopAndWait), it posts nothing more.
+// (Stop), it posts nothing more.
 
 #include "framework/WinThread.h"
 #include "online/ReplaceProgramFile.h"
@@ -33,10 +33,8 @@ public:
     [[nodiscard]] bool Start();
     // Clears the running flag. Once Stop returns, the worker posts no result and replaces
     // nothing (a replacement under way has been finished first, so the program file is
-    // never left moved aside); it does not wait for a network call to end. StopAndWait
-    // also waits for the thread.
+    // never left moved aside); it does not wait for a network call to end.
     void Stop();
-    void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
     // For a caller without a window: the announced size (0 until known), the bytes

@@ -262,7 +262,8 @@ TEST_F(UpdateServerTest, CancelledDownloadPostsNoResultAndLeavesTheProgram)
     for (int i = 0; i < 200 && download.BytesWritten() == 0; ++i)
         ::Sleep(50);
     ASSERT_GT(download.BytesWritten(), 0u);
-    download.StopAndWait();
+    download.Stop();
+    download.WaitForEnd();
     sink.CollectAfter(download.GetThreadHandle());
 
     EXPECT_EQ(download.Result(), CDownloadAppNewVersion::Outcome::Cancelled);
