@@ -15,7 +15,7 @@ bool CRepairBackupForSolution::SaveRegistryEntry(std::int32_t action, const CReg
     return writer && writer->AppendRegistryEntry(action, item);
 }
 
-bool CRepairBackupForSolution::CopyFits(HANDLE file) const
+std::optional<std::uint64_t> CRepairBackupForSolution::FittingCopySize(HANDLE file) const
 {
     // Before the first copy the backup folder may not exist yet; the folder holding it does.
     std::wstring volumeFolder = m_folder;
@@ -25,22 +25,23 @@ bool CRepairBackupForSolution::CopyFits(HANDLE file) const
     ULARGE_INTEGER available{};
     if (!::GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
         !::GetDiskFreeSpaceExW(volumeFolder.c_str(), &available, nullptr, nullptr))
-        return false;
+        return std::nullopt;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
-    return bytes <= m_limits.maxCopiedBytes - m_copiedBytes && available.QuadPart >= m_limits.minFreeBytesAfter &&
-           bytes <= available.QuadPart - m_limits.minFreeBytesAfter;
+    if (bytes > m_limits.maxCopiedBytes - m_copiedBytes || available.QuadPart < m_limits.minFreeBytesAfter ||
+        bytes > available.QuadPart - m_limits.minFreeBytesAfter)
+        return std::nullopt;
+    return bytes;
 }
 
 bool CRepairBackupForSolution::PreserveFile(HANDLE file, const std::wstring& path)
 {
-    if (!CopyFits(file))
+    const std::optional<std::uint64_t> bytes = FittingCopySize(file);
+    if (!bytes)
         return false;
     CBackupWriter* writer = Writer();
     if (!writer || !writer->PreserveOpenFile(file, path))
         return false;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file, &size))
-        m_copiedBytes += static_cast<std::uint64_t>(size.QuadPart);
+    m_copiedBytes += *bytes;
     return true;
 }
 

@@ -51,7 +51,8 @@ public:
 
 private:
     [[nodiscard]] CBackupWriter* Writer();
-    [[nodiscard]] bool CopyFits(HANDLE file) const;
+    // The file's size when its copy keeps within the limits; nothing otherwise.
+    [[nodiscard]] std::optional<std::uint64_t> FittingCopySize(HANDLE file) const;
 
     std::wstring m_folder;
     SolutionBackupLimits m_limits;

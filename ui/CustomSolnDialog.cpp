@@ -26,6 +26,7 @@ public:
     {
         return ::FetchSolution(comments, commands, &abandoned);
     }
+    std::wstring DescribeSolution(const std::wstring& commands) override { return ::DescribeSolution(commands); }
     std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
     {
         return ::RunSolution(commands, progress);
@@ -55,7 +56,10 @@ BOOL CCustomSolnDialog::OnInitDialog()
     const auto fetch = [this, &service](const std::atomic<bool>& abandoned) {
         m_fetchedComments.clear();
         m_fetchedCommands.clear();
+        m_fetchedActions.clear();
         m_fetched = service.FetchSolution(m_fetchedComments, m_fetchedCommands, abandoned);
+        if (m_fetched == FetchOutcome::Ready && !abandoned)
+            m_fetchedActions = service.DescribeSolution(m_fetchedCommands);
     };
     if (!m_worker.Start(m_hWnd, WM_SOLUTION_FETCHED, fetch)) {
         m_fetched = FetchOutcome::Failed;
@@ -107,8 +111,8 @@ void CCustomSolnDialog::ShowSolution(const std::wstring& comments)
     ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kSolutionReady);
     std::wstring instructions = comments;
     // The commands come over plain HTTP: the user sees what they would do before choosing to run them.
-    if (const std::wstring actions = DescribeSolution(m_commands); !actions.empty())
-        instructions += L"\r\n\r\nLa soluzione eseguirà queste operazioni:\r\n" + actions;
+    if (!m_fetchedActions.empty())
+        instructions += L"\r\n\r\nLa soluzione eseguirà queste operazioni:\r\n" + m_fetchedActions;
     ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_INSTRUCTIONS), instructions.c_str());
     ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), TRUE);
 }

@@ -27,6 +27,9 @@ public:
     // Set `abandoned` ends it early as Failed.
     [[nodiscard]] virtual FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
                                                      const std::atomic<bool>& abandoned) = 0;
+    // What the commands would do on this machine, in plain words (DescribeSolution). It
+    // checks every path the commands name, so the window asks for it on its worker.
+    [[nodiscard]] virtual std::wstring DescribeSolution(const std::wstring& commands) = 0;
     // Runs the solution, telling `progress` after each action, and returns its report.
     [[nodiscard]] virtual std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) = 0;
 };
@@ -78,6 +81,7 @@ private:
     FetchOutcome m_fetched = FetchOutcome::Failed;
     std::wstring m_fetchedComments;
     std::wstring m_fetchedCommands;
+    std::wstring m_fetchedActions;
     std::wstring m_report;
 
     CXColorStatic m_title;

@@ -95,6 +95,7 @@ public:
         commands = solution;
         return outcome;
     }
+    std::wstring DescribeSolution(const std::wstring& commands) override { return ::DescribeSolution(commands); }
     std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
     {
         runs.push_back(commands);
