@@ -1,7 +1,7 @@
 #include "cli/OnlineCommands.h"
 
 #include "cli/ConsoleOutput.h"
-#include "core/OnlineCommands.h"
+#include "core/OnlineCommandLine.h"
 #include "core/SendLogForm.h"
 #include "core/Utf16Text.h"
 #include "engine/CorvaneEngine.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// Runs one command (IsOnlineCommand in core/OnlineCommands.h tells which) with the
+// Runs one command (IsOnlineCommand in core/OnlineCommandLine.h tells which) with the
 // arguments after its name. Exit codes: 0 success, 1 the service refused or failed,
 // 2 bad arguments.
 [[nodiscard]] int RunOnlineCommand(const std::wstring& command, const std::vector<std::wstring>& args);

@@ -3,7 +3,7 @@
 #include "cli/ConsoleOutput.h"
 #include "cli/EngineListener.h"
 #include "core/ScanCommand.h"
-#include "core/ServiceCommands.h"
+#include "core/ServiceCommandLine.h"
 #include "core/Utf16Text.h"
 #include "engine/BackupRestore.h"
 #include "engine/CorvaneEngine.h"

@@ -6,6 +6,6 @@
 #include <string>
 #include <vector>
 
-// Runs one command (IsServiceCommand in core/ServiceCommands.h tells which) with the arguments after its name. Exit codes: 0 success, 1 the
+// Runs one command (IsServiceCommand in core/ServiceCommandLine.h tells which) with the arguments after its name. Exit codes: 0 success, 1 the
 // operation failed or was interrupted, 2 bad arguments.
 [[nodiscard]] int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args);

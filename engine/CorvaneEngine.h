@@ -18,7 +18,7 @@
 #include "engine/RepairErrorsThread.h"
 #include "engine/RepairedItems.h"
 #include "engine/ScanSchedule.h"
-#include "engine/UpdateWorkers.h"
+#include "engine/UpdateWorkerSeam.h"
 #include "framework/NotifyTarget.h"
 #include "framework/Singleton.h"
 

@@ -7,7 +7,7 @@
 // stopped worker posts no result and replaces nothing; stopping a download waits only
 // for a replacement already under way. The owner's end waits for every thread.
 
-#include "engine/UpdateWorkers.h"
+#include "engine/UpdateWorkerSeam.h"
 #include "online/AutoFindNewVersion.h"
 #include "online/DownloadAppNewVersion.h"
 

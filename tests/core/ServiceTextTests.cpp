@@ -2,7 +2,7 @@
 
 #include "core/CalendarTime.h"
 #include "core/ScheduleText.h"
-#include "core/ServiceCommands.h"
+#include "core/ServiceCommandLine.h"
 
 #include <gtest/gtest.h>
 

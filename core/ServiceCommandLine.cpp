@@ -1,4 +1,4 @@
-#include "core/ServiceCommands.h"
+#include "core/ServiceCommandLine.h"
 
 #include "core/ScanCommand.h"
 #include "core/Utf16Text.h"

@@ -1,4 +1,4 @@
-#include "core/OnlineCommands.h"
+#include "core/OnlineCommandLine.h"
 
 bool IsOnlineCommand(const std::wstring& name)
 {
