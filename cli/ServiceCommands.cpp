@@ -1,13 +1,14 @@
 #include "cli/ServiceCommands.h"
 
 #include "cli/ConsoleOutput.h"
-#include "cli/EngineListener.h"
 #include "core/ScanCommand.h"
 #include "core/ServiceCommandLine.h"
 #include "core/Utf16Text.h"
 #include "engine/BackupRestore.h"
 #include "engine/CorvaneEngine.h"
+#include "engine/EngineMessages.h"
 #include "engine/FileSystem.h"
+#include "framework/MessageSink.h"
 #include "framework/Pacing.h"
 
 #include <windows.h>
@@ -17,12 +18,12 @@
 
 namespace {
 
-std::atomic<EngineListener*> g_listener{nullptr};
+std::atomic<CMessageSink*> g_sink{nullptr};
 
 BOOL WINAPI OnConsoleBreak(DWORD)
 {
-    if (EngineListener* listener = g_listener.load())
-        listener->RequestStop();
+    if (CMessageSink* sink = g_sink.load())
+        sink->RequestStop();
     return TRUE;
 }
 
@@ -31,40 +32,40 @@ BOOL WINAPI OnConsoleBreak(DWORD)
 // killing the process between a backup line and its deletion.
 class BreakGuard {
 public:
-    explicit BreakGuard(EngineListener& listener)
+    explicit BreakGuard(CMessageSink& sink)
     {
-        g_listener = &listener;
+        g_sink = &sink;
         ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
     }
     ~BreakGuard()
     {
         ::SetConsoleCtrlHandler(&OnConsoleBreak, FALSE);
-        g_listener = nullptr;
+        g_sink = nullptr;
     }
     BreakGuard(const BreakGuard&) = delete;
     BreakGuard& operator=(const BreakGuard&) = delete;
 };
 
 // Runs a scan of the chosen sections to its end, as the main window starts one.
-bool RunScan(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
+bool RunScan(CCorvaneEngine& engine, CMessageSink& sink, const ServiceOptions& options)
 {
     if (!engine.StartScan(options.sections)) {
         PrintError(L"the scan thread cannot be started");
         return false;
     }
-    const bool ended = listener.PumpUntilEnded(engine.ScanThreadHandle());
+    const bool ended = sink.PumpUntilEnded(engine.ScanThreadHandle());
     if (!ended)
         engine.StopScan();
-    if (!ended || !listener.ScanFinished()) {
+    if (!ended || !sink.Received(WM_SCAN_FINISHED)) {
         PrintError(L"the scan was interrupted");
         return false;
     }
     return true;
 }
 
-int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
+int Repair(CCorvaneEngine& engine, CMessageSink& sink, const ServiceOptions& options)
 {
-    if (!RunScan(engine, listener, options))
+    if (!RunScan(engine, sink, options))
         return kExitFailed;
     if (engine.GetTotalFound() < 1) {
         // As the main window does after a scan that found nothing.
@@ -82,7 +83,7 @@ int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOption
         PrintError(L"the repair thread cannot be started");
         return kExitFailed;
     }
-    const bool ended = listener.PumpUntilEnded(engine.RepairThreadHandle());
+    const bool ended = sink.PumpUntilEnded(engine.RepairThreadHandle());
     if (!ended)
         engine.StopRepair();  // the worker finishes its current problem, saves and ends
     const std::wstring backup = engine.LastBackupPath();
@@ -102,12 +103,12 @@ int Repair(CCorvaneEngine& engine, EngineListener& listener, const ServiceOption
     return failed || backup.empty() ? kExitFailed : kExitOk;
 }
 
-int Backups(CCorvaneEngine& engine, EngineListener& listener)
+int Backups(CCorvaneEngine& engine, CMessageSink& sink)
 {
     (void)engine.ListBackups();
-    listener.Drain();
-    for (const std::wstring& path : listener.BackupsFound())
-        PrintLine(path);
+    sink.Drain();
+    for (const ReceivedMessage& found : sink.Only(WM_BACKUP_FOUND))
+        PrintLine(found.text);
     return kExitOk;
 }
 
@@ -136,9 +137,9 @@ int Restore(CCorvaneEngine& engine, const ServiceOptions& options)
     return kExitOk;
 }
 
-int Report(CCorvaneEngine& engine, EngineListener& listener, const ServiceOptions& options)
+int Report(CCorvaneEngine& engine, CMessageSink& sink, const ServiceOptions& options)
 {
-    if (!RunScan(engine, listener, options))
+    if (!RunScan(engine, sink, options))
         return kExitFailed;
     std::wstring folder;
     std::wstring path;
@@ -201,19 +202,19 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
         SetPacingEnabled(false);
 
     CCorvaneEngine& engine = CCorvaneEngine::Instance();
-    EngineListener listener;
-    BreakGuard guard(listener);
-    engine.SetNotifyWindow(listener.Target());
+    CMessageSink sink(&CarriesText);
+    BreakGuard guard(sink);
+    engine.SetNotifyWindow(sink.Target());
     int result = kExitFailed;
     switch (options.command) {
-    case ServiceCommand::Repair: result = Repair(engine, listener, options); break;
-    case ServiceCommand::Backups: result = Backups(engine, listener); break;
+    case ServiceCommand::Repair: result = Repair(engine, sink, options); break;
+    case ServiceCommand::Backups: result = Backups(engine, sink); break;
     case ServiceCommand::Restore: result = Restore(engine, options); break;
-    case ServiceCommand::Report: result = Report(engine, listener, options); break;
+    case ServiceCommand::Report: result = Report(engine, sink, options); break;
     case ServiceCommand::Ignored: result = Ignored(engine); break;
     case ServiceCommand::Schedule: result = Schedule(engine, options); break;
     }
-    // No worker may post to the listener after it is gone.
+    // No worker may post to the sink after it is gone.
     engine.StopScan();
     engine.StopRepair();
     engine.SetNotifyWindow({});

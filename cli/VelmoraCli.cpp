@@ -11,7 +11,6 @@
 // start, 2 bad arguments.
 
 #include "cli/ConsoleOutput.h"
-#include "cli/EngineListener.h"
 #include "cli/OnlineCommands.h"
 #include "cli/ServiceCommands.h"
 #include "cli/UpdateCommand.h"
@@ -19,8 +18,10 @@
 #include "core/ScanCommand.h"
 #include "core/ServiceCommandLine.h"
 #include "core/Utf16Text.h"
+#include "engine/EngineMessages.h"
 #include "engine/RegistryScanThread.h"
 #include "engine/RepairedItems.h"
+#include "framework/MessageSink.h"
 #include "framework/Pacing.h"
 
 #include <windows.h>
@@ -59,21 +60,21 @@ int RunScanCommand(const std::vector<std::wstring>& args)
 
     CErrorListEx problems;
     SectionCounters counters;
-    EngineListener listener;
-    CRegistryScanThread scan(options.sections, ScanTarget{&problems, &counters, &repaired, listener.Target()});
+    CMessageSink sink(&CarriesText);
+    CRegistryScanThread scan(options.sections, ScanTarget{&problems, &counters, &repaired, sink.Target()});
     if (!scan.Start()) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan thread cannot be started\r\n");
         return kExitFailed;
     }
     g_runningScan = &scan;
     ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
-    (void)listener.PumpUntilEnded(scan.GetThreadHandle());  // Ctrl+C stops the scan itself
+    (void)sink.PumpUntilEnded(scan.GetThreadHandle());  // Ctrl+C stops the scan itself
     ::SetConsoleCtrlHandler(&OnConsoleBreak, FALSE);
     g_runningScan = nullptr;
 
     WriteBytes(STD_OUTPUT_HANDLE, options.json ? ProblemsJson(problems) : ProblemLinesUtf8(problems));
     WriteBytes(STD_ERROR_HANDLE, SectionCountsText(options.sections, counters));
-    if (!listener.ScanFinished()) {
+    if (!sink.Received(WM_SCAN_FINISHED)) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan was interrupted\r\n");
         return kExitFailed;
     }

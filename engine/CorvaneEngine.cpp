@@ -38,12 +38,7 @@ CCorvaneEngine::CCorvaneEngine()
         m_lastScanDate = kNoScanYet;
 }
 
-CCorvaneEngine::~CCorvaneEngine()
-{
-    StopScan();
-    StopRepair();
-    m_update.reset();
-}
+CCorvaneEngine::~CCorvaneEngine() = default;
 
 // --- scan and repair ------------------------------------------------------------------
 
@@ -57,62 +52,57 @@ bool CCorvaneEngine::StartScan(const Selection& sections)
     // The thread waits until the state it works on is reset, and nothing is reset
     // before it exists: a scan that cannot start leaves the last results, their count
     // and the last scan date as they were.
-    if (!scan->Start(true))
+    if (!m_scan.Start(std::move(scan), true))
         return false;
     (void)m_repairedItems.Load();  // an unreadable file filters nothing; the scan still runs
     m_lastScanDate = FormatLastScanDate(LocalCalendarTime());
     (void)::WriteSetting(kLastScanDate, m_lastScanDate);
     ResetCounters(m_counters);
     m_problems.SetSize(0);
-    m_scan = std::move(scan);
-    m_scan->ResumeThread();
+    m_scan.Current()->ResumeThread();
     return true;
 }
 
-void CCorvaneEngine::StopScan()
+void CCorvaneEngine::StopScan() { m_scan.Stop(); }
+
+bool CCorvaneEngine::IsScanning() const { return m_scan.Current() && m_scan.Current()->IsRunning(); }
+
+HANDLE CCorvaneEngine::ScanThreadHandle() const
 {
-    if (!m_scan)
-        return;
-    m_scan->StopAndWait();
-    m_scan.reset();
+    return m_scan.Current() ? m_scan.Current()->GetThreadHandle() : nullptr;
 }
-
-bool CCorvaneEngine::IsScanning() const { return m_scan && m_scan->IsRunning(); }
-
-HANDLE CCorvaneEngine::ScanThreadHandle() const { return m_scan ? m_scan->GetThreadHandle() : nullptr; }
 
 bool CCorvaneEngine::StartRepair(std::int32_t count)
 {
     StopScan();
-    StopRepair();
-    m_repair = std::make_unique<CRepairErrorsThread>(
-        m_problems, count, RepairTarget{&m_counters, &m_repairedItems, m_notify, BackupFolder(), true});
-    if (m_repair->Start())
-        return true;
-    m_repair.reset();
-    return false;
+    return m_repair.Start(std::make_unique<CRepairErrorsThread>(
+        m_problems, count, RepairTarget{&m_counters, &m_repairedItems, m_notify, BackupFolder(), true}));
 }
 
-void CCorvaneEngine::StopRepair()
+void CCorvaneEngine::StopRepair() { m_repair.Stop(); }
+
+bool CCorvaneEngine::IsRepairing() const { return m_repair.Current() && m_repair.Current()->IsRunning(); }
+
+HANDLE CCorvaneEngine::RepairThreadHandle() const
 {
-    if (!m_repair)
-        return;
-    m_repair->StopAndWait();
-    m_repair.reset();
+    return m_repair.Current() ? m_repair.Current()->GetThreadHandle() : nullptr;
 }
-
-bool CCorvaneEngine::IsRepairing() const { return m_repair && m_repair->IsRunning(); }
-
-HANDLE CCorvaneEngine::RepairThreadHandle() const { return m_repair ? m_repair->GetThreadHandle() : nullptr; }
 
 bool CCorvaneEngine::RepairFailed() const
 {
-    return m_repair && (m_repair->BackupFailed() || m_repair->RepairedItemsSaveFailed());
+    const CRepairErrorsThread* repair = m_repair.Current();
+    return repair && (repair->BackupFailed() || repair->RepairedItemsSaveFailed());
 }
 
-bool CCorvaneEngine::RepairLeftProblems() const { return m_repair && m_repair->Unrepaired().GetSize() > 0; }
+bool CCorvaneEngine::RepairLeftProblems() const
+{
+    return m_repair.Current() && m_repair.Current()->Unrepaired().GetSize() > 0;
+}
 
-std::wstring CCorvaneEngine::LastBackupPath() const { return m_repair ? m_repair->BackupPath() : std::wstring(); }
+std::wstring CCorvaneEngine::LastBackupPath() const
+{
+    return m_repair.Current() ? m_repair.Current()->BackupPath() : std::wstring();
+}
 
 // --- self-update ----------------------------------------------------------------------------
 

@@ -21,6 +21,7 @@
 #include "engine/UpdateWorkerSeam.h"
 #include "framework/NotifyTarget.h"
 #include "framework/Singleton.h"
+#include "framework/WorkerSlot.h"
 
 #include <windows.h>
 
@@ -173,7 +174,8 @@ private:
     CRepairedItems m_repairedItems;
     ScanScheduleTask m_scanSchedule;
     CNotifyTarget m_notify;
-    std::unique_ptr<CRegistryScanThread> m_scan;
-    std::unique_ptr<CRepairErrorsThread> m_repair;
+    // Declared after everything the workers write, so they have ended before it goes.
+    CWorkerSlot<CRegistryScanThread> m_scan;
+    CWorkerSlot<CRepairErrorsThread> m_repair;
     std::unique_ptr<IUpdateWorkers> m_update;
 };

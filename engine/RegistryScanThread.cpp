@@ -28,12 +28,6 @@ bool CRegistryScanThread::Start(bool suspended)
 
 void CRegistryScanThread::RequestStop() { m_context.RequestStop(); }
 
-void CRegistryScanThread::StopAndWait()
-{
-    RequestStop();
-    WaitForEnd();
-}
-
 int CRegistryScanThread::Run()
 {
     try {

@@ -3,8 +3,8 @@
 // posting messages (ScanMessages.h) to the target window.
 //
 // Owner's protocol: construct with the selection and the ScanTarget, Start(); to
-// cancel, StopAndWait() (or RequestStop() then wait on GetThreadHandle()); delete the
-// object only after its thread has ended. The object is never auto-deleted.
+// cancel, RequestStop() then wait for the thread; delete the object only after its
+// thread has ended. The object is never auto-deleted (CWorkerSlot owns it).
 
 #include "core/ScanSections.h"
 #include "engine/ScanContext.h"
@@ -25,8 +25,6 @@ public:
     [[nodiscard]] bool Start(bool suspended = false);
     // Clears running, stops the file finder and ends the section pause; returns at once.
     void RequestStop();
-    // RequestStop, then waits for the thread without time-out (see WaitForEnd).
-    void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_context.running; }
 
     // The thread body: exit code 1. Never lets an exception out.

@@ -47,12 +47,6 @@ void CRepairErrorsThread::RequestStop()
         ::SetEvent(m_stopEvent.get());
 }
 
-void CRepairErrorsThread::StopAndWait()
-{
-    RequestStop();
-    WaitForEnd();
-}
-
 std::wstring CRepairErrorsThread::BackupPath() const { return m_backupPath; }
 
 void CRepairErrorsThread::Post(UINT message, WPARAM wParam) const

@@ -20,8 +20,9 @@
 // deletion) is listed in Unrepaired() and, when the target asks, kept in the
 // unresolved-problems store so the user finds it again.
 //
-// Owner's protocol: construct, Start(); to cancel, StopAndWait(). Delete the object
-// only after its thread has ended. The object is never auto-deleted.
+// Owner's protocol: construct, Start(); to cancel, RequestStop() then wait for the
+// thread. Delete the object only after its thread has ended. The object is never
+// auto-deleted (CWorkerSlot owns it).
 
 #include "core/ProblemRecord.h"
 #include "core/ScanSections.h"
@@ -56,8 +57,6 @@ public:
     [[nodiscard]] bool Start();
     // Clears running and ends a pause at once; the worker ends before its next problem.
     void RequestStop();
-    // RequestStop, then waits for the thread without time-out (see WaitForEnd).
-    void StopAndWait();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
     // Valid once the thread has ended (or after WM_REPAIR_FINISHED):

@@ -7,12 +7,6 @@ CTaskThread::CTaskThread(HWND notify, UINT doneMessage, Task task)
 {
 }
 
-void CTaskThread::AbandonAndWait()
-{
-    m_abandoned = true;
-    WaitForEnd();
-}
-
 int CTaskThread::Run()
 {
     m_task(m_abandoned);
@@ -21,30 +15,4 @@ int CTaskThread::Run()
     if (!m_abandoned)
         ::PostMessageW(m_notify, m_doneMessage, 0, 0);
     return 0;
-}
-
-bool CWindowTask::Start(HWND notify, UINT doneMessage, CTaskThread::Task task)
-{
-    Abandon();
-    m_thread = std::make_unique<CTaskThread>(notify, doneMessage, std::move(task));
-    if (m_thread->Start())
-        return true;
-    m_thread.reset();
-    return false;
-}
-
-void CWindowTask::Finish()
-{
-    if (!m_thread)
-        return;
-    m_thread->WaitForEnd();
-    m_thread.reset();
-}
-
-void CWindowTask::Abandon()
-{
-    if (!m_thread)
-        return;
-    m_thread->AbandonAndWait();
-    m_thread.reset();
 }

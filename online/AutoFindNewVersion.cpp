@@ -10,7 +10,7 @@ constexpr DWORD kLookIntervalMilliseconds = 60000;
 
 }  // namespace
 
-CAutoFindNewVersion::CAutoFindNewVersion(HWND notify, std::wstring ownVersion)
+CAutoFindNewVersion::CAutoFindNewVersion(CNotifyTarget notify, std::wstring ownVersion)
     : m_notify(notify), m_ownVersion(std::move(ownVersion)), m_wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
 }
@@ -29,7 +29,7 @@ void CAutoFindNewVersion::RequestCheck()
     ::SetEvent(m_wake.get());
 }
 
-void CAutoFindNewVersion::Stop()
+void CAutoFindNewVersion::RequestStop()
 {
     m_running = false;
     m_checkRequested = false;
@@ -66,10 +66,8 @@ void CAutoFindNewVersion::Check(const CUpdateServerSession& server)
     m_servedVersion = served;
     const bool isNew = IsNewVersion(served, m_ownVersion);
     m_outcome = isNew ? Outcome::NewVersion : Outcome::SameVersion;
-    if (!m_notify)
-        return;
     if (isNew)
-        ::PostMessageW(m_notify, WM_UPDATE_AVAILABLE, 0, 0);
+        (void)m_notify.Post(WM_UPDATE_AVAILABLE, 0, 0);
     else if (m_reportNoUpdate)
-        ::PostMessageW(m_notify, WM_UPDATE_NONE, 0, 0);
+        (void)m_notify.Post(WM_UPDATE_NONE, 0, 0);
 }

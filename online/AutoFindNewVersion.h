@@ -5,10 +5,11 @@
 // answer (no connection, no server) posts nothing.
 //
 // Owner's protocol: construct, Start(), then RequestCheck() (until then the worker looks
-// once a minute). Stop() and WaitForEnd() before deleting a worker whose thread may
-// still run.
+// once a minute). RequestStop() and WaitForEnd() before deleting a worker whose thread
+// may still run.
 
 #include "framework/Handles.h"
+#include "framework/NotifyTarget.h"
 #include "framework/WinThread.h"
 
 #include <windows.h>
@@ -21,15 +22,14 @@ public:
     enum class Outcome { Pending, NewVersion, SameVersion, Failed };
 
     // ownVersion: the "ProductVersion" of the program to compare with; notify receives the
-    // result (null: nothing is posted, read Outcome after the thread has ended).
-    CAutoFindNewVersion(HWND notify, std::wstring ownVersion);
+    // result (none: nothing is posted, read Outcome after the thread has ended).
+    CAutoFindNewVersion(CNotifyTarget notify, std::wstring ownVersion);
 
     [[nodiscard]] bool Start();
     // Sets CheckRequested and wakes the worker.
     void RequestCheck();
-    [[nodiscard]] bool IsCheckRequested() const { return m_checkRequested; }
     // Clears every flag, so that no result is posted; returns at once.
-    void Stop();
+    void RequestStop();
     [[nodiscard]] bool IsRunning() const { return m_running; }
 
     // Valid once the thread has ended.
@@ -42,7 +42,7 @@ public:
 private:
     void Check(const class CUpdateServerSession& server);
 
-    const HWND m_notify;
+    const CNotifyTarget m_notify;
     const std::wstring m_ownVersion;
     std::atomic<bool> m_running{true};
     std::atomic<bool> m_checkRequested{false};

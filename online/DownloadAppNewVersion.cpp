@@ -17,7 +17,7 @@ constexpr ULONGLONG kProgressIntervalMilliseconds = 50;
 
 }  // namespace
 
-CDownloadAppNewVersion::CDownloadAppNewVersion(HWND notify, std::wstring programPath)
+CDownloadAppNewVersion::CDownloadAppNewVersion(CNotifyTarget notify, std::wstring programPath)
     : m_notify(notify), m_programPath(std::move(programPath))
 {
 }
@@ -32,11 +32,10 @@ bool CDownloadAppNewVersion::Start()
 
 void CDownloadAppNewVersion::Post(UINT message, WPARAM wParam) const
 {
-    if (m_notify)
-        ::PostMessageW(m_notify, message, wParam, 0);
+    (void)m_notify.Post(message, wParam, 0);
 }
 
-void CDownloadAppNewVersion::Stop()
+void CDownloadAppNewVersion::RequestStop()
 {
     const std::lock_guard finishing(m_finishing);
     m_running = false;

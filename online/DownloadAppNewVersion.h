@@ -10,8 +10,9 @@
 // It posts WM_DOWNLOAD_STARTED, WM_DOWNLOAD_PROGRESS after a block (at most every 50 ms,
 // and always for the last one) and WM_DOWNLOAD_DONE once
 // the transfer has ended, then WM_UPDATE_INSTALLED or WM_UPDATE_FAILED. Cancelled
-// (Stop), it posts nothing more.
+// (RequestStop), it posts nothing more.
 
+#include "framework/NotifyTarget.h"
 #include "framework/WinThread.h"
 #include "online/ReplaceProgramFile.h"
 
@@ -27,15 +28,14 @@ class CDownloadAppNewVersion : public CWinThread {
 public:
     enum class Outcome { Pending, Installed, Failed, Cancelled };
 
-    // programPath: the file to replace; notify null posts nothing.
-    CDownloadAppNewVersion(HWND notify, std::wstring programPath);
+    // programPath: the file to replace; notify none posts nothing.
+    CDownloadAppNewVersion(CNotifyTarget notify, std::wstring programPath);
 
     [[nodiscard]] bool Start();
-    // Clears the running flag. Once Stop returns, the worker posts no result and replaces
+    // Clears the running flag. Once RequestStop returns, the worker posts no result and replaces
     // nothing (a replacement under way has been finished first, so the program file is
     // never left moved aside); it does not wait for a network call to end.
-    void Stop();
-    [[nodiscard]] bool IsRunning() const { return m_running; }
+    void RequestStop();
 
     // For a caller without a window: the announced size (0 until known), the bytes
     // written so far and, once the thread has ended, the outcome.
@@ -50,10 +50,10 @@ private:
     [[nodiscard]] bool Download(const class CUpdateServerSession& server, HANDLE file, std::uint64_t expected);
     void Post(UINT message, WPARAM wParam = 0) const;
 
-    const HWND m_notify;
+    const CNotifyTarget m_notify;
     const std::wstring m_programPath;
     std::atomic<bool> m_running{true};
-    // Held while the worker replaces the program and posts its result, and by Stop.
+    // Held while the worker replaces the program and posts its result, and by RequestStop.
     std::mutex m_finishing;
     std::atomic<std::uint64_t> m_expected{0};
     std::atomic<std::uint64_t> m_written{0};

@@ -8,19 +8,17 @@
 // for a replacement already under way. The owner's end waits for every thread.
 
 #include "engine/UpdateWorkerSeam.h"
+#include "framework/WorkerSlot.h"
 #include "online/AutoFindNewVersion.h"
 #include "online/DownloadAppNewVersion.h"
 
-#include <memory>
 #include <string>
-#include <vector>
 
 class CUpdateWorkers final : public IUpdateWorkers {
 public:
     // ownVersion: compared with the served version; programPath: the file a download
     // replaces.
     CUpdateWorkers(std::wstring ownVersion, std::wstring programPath);
-    ~CUpdateWorkers() override;
 
     bool StartUpdateCheck(HWND notify) override;
     void SetCheckRequested() override;
@@ -28,18 +26,8 @@ public:
     void StopUpdateDownload() override;
 
 private:
-    template <typename Worker>
-    struct Slot {
-        std::unique_ptr<Worker> current;
-        std::vector<std::unique_ptr<Worker>> stopping;
-
-        // Stops the current worker and keeps it until its thread has ended.
-        void Retire();
-        void WaitForAll();
-    };
-
     std::wstring m_ownVersion;
     std::wstring m_programPath;
-    Slot<CAutoFindNewVersion> m_check;
-    Slot<CDownloadAppNewVersion> m_download;
+    CWorkerSlot<CAutoFindNewVersion> m_check{StoppedWorker::Retired};
+    CWorkerSlot<CDownloadAppNewVersion> m_download{StoppedWorker::Retired};
 };

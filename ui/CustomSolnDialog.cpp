@@ -158,14 +158,14 @@ void CCustomSolnDialog::OnCancel()
 {
     if (m_running)
         return;
-    m_worker.Abandon();
+    m_worker.Stop();
     EndDialog(IDCANCEL);
 }
 
 void CCustomSolnDialog::OnDestroyed()
 {
     // Gone without OnCancel (the program ending): a call is abandoned, actions run out.
-    m_worker.Abandon();
+    m_worker.Stop();
     m_running = false;
 }
 

@@ -42,7 +42,7 @@ CDownloadDialog::CDownloadDialog() : CBitmapDialog(IDD_DOWNLOAD), m_downloads(&E
 
 BOOL CDownloadDialog::OnInitDialog()
 {
-    m_closing = false;
+    m_closing.Open();
     m_startTick = ::GetTickCount64();
     SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Aggiornamento");
@@ -94,10 +94,8 @@ void CDownloadDialog::OnProgress(std::uint64_t bytes)
 
 void CDownloadDialog::OnCancel()
 {
-    if (!m_closing) {
-        m_closing = true;
+    if (m_closing.Close())
         m_downloads->StopDownload();
-    }
     EndDialog(IDCANCEL);
 }
 
@@ -116,14 +114,14 @@ bool CDownloadDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_DOWNLOAD_PROGRESS:
     case WM_DOWNLOAD_DONE:
         result = 1;
-        if (m_closing)
+        if (m_closing.Drops(message, wParam))
             return true;
         if (message == WM_DOWNLOAD_STARTED) {
             OnStarted(wParam);
         } else if (message == WM_DOWNLOAD_PROGRESS) {
             OnProgress(wParam);
         } else {
-            m_closing = true;
+            m_closing.Close();
             EndDialog(IDOK);
         }
         return true;

@@ -10,6 +10,7 @@
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
 #include "framework/Singleton.h"
+#include "ui/ClosingGuard.h"
 
 #include <array>
 #include <cstdint>
@@ -50,7 +51,7 @@ private:
 
     IDownloadService* m_downloads;
     ULONGLONG m_startTick = 0;
-    bool m_closing = false;
+    CClosingGuard m_closing;
 
     CXColorStatic m_title;
     CXColorStatic m_notice;

@@ -41,11 +41,6 @@ bool WorkWindowOf(UINT message, WorkWindow& window)
     }
 }
 
-bool CarriesText(UINT message)
-{
-    return message == WM_SCAN_ITEM || message == WM_REPAIR_ITEM || message == WM_BACKUP_FOUND;
-}
-
 void ReleaseMessageText(UINT message, WPARAM wParam)
 {
     if (!CarriesText(message) || wParam == 0)

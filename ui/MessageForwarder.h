@@ -16,8 +16,6 @@ inline constexpr size_t kWorkWindowCount = 4;
 
 // The window that shows the work a message reports; false for messages not passed on.
 [[nodiscard]] bool WorkWindowOf(UINT message, WorkWindow& window);
-// Whether the message carries a BSTR in wParam that its final receiver frees.
-[[nodiscard]] bool CarriesText(UINT message);
 
 // Frees the text a message carries, if it carries one.
 void ReleaseMessageText(UINT message, WPARAM wParam);

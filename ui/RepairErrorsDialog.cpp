@@ -39,13 +39,13 @@ CRepairErrorsDialog::CRepairErrorsDialog() : CBitmapDialog(IDD_REPAIR_ERRORS), m
 
 BOOL CRepairErrorsDialog::OnInitDialog()
 {
-    m_closing = false;
+    m_closing.Open();
     SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
     ::SetWindowTextW(m_hWnd, L"Velmora - Riparazione");
     SetUpControls();
     if (!m_repairs->StartRepair(m_repairs->ProblemCount())) {
         // Without a worker no message would ever close the window.
-        m_closing = true;
+        m_closing.Close();
         ShowAppPrompt(m_hWnd, kRepairNotStarted, MB_OK | MB_ICONERROR);
         Close();
     }
@@ -87,7 +87,7 @@ void CRepairErrorsDialog::OnItem(WPARAM text)
 
 void CRepairErrorsDialog::OnFinished()
 {
-    m_closing = true;
+    m_closing.Close();
     // The worker has ended: what it reports now is final.
     if (m_repairs->RepairFailed())
         ShowAppPrompt(m_hWnd, kRepairFailed, MB_OK | MB_ICONERROR);
@@ -100,10 +100,8 @@ void CRepairErrorsDialog::OnFinished()
 
 void CRepairErrorsDialog::OnCancel()
 {
-    if (!m_closing) {
-        m_closing = true;
+    if (m_closing.Close())
         m_repairs->StopRepair();
-    }
     Close();
 }
 
@@ -117,10 +115,8 @@ bool CRepairErrorsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_REPAIR_ITEM:
     case WM_REPAIR_FINISHED:
         result = 1;
-        if (m_closing) {
-            ReleaseMessageText(message, wParam);
+        if (m_closing.Drops(message, wParam))
             return true;
-        }
         if (message == WM_REPAIR_STARTED)
             OnStarted(wParam);
         else if (message == WM_REPAIR_PROGRESS)

@@ -11,6 +11,7 @@
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
 #include "framework/Singleton.h"
+#include "ui/ClosingGuard.h"
 
 #include <string>
 
@@ -71,7 +72,7 @@ private:
     IRepairService* m_repairs;
     // Set once the window has begun to close: the messages still on their way (the
     // finishing message of a stopped repair, above all) must not act any more.
-    bool m_closing = false;
+    CClosingGuard m_closing;
 
     CXColorStatic m_title;
     CXColorStatic m_notice;

@@ -77,7 +77,7 @@ void CScanProgressDialog::Prepare(const IScanService::Selection& sections, IScan
 BOOL CScanProgressDialog::OnInitDialog()
 {
     m_sectionProblems = 0;
-    m_closing = false;
+    m_closing.Open();
     m_started = false;
     m_completed = false;
     SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
@@ -87,7 +87,7 @@ BOOL CScanProgressDialog::OnInitDialog()
     m_started = m_scans->StartScan(m_sections);
     if (!m_started) {
         // Without a worker no message would ever close the window.
-        m_closing = true;
+        m_closing.Close();
         ShowPrompt(m_hWnd, kNotStarted, kProductTitle, MB_OK | MB_ICONERROR);
         Close(IDCANCEL);
     }
@@ -175,7 +175,7 @@ void CScanProgressDialog::OnSectionDone(WPARAM section)
 
 void CScanProgressDialog::Finish()
 {
-    m_closing = true;
+    m_closing.Close();
     m_completed = true;
     ::SendMessageW(GetDlgItem(IDC_PROGRESS_BAR), PBM_SETPOS, kProgressRangeTop, 0);
     ShowPrompt(m_hWnd, kFinished, kProductTitle, MB_OK);
@@ -187,7 +187,7 @@ void CScanProgressDialog::Finish()
 
 void CScanProgressDialog::StopButton()
 {
-    m_closing = true;
+    m_closing.Close();
     if (m_scans->HasScanWorker())
         m_scans->StopScan();
     ShowPrompt(m_hWnd, kStoppedByButton, kProductTitle, MB_OK);
@@ -196,7 +196,7 @@ void CScanProgressDialog::StopButton()
 
 void CScanProgressDialog::StopIfRunningAndClose(INT_PTR result)
 {
-    m_closing = true;
+    m_closing.Close();
     if (m_scans->HasScanWorker() && m_scans->IsScanning()) {
         m_scans->StopScan();
         ShowPrompt(m_hWnd, kStoppedByClosing, kProductTitle, MB_OK);
@@ -218,7 +218,7 @@ bool CScanProgressDialog::OnCommand(WORD id, WORD code, HWND)
 {
     if (id != IDC_PROGRESS_STOP || code != BN_CLICKED)
         return false;
-    if (!m_closing)
+    if (!m_closing.IsClosing())
         StopButton();
     return true;
 }
@@ -232,10 +232,8 @@ bool CScanProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_SCAN_SECTION_STARTED:
     case WM_SCAN_SECTION_DONE:
         result = 1;
-        if (m_closing) {
-            ReleaseMessageText(message, wParam);
+        if (m_closing.Drops(message, wParam))
             return true;
-        }
         if (message == WM_SCAN_PROBLEM_FOUND)
             OnProblemFound(wParam, lParam);
         else if (message == WM_SCAN_ITEM)

@@ -11,6 +11,7 @@
 #include "controls/PictureBoxEx.h"
 #include "controls/XColorStatic.h"
 #include "framework/Singleton.h"
+#include "ui/ClosingGuard.h"
 #include "ui/ScanService.h"
 
 #include <array>
@@ -69,7 +70,7 @@ private:
     int m_sectionProblems = 0;
     // Set once the window has begun to close: a late worker message must not start a
     // second ending (a finish message queued just before a stop, for instance).
-    bool m_closing = false;
+    CClosingGuard m_closing;
     bool m_started = false;
     bool m_completed = false;
 

@@ -141,13 +141,13 @@ void CSendLogDialog::OnSent()
 
 void CSendLogDialog::OnCancel()
 {
-    m_sending.Abandon();
+    m_sending.Stop();
     EndDialog(IDCANCEL);
 }
 
 void CSendLogDialog::OnDestroyed()
 {
-    m_sending.Abandon();
+    m_sending.Stop();
 }
 
 bool CSendLogDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)

@@ -12,89 +12,15 @@
 #include "framework/Handles.h"
 #include "framework/Pacing.h"
 
+#include <algorithm>
 #include <cstring>
 
-namespace {
-
-const wchar_t kSinkClass[] = L"VelmoraTestEngineSink";
-
-bool CarriesText(UINT message)
+std::vector<ReceivedMessage> RepairMessages(const CMessageSink& sink)
 {
-    return message == WM_SCAN_ITEM || message == WM_REPAIR_ITEM || message == WM_BACKUP_FOUND;
-}
-
-bool IsEngineMessage(UINT message)
-{
-    return (message >= WM_SCAN_PROBLEM_FOUND && message <= WM_SCAN_SECTION_DONE) ||
-           (message >= WM_REPAIR_STARTED && message <= WM_REPAIR_FINISHED) || message == WM_BACKUP_FOUND;
-}
-
-}  // namespace
-
-LRESULT CALLBACK EngineSink::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (!IsEngineMessage(message))
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    EngineMessage recorded{message, wParam, {}};
-    if (CarriesText(message)) {
-        recorded.text = TakeText(wParam);
-        recorded.wParam = 0;
-    }
-    if (auto* self = reinterpret_cast<EngineSink*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
-        self->messages.push_back(std::move(recorded));
-    return 0;
-}
-
-EngineSink::EngineSink()
-{
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &EngineSink::WindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kSinkClass;
-    ::RegisterClassW(&wc);
-    m_window = ::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-EngineSink::~EngineSink()
-{
-    Drain();
-    ::DestroyWindow(m_window);
-}
-
-void EngineSink::Drain()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE))
-        ::DispatchMessageW(&msg);
-}
-
-void EngineSink::PumpUntilEnded(HANDLE thread)
-{
-    while (thread) {
-        const DWORD wait = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
-        Drain();
-        if (wait != WAIT_OBJECT_0 + 1)
-            break;
-    }
-    Drain();
-}
-
-std::vector<EngineMessage> EngineSink::Only(UINT message) const
-{
-    std::vector<EngineMessage> out;
-    for (const EngineMessage& m : messages)
-        if (m.message == message)
-            out.push_back(m);
-    return out;
-}
-
-std::vector<EngineMessage> EngineSink::Repair() const
-{
-    std::vector<EngineMessage> out;
-    for (const EngineMessage& m : messages)
-        if (m.message >= WM_REPAIR_STARTED && m.message <= WM_REPAIR_FINISHED)
-            out.push_back(m);
+    std::vector<ReceivedMessage> out;
+    std::copy_if(sink.messages.begin(), sink.messages.end(), std::back_inserter(out), [](const ReceivedMessage& m) {
+        return m.message >= WM_REPAIR_STARTED && m.message <= WM_REPAIR_FINISHED;
+    });
     return out;
 }
 
@@ -141,13 +67,14 @@ SettingKeeper::~SettingKeeper()
 
 EngineTest::EngineTest()
     : engine(CCorvaneEngine::Instance()),
+      sink(&CarriesText),
       m_log(CRepairedItems::FilePath()),
       m_unresolved(CIgnoredProblemsStore::FilePath()),
       m_lastScan(L"LastScanDate"),
       m_ignoredCount(L"IgnoredErrorsCount")
 {
     SetPacingEnabled(false);
-    engine.SetNotifyWindow(sink.Window());
+    engine.SetNotifyWindow(sink.Target());
     // Every test starts without repaired items and without stored problems.
     ::DeleteFileW(CRepairedItems::FilePath().c_str());
     ::DeleteFileW(CIgnoredProblemsStore::FilePath().c_str());

@@ -1,11 +1,11 @@
 #pragma once
-// Test helpers for the engine services: a message-only window that records what the
-// engine's workers post (scan, repair, backups), a fixture that hands the engine to a
+// Test helpers for the engine services: a fixture that hands the engine to a
 // test with pacing off and takes it back afterwards, and guards that keep the user's
 // data files (log.dat, unresolvederrors.dat) as they were before the test.
 
 #include "engine/CorvaneEngine.h"
 #include "framework/Handles.h"
+#include "framework/MessageSink.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,39 +14,8 @@
 #include <string>
 #include <vector>
 
-struct EngineMessage {
-    UINT message = 0;
-    WPARAM wParam = 0;  // 0 for messages that carried a text
-    std::wstring text;  // WM_SCAN_ITEM, WM_REPAIR_ITEM, WM_BACKUP_FOUND
-
-    bool operator==(const EngineMessage& o) const
-    {
-        return message == o.message && wParam == o.wParam && text == o.text;
-    }
-};
-
-class EngineSink {
-public:
-    EngineSink();
-    ~EngineSink();
-    EngineSink(const EngineSink&) = delete;
-    EngineSink& operator=(const EngineSink&) = delete;
-
-    [[nodiscard]] HWND Window() const { return m_window; }
-    // Dispatches until the thread has ended (a null handle returns at once), then what is queued.
-    void PumpUntilEnded(HANDLE thread);
-    void Drain();
-
-    // The recorded messages of one kind or of the repair (WM_REPAIR_*), in order.
-    [[nodiscard]] std::vector<EngineMessage> Only(UINT message) const;
-    [[nodiscard]] std::vector<EngineMessage> Repair() const;
-
-    std::vector<EngineMessage> messages;
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    HWND m_window = nullptr;
-};
+// The repair's messages (WM_REPAIR_*) among those the sink took, in order.
+[[nodiscard]] std::vector<ReceivedMessage> RepairMessages(const CMessageSink& sink);
 
 // The whole content of a file, or nothing when it cannot be read.
 [[nodiscard]] std::optional<std::string> ReadBytes(const std::wstring& path);
@@ -98,7 +67,7 @@ protected:
 
     ComInitializer com;  // the tests make shortcuts and talk to the task scheduler
     CCorvaneEngine& engine;
-    EngineSink sink;
+    CMessageSink sink;
 
 private:
     FileKeeper m_log;

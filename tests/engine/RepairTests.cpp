@@ -23,7 +23,10 @@ const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kSharedDlls = L"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const std::wstring kAppPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 
-EngineMessage Msg(UINT message, WPARAM wParam = 0, std::wstring text = {}) { return {message, wParam, std::move(text)}; }
+ReceivedMessage Msg(UINT message, WPARAM wParam = 0, std::wstring text = {})
+{
+    return {message, wParam, 0, std::move(text)};
+}
 
 CError ValueProblem(int section, RootKey root, const std::wstring& key, const std::wstring& name,
                     const std::wstring& data, std::uint32_t type = REG_SZ)
@@ -113,13 +116,13 @@ TEST_F(Repair, RemovesWhatTheScanFoundRecordsItFirstAndTheRestoreBringsItBack)
     EXPECT_EQ(ReadUtf16(path), expected);
 
     // Messages: started with the count, then item and progress per problem, then finished.
-    std::vector<EngineMessage> messages = {Msg(WM_REPAIR_STARTED, 4)};
+    std::vector<ReceivedMessage> messages = {Msg(WM_REPAIR_STARTED, 4)};
     for (std::ptrdiff_t i = 0; i < repaired.GetSize(); ++i) {
         messages.push_back(Msg(WM_REPAIR_ITEM, 0, RepairLocationText(repaired[i])));
         messages.push_back(Msg(WM_REPAIR_PROGRESS, static_cast<WPARAM>(i + 1)));
     }
     messages.push_back(Msg(WM_REPAIR_FINISHED));
-    EXPECT_EQ(sink.Repair(), messages);
+    EXPECT_EQ(RepairMessages(sink), messages);
     EXPECT_EQ(sink.Only(WM_REPAIR_ITEM)[0].text.rfind(L"HKEY_", 0), 0u);
 
     EXPECT_EQ(engine.SectionCounters()[4].Repaired.load(), 2);
@@ -210,7 +213,7 @@ TEST_F(Repair, BrokenShortcutIsKeptInTheBackupThenDeletedAndTheRestoreBringsItBa
     EXPECT_EQ(ReadUtf16(PreservedFilesFolder(path) + L"\\listing.dat"), L"1.lnk::" + broken + L"::;;\r\n");
     EXPECT_EQ(ReadBytes(PreservedFilesFolder(path) + L"\\1.lnk"), original);
     EXPECT_EQ(engine.SectionCounters()[11].Repaired.load(), 1);
-    EXPECT_EQ(sink.Only(WM_REPAIR_ITEM), (std::vector<EngineMessage>{Msg(WM_REPAIR_ITEM, 0, broken)}));
+    EXPECT_EQ(sink.Only(WM_REPAIR_ITEM), (std::vector<ReceivedMessage>{Msg(WM_REPAIR_ITEM, 0, broken)}));
 
     ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
     EXPECT_EQ(ReadBytes(broken), original);
@@ -403,7 +406,7 @@ TEST_F(Repair, WithoutABackupNothingIsRemovedAndTheFailureIsExposed)
     CRepairedItems repaired;
     // The backup folder would be below a plain file: it cannot be created.
     CRepairErrorsThread thread(engine.ProblemList(), 3,
-                               RepairTarget{&counters, &repaired, sink.Window(), notAFolder + L"\\backup"});
+                               RepairTarget{&counters, &repaired, sink.Target(), notAFolder + L"\\backup"});
     ASSERT_TRUE(thread.Start());
     sink.PumpUntilEnded(thread.GetThreadHandle());
 
@@ -415,7 +418,7 @@ TEST_F(Repair, WithoutABackupNothingIsRemovedAndTheFailureIsExposed)
     for (const SectionCounter& c : counters)
         EXPECT_EQ(c.Repaired.load(), 0);
     // The run still ends normally with its finishing message.
-    const auto repair = sink.Repair();
+    const auto repair = RepairMessages(sink);
     ASSERT_FALSE(repair.empty());
     EXPECT_EQ(repair.front(), Msg(WM_REPAIR_STARTED, 3));
     EXPECT_EQ(repair.back(), Msg(WM_REPAIR_FINISHED));
@@ -427,7 +430,7 @@ TEST_F(Repair, EmptyRunAndCountsBeyondTheList)
     // Nothing to repair: an empty backup, start and finish only, the list still saved.
     std::wstring path = RunRepair(0);
     EXPECT_EQ(ReadBytes(path), std::string());
-    EXPECT_EQ(sink.Repair(), (std::vector<EngineMessage>{Msg(WM_REPAIR_STARTED, 0), Msg(WM_REPAIR_FINISHED)}));
+    EXPECT_EQ(RepairMessages(sink), (std::vector<ReceivedMessage>{Msg(WM_REPAIR_STARTED, 0), Msg(WM_REPAIR_FINISHED)}));
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));
 
     // A count larger than the list: the loop ends with the list. An unknown kind is
@@ -439,7 +442,7 @@ TEST_F(Repair, EmptyRunAndCountsBeyondTheList)
     engine.ProblemList().Add(unknown);
     const std::int32_t before = engine.SectionCounters()[3].Repaired.load();
     path = RunRepair(5);
-    EXPECT_EQ(sink.Repair(), (std::vector<EngineMessage>{Msg(WM_REPAIR_STARTED, 5), Msg(WM_REPAIR_ITEM, 0, L""),
+    EXPECT_EQ(RepairMessages(sink), (std::vector<ReceivedMessage>{Msg(WM_REPAIR_STARTED, 5), Msg(WM_REPAIR_ITEM, 0, L""),
                                                          Msg(WM_REPAIR_PROGRESS, 1), Msg(WM_REPAIR_FINISHED)}));
     EXPECT_EQ(engine.SectionCounters()[3].Repaired.load() - before, 1);
     EXPECT_EQ(engine.ProblemList().GetSize(), 1);  // the repair works on its own copy

@@ -207,7 +207,7 @@ TEST_F(Restore, BackupsAreListedNewestFirst)
     ::RemoveDirectoryW((folder + L"\\20990101_0002.dat").c_str());
     sink.Drain();
     std::vector<std::wstring> posted;
-    for (const EngineMessage& m : sink.Only(WM_BACKUP_FOUND))
+    for (const ReceivedMessage& m : sink.Only(WM_BACKUP_FOUND))
         posted.push_back(m.text);
     EXPECT_EQ(posted, returned);
 

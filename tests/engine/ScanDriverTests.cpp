@@ -3,7 +3,7 @@
 
 #include "ScanHarness.h"
 
-#include "engine/ScanMessages.h"
+#include "engine/EngineMessages.h"
 #include "framework/Pacing.h"
 
 #include <algorithm>
@@ -15,7 +15,7 @@ namespace {
 const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kHelp = L"Software\\Microsoft\\Windows\\Help";
 
-PostedMessage Msg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return {message, wParam, lParam, {}}; }
+ReceivedMessage Msg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return {message, wParam, lParam, {}}; }
 
 class ScanDriver : public testing::Test {
 protected:
@@ -28,7 +28,7 @@ TEST_F(ScanDriver, NothingSelectedPostsOnlyFinished)
 {
     ScanRun run;
     RunScan(Sections({}), run);
-    EXPECT_EQ(run.messages, std::vector<PostedMessage>{Msg(WM_SCAN_FINISHED)});
+    EXPECT_EQ(run.messages, std::vector<ReceivedMessage>{Msg(WM_SCAN_FINISHED)});
     EXPECT_EQ(run.problems.GetSize(), 0);
 }
 
@@ -40,7 +40,7 @@ TEST_F(ScanDriver, SelectedSectionsCountOrdinalsInNumberOrder)
     RunScan(Sections({10, 3}), run);
 
     // Without an interval every problem posts its section's count so far.
-    std::vector<PostedMessage> expected = {Msg(WM_SCAN_SECTION_STARTED, 3, 0)};
+    std::vector<ReceivedMessage> expected = {Msg(WM_SCAN_SECTION_STARTED, 3, 0)};
     for (LPARAM n = 1; n <= run.problems.FilterBySection(3).GetSize(); ++n)
         expected.push_back(Msg(WM_SCAN_PROBLEM_FOUND, 3, n));
     expected.push_back(Msg(WM_SCAN_SECTION_DONE, 3, 0));
@@ -71,7 +71,7 @@ TEST_F(ScanDriver, StartupSectionAnnouncesBothRoots)
     ScanRun run;
     RunScan(Sections({4}), run);
 
-    const std::vector<PostedMessage> expected = {
+    const std::vector<ReceivedMessage> expected = {
         Msg(WM_SCAN_SECTION_STARTED, 4, 0), Msg(WM_SCAN_PROBLEM_FOUND, 4, 1), Msg(WM_SCAN_SECTION_STARTED, 4, 0),
         Msg(WM_SCAN_PROBLEM_FOUND, 4, 2),   Msg(WM_SCAN_SECTION_DONE, 4, 0),  Msg(WM_SCAN_FINISHED)};
     EXPECT_EQ(run.WithoutItems(), expected);
@@ -82,10 +82,10 @@ TEST_F(ScanDriver, StartupSectionAnnouncesBothRoots)
     EXPECT_EQ(run.counters[4].Found.load(), 2);
 
     // Items are announced before they are examined, each with its root name.
-    const std::vector<PostedMessage>& all = run.messages;
+    const std::vector<ReceivedMessage>& all = run.messages;
     ASSERT_EQ(all.size(), 8u);
-    EXPECT_EQ(all[1], (PostedMessage{WM_SCAN_ITEM, 0, 0, L"HKEY_LOCAL_MACHINE\\" + kRun + L"\\VelmoraT_machine"}));
-    EXPECT_EQ(all[4], (PostedMessage{WM_SCAN_ITEM, 0, 0, L"HKEY_CURRENT_USER\\" + kRun + L"\\VelmoraT_user"}));
+    EXPECT_EQ(all[1], (ReceivedMessage{WM_SCAN_ITEM, 0, 0, L"HKEY_LOCAL_MACHINE\\" + kRun + L"\\VelmoraT_machine"}));
+    EXPECT_EQ(all[4], (ReceivedMessage{WM_SCAN_ITEM, 0, 0, L"HKEY_CURRENT_USER\\" + kRun + L"\\VelmoraT_user"}));
 }
 
 TEST_F(ScanDriver, RepairedItemsAreNeitherAddedCountedNorAnnounced)
@@ -112,7 +112,7 @@ TEST_F(ScanDriver, RepairedItemsAreNeitherAddedCountedNorAnnounced)
     EXPECT_EQ(run.problems[0].Item.ValueName, L"VelmoraT_other");
     EXPECT_EQ(run.counters[4].Found.load(), 1);
     const auto found = std::count_if(run.messages.begin(), run.messages.end(),
-                                     [](const PostedMessage& m) { return m.message == WM_SCAN_PROBLEM_FOUND; });
+                                     [](const ReceivedMessage& m) { return m.message == WM_SCAN_PROBLEM_FOUND; });
     EXPECT_EQ(found, 1);
 }
 
@@ -126,17 +126,13 @@ TEST_F(ScanDriver, CancelDuringFirstSectionPostsNothingMore)
 
     CErrorListEx problems;
     SectionCounters counters;
-    MessageSink sink;
-    CRegistryScanThread thread(Sections({0, 1, 2}), ScanTarget{&problems, &counters, nullptr, sink.Window()});
+    CMessageSink sink(&CarriesText);
+    CRegistryScanThread thread(Sections({0, 1, 2}), ScanTarget{&problems, &counters, nullptr, sink.Target()});
     ASSERT_TRUE(thread.Start());
     EXPECT_TRUE(thread.IsRunning());
-    MSG msg;
-    while (::GetMessageW(&msg, sink.Window(), 0, 0) > 0) {
-        ::DispatchMessageW(&msg);
-        if (msg.message == WM_SCAN_ITEM)
-            break;
-    }
-    thread.StopAndWait();
+    EXPECT_TRUE(sink.WaitFor(WM_SCAN_ITEM, 60000));
+    thread.RequestStop();
+    thread.WaitForEnd();
     sink.Drain();
 
     EXPECT_FALSE(thread.IsRunning());
@@ -145,7 +141,7 @@ TEST_F(ScanDriver, CancelDuringFirstSectionPostsNothingMore)
     EXPECT_EQ(exitCode, 1u);
     ASSERT_FALSE(sink.messages.empty());
     EXPECT_EQ(sink.messages.front(), Msg(WM_SCAN_SECTION_STARTED, 0, 0));
-    for (const PostedMessage& m : sink.messages) {
+    for (const ReceivedMessage& m : sink.messages) {
         EXPECT_NE(m.message, WM_SCAN_SECTION_DONE);
         EXPECT_NE(m.message, WM_SCAN_FINISHED);
         EXPECT_FALSE(m.message == WM_SCAN_SECTION_STARTED && m.wParam != 0);
@@ -162,22 +158,18 @@ TEST_F(ScanDriver, StopDuringAPacedSectionEndsTheScanBeforeTheNextSection)
     SetPacingEnabled(true);
     CErrorListEx problems;
     SectionCounters counters;
-    MessageSink sink;
-    ScanTarget target{&problems, &counters, nullptr, sink.Window()};
+    CMessageSink sink(&CarriesText);
+    ScanTarget target{&problems, &counters, nullptr, sink.Target()};
     target.itemIntervalMs = 0;
     CRegistryScanThread thread(Sections({3, 4}), target);
     ASSERT_TRUE(thread.Start());
-    MSG msg;
-    while (::GetMessageW(&msg, sink.Window(), 0, 0) > 0) {
-        ::DispatchMessageW(&msg);
-        if (msg.message == WM_SCAN_PROBLEM_FOUND)
-            break;
-    }
-    thread.StopAndWait();
+    EXPECT_TRUE(sink.WaitFor(WM_SCAN_PROBLEM_FOUND, 60000));
+    thread.RequestStop();
+    thread.WaitForEnd();
     SetPacingEnabled(false);
     sink.Drain();
 
-    for (const PostedMessage& m : sink.messages) {
+    for (const ReceivedMessage& m : sink.messages) {
         EXPECT_NE(m.message, WM_SCAN_SECTION_DONE);
         EXPECT_NE(m.message, WM_SCAN_FINISHED);
         EXPECT_FALSE(m.message != WM_SCAN_ITEM && m.wParam == 4) << "section 4 began after the stop";
@@ -195,13 +187,13 @@ TEST_F(ScanDriver, ItemAndProblemMessagesAreRateLimitedByDefault)
 
     CErrorListEx problems;
     SectionCounters counters;
-    MessageSink sink;
-    CRegistryScanThread thread(Sections({3}), ScanTarget{&problems, &counters, nullptr, sink.Window()});
+    CMessageSink sink(&CarriesText);
+    CRegistryScanThread thread(Sections({3}), ScanTarget{&problems, &counters, nullptr, sink.Target()});
     ASSERT_TRUE(thread.Start());
     sink.PumpUntilEnded(thread.GetThreadHandle());
 
     std::vector<std::wstring> items;
-    for (const PostedMessage& m : sink.messages)
+    for (const ReceivedMessage& m : sink.messages)
         if (m.message == WM_SCAN_ITEM)
             items.push_back(m.text);
     // The first value is always announced; the rest only as time passes, so a queue
@@ -214,7 +206,7 @@ TEST_F(ScanDriver, ItemAndProblemMessagesAreRateLimitedByDefault)
 
     // Problems likewise, and the last count before the section ends is the whole count.
     std::vector<LPARAM> counts;
-    for (const PostedMessage& m : sink.messages)
+    for (const ReceivedMessage& m : sink.messages)
         if (m.message == WM_SCAN_PROBLEM_FOUND)
             counts.push_back(m.lParam);
     ASSERT_FALSE(counts.empty());

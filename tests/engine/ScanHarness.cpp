@@ -1,6 +1,6 @@
 #include "ScanHarness.h"
 
-#include "engine/ScanMessages.h"
+#include "engine/EngineMessages.h"
 #include "framework/Handles.h"
 
 #include <objbase.h>
@@ -10,10 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-const wchar_t kSinkClass[] = L"VelmoraTestScanSink";
-
-bool IsScanMessage(UINT message) { return message >= WM_SCAN_PROBLEM_FOUND && message <= WM_SCAN_SECTION_DONE; }
 
 // Removes a scratch folder and everything below it. Works on long paths ("\\?\"),
 // removes links without following them, and refuses anything that is not an
@@ -49,69 +45,18 @@ void DeleteTree(const std::wstring& path)
 
 }  // namespace
 
-LRESULT CALLBACK MessageSink::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+std::vector<ReceivedMessage> ScanRun::WithoutItems() const
 {
-    if (IsScanMessage(message)) {
-        auto* self = reinterpret_cast<MessageSink*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        PostedMessage posted{message, wParam, lParam, {}};
-        if (message == WM_SCAN_ITEM) {
-            posted.text = TakeText(wParam);
-            posted.wParam = 0;
-        }
-        if (self)
-            self->messages.push_back(std::move(posted));
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-MessageSink::MessageSink()
-{
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &MessageSink::WindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kSinkClass;
-    ::RegisterClassW(&wc);  // fails harmlessly when already registered
-    m_window = ::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-MessageSink::~MessageSink()
-{
-    Drain();
-    ::DestroyWindow(m_window);
-}
-
-void MessageSink::Drain()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE))
-        ::DispatchMessageW(&msg);
-}
-
-void MessageSink::PumpUntilEnded(HANDLE thread)
-{
-    for (;;) {
-        const DWORD wait = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
-        Drain();
-        if (wait == WAIT_OBJECT_0)
-            break;
-    }
-    Drain();
-}
-
-std::vector<PostedMessage> ScanRun::WithoutItems() const
-{
-    std::vector<PostedMessage> out;
+    std::vector<ReceivedMessage> out;
     std::copy_if(messages.begin(), messages.end(), std::back_inserter(out),
-                 [](const PostedMessage& m) { return m.message != WM_SCAN_ITEM; });
+                 [](const ReceivedMessage& m) { return m.message != WM_SCAN_ITEM; });
     return out;
 }
 
 std::vector<std::wstring> ScanRun::ItemTexts() const
 {
     std::vector<std::wstring> out;
-    for (const PostedMessage& m : messages)
+    for (const ReceivedMessage& m : messages)
         if (m.message == WM_SCAN_ITEM)
             out.push_back(m.text);
     return out;
@@ -137,8 +82,8 @@ CRegistryScanThread::Selection Sections(std::initializer_list<int> sections)
 
 void RunScan(const CRegistryScanThread::Selection& sections, ScanRun& run, const CRegistryItemListEx* repaired)
 {
-    MessageSink sink;
-    ScanTarget target{&run.problems, &run.counters, repaired, sink.Window()};
+    CMessageSink sink(&CarriesText);
+    ScanTarget target{&run.problems, &run.counters, repaired, sink.Target()};
     target.itemIntervalMs = 0;  // every item, so tests can check each text
     CRegistryScanThread thread(sections, target);
     if (!thread.Start())

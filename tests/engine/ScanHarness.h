@@ -1,57 +1,25 @@
 #pragma once
 // Test helpers: run the real scan worker against the real (Wine) registry and file
-// system, collect what it posts through a message-only window, and plant registry
+// system, collect what it posts, and plant registry
 // entries and files that are removed again when the test ends.
 
 #include "core/ProblemRecord.h"
 #include "core/ScanSections.h"
 #include "engine/RegistryScanThread.h"
+#include "framework/MessageSink.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-struct PostedMessage {
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    std::wstring text;  // WM_SCAN_ITEM only (the BSTR is freed on receipt)
-
-    bool operator==(const PostedMessage& o) const
-    {
-        return message == o.message && wParam == o.wParam && lParam == o.lParam && text == o.text;
-    }
-};
-
-// A message-only window on the calling thread that records every scan message.
-class MessageSink {
-public:
-    MessageSink();
-    ~MessageSink();
-    MessageSink(const MessageSink&) = delete;
-    MessageSink& operator=(const MessageSink&) = delete;
-
-    [[nodiscard]] HWND Window() const { return m_window; }
-    // Pumps until the thread handle is signalled, then takes what is still queued.
-    void PumpUntilEnded(HANDLE thread);
-    // Takes what is queued now.
-    void Drain();
-
-    std::vector<PostedMessage> messages;
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    HWND m_window = nullptr;
-};
-
 struct ScanRun {
     CErrorListEx problems;
     SectionCounters counters;
-    std::vector<PostedMessage> messages;
+    std::vector<ReceivedMessage> messages;
 
     // Messages without the item texts, for sequence checks.
-    [[nodiscard]] std::vector<PostedMessage> WithoutItems() const;
+    [[nodiscard]] std::vector<ReceivedMessage> WithoutItems() const;
     [[nodiscard]] std::vector<std::wstring> ItemTexts() const;
     // The problems whose subject, key path or value name contains the marker.
     [[nodiscard]] std::vector<CError> Matching(const std::wstring& marker) const;

@@ -4,6 +4,7 @@
 #include "framework/Pacing.h"
 #include "framework/Singleton.h"
 #include "framework/WinThread.h"
+#include "framework/WorkerSlot.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,60 @@ TEST(WinThread, WaitForEndAnswersSentMessagesAndPacedWaitEndsAtTheStop)
     EXPECT_TRUE(PacedWait(stop.get(), INFINITE));
     SetPacingEnabled(false);
     EXPECT_FALSE(PacedWait(stop.get(), INFINITE));
+}
+
+// A worker that runs until released; one that heeds a stop request also ends on it, one
+// that does not stands for a call that ends only at its time-out.
+class HeldWorker : public CWinThread {
+public:
+    HeldWorker(HANDLE release, bool heedsStop, std::atomic<int>& ended)
+        : m_release(release), m_heedsStop(heedsStop), m_ended(ended)
+    {
+    }
+    bool Start() { return CreateThread(); }
+    void RequestStop()
+    {
+        if (m_heedsStop)
+            ::SetEvent(m_stop.get());
+    }
+    int Run() override
+    {
+        const HANDLE ends[] = {m_release, m_stop.get()};
+        ::WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+        ++m_ended;
+        return 0;
+    }
+
+private:
+    HANDLE m_release;
+    bool m_heedsStop;
+    std::atomic<int>& m_ended;
+    UniqueHandle m_stop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+TEST(WorkerSlot, StoppedWorkerIsWaitedForOrRetiredAndTheSlotEndWaitsForEveryThread)
+{
+    UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> ended{0};
+    {
+        CWorkerSlot<HeldWorker> waited;
+        ASSERT_TRUE(waited.Start(std::make_unique<HeldWorker>(release.get(), true, ended)));
+        ASSERT_TRUE(waited.Start(std::make_unique<HeldWorker>(release.get(), true, ended)));
+        EXPECT_EQ(ended, 1);  // the replaced worker had ended before its successor started
+        waited.Stop();
+        EXPECT_EQ(ended, 2);
+        EXPECT_EQ(waited.Current(), nullptr);
+
+        // Neither the replacement nor the stop waits for a worker stuck in its call.
+        CWorkerSlot<HeldWorker> retired(StoppedWorker::Retired);
+        ASSERT_TRUE(retired.Start(std::make_unique<HeldWorker>(release.get(), false, ended)));
+        ASSERT_TRUE(retired.Start(std::make_unique<HeldWorker>(release.get(), false, ended)));
+        retired.Stop();
+        EXPECT_EQ(retired.Current(), nullptr);
+        EXPECT_EQ(ended, 2);
+        ::SetEvent(release.get());
+    }
+    EXPECT_EQ(ended, 4);
 }
 
 // ---- singleton ----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "core/UpdateText.h"
 #include "engine/Settings.h"
 #include "framework/Handles.h"
+#include "framework/MessageSink.h"
 #include "online/AutoFindNewVersion.h"
 #include "online/DownloadAppNewVersion.h"
 #include "online/ReplaceProgramFile.h"
@@ -60,40 +61,24 @@ std::string ProgramBytes(char seed, std::size_t size)
     return bytes;
 }
 
-// Records what a worker posts to a message-only window.
-class PostedMessages {
-public:
-    PostedMessages()
-        : m_window(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
-    {
-    }
-    ~PostedMessages() { ::DestroyWindow(m_window); }
-    PostedMessages(const PostedMessages&) = delete;
-    PostedMessages& operator=(const PostedMessages&) = delete;
+// The update workers' messages carry no text.
+bool NoText(UINT) { return false; }
 
-    [[nodiscard]] HWND Window() const { return m_window; }
-    // Waits for the worker's thread, then takes what it posted.
-    void CollectAfter(HANDLE thread)
-    {
-        ASSERT_EQ(::WaitForSingleObject(thread, 60000), WAIT_OBJECT_0) << "the worker did not end";
-        MSG msg;
-        while (::PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE))
-            posted.push_back({msg.message, msg.wParam});
-    }
-    [[nodiscard]] std::vector<UINT> Finals() const
-    {
-        std::vector<UINT> finals;
-        for (const auto& [message, wParam] : posted)
-            if (message >= WM_UPDATE_AVAILABLE && message <= WM_UPDATE_FAILED)
-                finals.push_back(message);
-        return finals;
-    }
+// Waits for a worker's thread, then takes what it posted.
+void CollectAfter(CMessageSink& sink, HANDLE thread)
+{
+    ASSERT_EQ(::WaitForSingleObject(thread, 60000), WAIT_OBJECT_0) << "the worker did not end";
+    sink.Drain();
+}
 
-    std::vector<std::pair<UINT, WPARAM>> posted;
-
-private:
-    HWND m_window;
-};
+std::vector<UINT> Finals(const CMessageSink& sink)
+{
+    std::vector<UINT> finals;
+    for (const ReceivedMessage& received : sink.messages)
+        if (received.message >= WM_UPDATE_AVAILABLE && received.message <= WM_UPDATE_FAILED)
+            finals.push_back(received.message);
+    return finals;
+}
 
 // Points the program at the stand-in server (in the given misbehaviour) and clears what
 // the server serves; the previous address comes back afterwards.
@@ -166,12 +151,12 @@ TEST_F(UpdateServerTest, CheckComparesTheServedVersionWithTheOwn)
         SCOPED_TRACE(std::string(c.served) + " " + std::string(c.mode, c.mode + wcslen(c.mode)));
         UseServer(c.mode);
         Serve(L"velmora_version.txt", c.served);
-        PostedMessages sink;
-        CAutoFindNewVersion check(sink.Window(), L"3.0.6");
+        CMessageSink sink(&NoText);
+        CAutoFindNewVersion check(sink.Target(), L"3.0.6");
         ASSERT_TRUE(check.Start());
         check.RequestCheck();
-        sink.CollectAfter(check.GetThreadHandle());
-        EXPECT_EQ(sink.Finals(), c.posted);
+        CollectAfter(sink, check.GetThreadHandle());
+        EXPECT_EQ(Finals(sink), c.posted);
         EXPECT_FALSE(check.IsRunning());
     }
 }
@@ -213,22 +198,23 @@ TEST_F(UpdateServerTest, OnlyAGenuineCompleteDownloadReplacesTheProgram)
             ::DeleteFileW((kServedFolder + L"\\velmora_signature.txt").c_str());
         WriteFileBytes(m_program, kInstalled);
         ::DeleteFileW(ProgramBackupPath(m_program).c_str());
-        PostedMessages sink;
-        CDownloadAppNewVersion download(sink.Window(), m_program);
+        CMessageSink sink(&NoText);
+        CDownloadAppNewVersion download(sink.Target(), m_program);
         ASSERT_TRUE(download.Start());
-        sink.CollectAfter(download.GetThreadHandle());
+        CollectAfter(sink, download.GetThreadHandle());
 
-        EXPECT_EQ(sink.Finals(), std::vector<UINT>{c.installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED});
+        EXPECT_EQ(Finals(sink), std::vector<UINT>{c.installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED});
         EXPECT_EQ(ReadFileBytes(m_program), c.installed ? *next : kInstalled);
         EXPECT_FALSE(Exists(NewFile()));
         // The replaced program stays as the way back until the new one has started.
         EXPECT_EQ(ReadFileBytes(ProgramBackupPath(m_program)),
                   c.installed ? std::optional<std::string>(kInstalled) : std::nullopt);
         if (c.installed) {
-            ASSERT_GE(sink.posted.size(), 4u);
-            EXPECT_EQ(sink.posted.front(), std::make_pair(WM_DOWNLOAD_STARTED, WPARAM{next->size()}));
-            EXPECT_EQ(sink.posted[sink.posted.size() - 3].second, WPARAM{next->size()});
-            EXPECT_EQ(sink.posted[sink.posted.size() - 2].first, WM_DOWNLOAD_DONE);
+            const std::vector<ReceivedMessage>& posted = sink.messages;
+            ASSERT_GE(posted.size(), 4u);
+            EXPECT_EQ(posted.front(), (ReceivedMessage{WM_DOWNLOAD_STARTED, WPARAM{next->size()}, 0, {}}));
+            EXPECT_EQ(posted[posted.size() - 3].wParam, WPARAM{next->size()});
+            EXPECT_EQ(posted[posted.size() - 2].message, WM_DOWNLOAD_DONE);
         }
     }
 }
@@ -256,18 +242,18 @@ TEST_F(UpdateServerTest, CancelledDownloadPostsNoResultAndLeavesTheProgram)
     Serve(L"Velmora.exe", kServed);
     Serve(L"velmora_version.txt", "3.0.7");
     Serve(L"velmora_signature.txt", kOtherFileSignature);
-    PostedMessages sink;
-    CDownloadAppNewVersion download(sink.Window(), m_program);
+    CMessageSink sink(&NoText);
+    CDownloadAppNewVersion download(sink.Target(), m_program);
     ASSERT_TRUE(download.Start());
     for (int i = 0; i < 200 && download.BytesWritten() == 0; ++i)
         ::Sleep(50);
     ASSERT_GT(download.BytesWritten(), 0u);
-    download.Stop();
+    download.RequestStop();
     download.WaitForEnd();
-    sink.CollectAfter(download.GetThreadHandle());
+    CollectAfter(sink, download.GetThreadHandle());
 
     EXPECT_EQ(download.Result(), CDownloadAppNewVersion::Outcome::Cancelled);
-    EXPECT_TRUE(sink.Finals().empty());
+    EXPECT_TRUE(Finals(sink).empty());
     EXPECT_EQ(ReadFileBytes(m_program), kInstalled);
     EXPECT_FALSE(Exists(NewFile()));
 }
