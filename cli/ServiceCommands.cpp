@@ -1,5 +1,6 @@
 #include "cli/ServiceCommands.h"
 
+#include "cli/ConsoleBreak.h"
 #include "cli/ConsoleOutput.h"
 #include "core/ScanCommand.h"
 #include "core/ServiceCommandLine.h"
@@ -13,38 +14,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string_view>
 
 namespace {
-
-std::atomic<CMessageSink*> g_sink{nullptr};
-
-BOOL WINAPI OnConsoleBreak(DWORD)
-{
-    if (CMessageSink* sink = g_sink.load())
-        sink->RequestStop();
-    return TRUE;
-}
-
-// Holds the console break handler for the life of one command: Ctrl+C stops the
-// running worker cleanly (a repair still saves and ends its backup) instead of
-// killing the process between a backup line and its deletion.
-class BreakGuard {
-public:
-    explicit BreakGuard(CMessageSink& sink)
-    {
-        g_sink = &sink;
-        ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
-    }
-    ~BreakGuard()
-    {
-        ::SetConsoleCtrlHandler(&OnConsoleBreak, FALSE);
-        g_sink = nullptr;
-    }
-    BreakGuard(const BreakGuard&) = delete;
-    BreakGuard& operator=(const BreakGuard&) = delete;
-};
 
 // Runs a scan of the chosen sections to its end, as the main window starts one.
 bool RunScan(CCorvaneEngine& engine, CMessageSink& sink, const ServiceOptions& options)
@@ -203,7 +175,7 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
 
     CCorvaneEngine& engine = CCorvaneEngine::Instance();
     CMessageSink sink(&CarriesText);
-    BreakGuard guard(sink);
+    CConsoleBreakGuard breakGuard(sink);
     engine.SetNotifyWindow(sink.Target());
     int result = kExitFailed;
     switch (options.command) {

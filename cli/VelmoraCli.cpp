@@ -10,6 +10,7 @@
 // error. Exit codes: 0 a completed scan, 1 a scan that was interrupted or could not
 // start, 2 bad arguments.
 
+#include "cli/ConsoleBreak.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/OnlineCommands.h"
 #include "cli/ServiceCommands.h"
@@ -26,21 +27,11 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-std::atomic<CRegistryScanThread*> g_runningScan{nullptr};
-
-BOOL WINAPI OnConsoleBreak(DWORD)
-{
-    if (CRegistryScanThread* scan = g_runningScan.load())
-        scan->RequestStop();
-    return TRUE;
-}
 
 int RunScanCommand(const std::vector<std::wstring>& args)
 {
@@ -66,11 +57,14 @@ int RunScanCommand(const std::vector<std::wstring>& args)
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan thread cannot be started\r\n");
         return kExitFailed;
     }
-    g_runningScan = &scan;
-    ::SetConsoleCtrlHandler(&OnConsoleBreak, TRUE);
-    (void)sink.PumpUntilEnded(scan.GetThreadHandle());  // Ctrl+C stops the scan itself
-    ::SetConsoleCtrlHandler(&OnConsoleBreak, FALSE);
-    g_runningScan = nullptr;
+    {
+        const CConsoleBreakGuard breakGuard(sink);
+        if (!sink.PumpUntilEnded(scan.GetThreadHandle())) {
+            scan.RequestStop();
+            scan.WaitForEnd();
+            sink.Drain();
+        }
+    }
 
     WriteBytes(STD_OUTPUT_HANDLE, options.json ? ProblemsJson(problems) : ProblemLinesUtf8(problems));
     WriteBytes(STD_ERROR_HANDLE, SectionCountsText(options.sections, counters));
