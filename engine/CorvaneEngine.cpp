@@ -106,7 +106,7 @@ std::wstring CCorvaneEngine::LastBackupPath() const
 
 // --- self-update ----------------------------------------------------------------------------
 
-bool CCorvaneEngine::StartUpdateCheck() { return m_update && m_update->StartUpdateCheck(m_notify.Window()); }
+bool CCorvaneEngine::StartUpdateCheck() { return m_update && m_update->StartUpdateCheck(m_notify); }
 
 void CCorvaneEngine::CheckRequested()
 {
@@ -114,7 +114,7 @@ void CCorvaneEngine::CheckRequested()
         m_update->SetCheckRequested();
 }
 
-bool CCorvaneEngine::StartUpdateDownload() { return m_update && m_update->StartUpdateDownload(m_notify.Window()); }
+bool CCorvaneEngine::StartUpdateDownload() { return m_update && m_update->StartUpdateDownload(m_notify); }
 
 void CCorvaneEngine::StopUpdateDownload()
 {

@@ -46,7 +46,6 @@ public:
     // messages and WM_BACKUP_FOUND; none posts nothing. A worker keeps the receiver it
     // was started with.
     void SetNotifyWindow(const CNotifyTarget& target) { m_notify = target; }
-    [[nodiscard]] HWND NotifyWindow() const { return m_notify.Window(); }
 
     // --- what the windows read ------------------------------------------------------
     [[nodiscard]] CErrorListEx& ProblemList() { return m_problems; }

@@ -30,8 +30,6 @@ public:
     // The thread body: exit code 1. Never lets an exception out.
     int Run() override;
 
-    ScanContext& Context() { return m_context; }
-
 private:
     // The selected sections in number order, then WM_SCAN_FINISHED unless stopped.
     void RunSections();

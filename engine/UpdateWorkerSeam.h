@@ -3,7 +3,7 @@
 // engine, so the engine cannot build on them). The application installs the real owner
 // at start-up; the engine owns it from then on, like its scan and repair workers.
 
-#include <windows.h>
+#include "framework/NotifyTarget.h"
 
 class IUpdateWorkers {
 public:
@@ -12,12 +12,12 @@ public:
     // Stops the previous check worker (without waiting for a network call to end; it
     // posts nothing more), then starts a new one posting to notify; false when the
     // thread cannot start.
-    [[nodiscard]] virtual bool StartUpdateCheck(HWND notify) = 0;
+    [[nodiscard]] virtual bool StartUpdateCheck(const CNotifyTarget& notify) = 0;
     // Asks the check worker, if any, to check now (its CheckRequested).
     virtual void SetCheckRequested() = 0;
     // Stops the previous download worker in the same way, then starts a new one posting
     // to notify; false when the thread cannot start.
-    [[nodiscard]] virtual bool StartUpdateDownload(HWND notify) = 0;
+    [[nodiscard]] virtual bool StartUpdateDownload(const CNotifyTarget& notify) = 0;
     // Cancels the download worker: once this returns it posts no result and replaces
     // nothing (a replacement under way has finished); a network call it is stuck in is
     // not waited for.

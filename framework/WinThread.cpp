@@ -4,14 +4,12 @@
 
 bool CWinThread::CreateThread(bool suspended)
 {
-    unsigned threadId = 0;
     // Always start suspended so the handle is stored before the body can run (and
     // an auto-delete object can delete itself).
-    const auto handle = ::_beginthreadex(nullptr, 0, &CWinThread::ThreadMain, this, CREATE_SUSPENDED, &threadId);
+    const auto handle = ::_beginthreadex(nullptr, 0, &CWinThread::ThreadMain, this, CREATE_SUSPENDED, nullptr);
     if (handle == 0)
         return false;
     m_thread.reset(reinterpret_cast<HANDLE>(handle));
-    m_threadId = threadId;
     if (!suspended)
         ::ResumeThread(m_thread.get());
     return true;

@@ -28,7 +28,6 @@ public:
     // waits for its worker is drawn and never hangs; input and posted messages stay
     // queued until the wait is over, so nothing can start a second operation under it.
     void WaitForEnd() const;
-    [[nodiscard]] DWORD GetThreadId() const { return m_threadId; }
     DWORD ResumeThread() { return ::ResumeThread(m_thread.get()); }
 
     // When true the object deletes itself after Run returns (it must then live on the heap).
@@ -38,5 +37,4 @@ private:
     static unsigned __stdcall ThreadMain(void* self);
 
     UniqueHandle m_thread;
-    DWORD m_threadId = 0;
 };

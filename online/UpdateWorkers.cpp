@@ -8,7 +8,7 @@ CUpdateWorkers::CUpdateWorkers(std::wstring ownVersion, std::wstring programPath
 {
 }
 
-bool CUpdateWorkers::StartUpdateCheck(HWND notify)
+bool CUpdateWorkers::StartUpdateCheck(const CNotifyTarget& notify)
 {
     return m_check.Start(std::make_unique<CAutoFindNewVersion>(notify, m_ownVersion));
 }
@@ -19,7 +19,7 @@ void CUpdateWorkers::SetCheckRequested()
         check->RequestCheck();
 }
 
-bool CUpdateWorkers::StartUpdateDownload(HWND notify)
+bool CUpdateWorkers::StartUpdateDownload(const CNotifyTarget& notify)
 {
     return m_download.Start(std::make_unique<CDownloadAppNewVersion>(notify, m_programPath));
 }

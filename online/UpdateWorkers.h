@@ -20,9 +20,9 @@ public:
     // replaces.
     CUpdateWorkers(std::wstring ownVersion, std::wstring programPath);
 
-    bool StartUpdateCheck(HWND notify) override;
+    bool StartUpdateCheck(const CNotifyTarget& notify) override;
     void SetCheckRequested() override;
-    bool StartUpdateDownload(HWND notify) override;
+    bool StartUpdateDownload(const CNotifyTarget& notify) override;
     void StopUpdateDownload() override;
 
 private:
