@@ -171,8 +171,7 @@ int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
         return kExitFailed;
     }
     if (options.scheduleGiven) {
-        const ScanScheduleSetting& s = options.schedule;
-        if (!engine.SetScanSchedule(s.kind, s.hour, s.minute, s.daysOfWeek)) {
+        if (!engine.SetScanSchedule(options.schedule)) {
             PrintError(L"the scheduled scan could not be set (is the Schedule service running?)");
             return kExitFailed;
         }
@@ -189,7 +188,7 @@ int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
 
 }  // namespace
 
-int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args)
+int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args, CCorvaneEngine& engine)
 {
     ServiceOptions options;
     const std::wstring error = ParseServiceArguments(command, args, options);
@@ -200,7 +199,6 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
     if (options.noPause)
         SetPacingEnabled(false);
 
-    CCorvaneEngine& engine = CCorvaneEngine::Instance();
     EngineListener listener;
     BreakGuard guard(listener);
     engine.SetNotifyWindow(listener.Target());

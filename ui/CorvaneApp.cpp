@@ -2,15 +2,19 @@
 
 #include "engine/CorvaneEngine.h"
 #include "engine/FileSystem.h"
+#include "online/LogSubmission.h"
 #include "online/UpdateWorkers.h"
-#include "ui/DownloadDialog.h"
+#include "ui/ManageStartupDialog.h"
+#include "ui/ProgramServices.h"
+#include "ui/Prompts.h"
 #include "ui/ScanDialog.h"
 #include "ui/ScanProgressDialog.h"
+#include "ui/ScanResultsDialog.h"
+#include "ui/SettingsDialog.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <memory>
 #include <utility>
 
 namespace {
@@ -31,13 +35,74 @@ DWORD WindowsMajorVersion()
     return ::GetVersionExW(&version) ? version.dwMajorVersion : 0;
 }
 
+// The helper beside the program asks this process to end, waits for it, then starts the
+// new program file.
+void StartRestartHelper()
+{
+    const std::wstring folder = GetModuleFolder();
+    const std::wstring helper = folder + L"\\rebooter.exe";
+    ::ShellExecuteW(nullptr, L"open", helper.c_str(), nullptr, folder.c_str(), SW_SHOW);
+}
+
+template <typename Dialog, typename Service>
+void ShowModal(Service& service, HWND owner)
+{
+    Dialog dialog(service);
+    dialog.DoModal(owner);
+}
+
+// For the windows that show a worker's work: its messages come to the main window first,
+// which passes them on while the window is open.
+template <typename Dialog, typename Service>
+void ShowRouted(CMessageForwarder& forwarder, WorkWindow role, Service& service, HWND owner)
+{
+    Dialog dialog(service);
+    const CForwardingScope routed(forwarder, role, dialog);
+    dialog.DoModal(owner);
+}
+
+MainWindowLinks ProgramLinks(CScanDialog& mainWindow, CCorvaneEngine& engine, CProgramServices& services)
+{
+    CMessageForwarder& forwarder = mainWindow.Forwarder();
+    MainWindowLinks links;
+    links.showScanResults = [&](HWND owner) {
+        CScanResultsDialog results(engine);
+        ResultsWindowLinks resultLinks;
+        resultLinks.refreshProblemCount = [&mainWindow] { mainWindow.RefreshProblemCount(); };
+        resultLinks.showRepair = [&](HWND resultsWindow) {
+            ShowRouted<CRepairErrorsDialog>(forwarder, WorkWindow::Repair, services, resultsWindow);
+        };
+        results.SetLinks(std::move(resultLinks));
+        results.DoModal(owner);
+    };
+    links.showRestore = [&](HWND owner) {
+        ShowRouted<CRestoreBackupsDialog>(forwarder, WorkWindow::Restore, services, owner);
+    };
+    links.showSettings = [&](HWND owner) { ShowModal<CSettingsDialog>(services, owner); };
+    links.showStartupManager = [&](HWND owner) { ShowModal<CManageStartupDialog>(services, owner); };
+    links.showSendLog = [&](HWND owner) { ShowModal<CSendLogDialog>(services, owner); };
+    links.showCustomSolution = [&](HWND owner) { ShowModal<CCustomSolnDialog>(services, owner); };
+    links.downloadUpdate = [&](HWND owner) {
+        if (!services.StartUpdateDownload()) {
+            ShowPrompt(owner, kUpdateFailed, kProductTitle, MB_OK);
+            return;
+        }
+        ShowRouted<CDownloadDialog>(forwarder, WorkWindow::Download, services, owner);
+    };
+    links.startUpdateCheck = [&services] { static_cast<void>(services.StartUpdateCheck()); };
+    links.restartAfterUpdate = &StartRestartHelper;
+    links.hasPendingLog = &HasPendingLog;
+    links.stopWorkBeforeEnd = [&services] {
+        services.StopRepair();
+        services.StopDownload();
+    };
+    return links;
+}
+
 // The system's answers, and the program's main window.
 class CSystemStartupHost final : public IStartupHost {
 public:
-    CSystemStartupHost(CWinApp& application, UniqueHandle& instanceMutex)
-        : m_application(application), m_instanceMutex(instanceMutex)
-    {
-    }
+    explicit CSystemStartupHost(UniqueHandle& instanceMutex) : m_instanceMutex(instanceMutex) {}
 
     bool IsVistaOrLater() override { return CCorvaneApp::IsVistaOrLater(); }
     bool IsProcessElevated() override { return CCorvaneApp::IsProcessElevated(); }
@@ -67,20 +132,19 @@ public:
         controls.dwSize = sizeof(controls);
         controls.dwICC = 0xFF;
         ::InitCommonControlsEx(&controls);
-        // The shared windows exist before the main window can open any of them.
-        static_cast<void>(CScanProgressDialog::Instance());
-        static_cast<void>(CDownloadDialog::Instance());
-        CCorvaneEngine& engine = CCorvaneEngine::Instance();
-        engine.SetUpdateWorkers(std::make_unique<CUpdateWorkers>(engine.ProductVersion(), GetModulePath()));
-        ComInitializer com;
-        CScanDialog mainWindow(scanAtStart);
-        m_application.m_pMainWnd = &mainWindow;
+        // Every capability is made once, here, and each window gets the part it uses.
+        const ComInitializer com;
+        CCorvaneEngine engine;
+        CUpdateWorkers updates(engine.ProductVersion(), GetModulePath());
+        CProgramServices services(engine, updates);
+        CScanProgressDialog progress(services);
+        CScanDialog mainWindow(scanAtStart,
+                               {services, services, progress, engine.ProductVersion(), engine.ReleaseDate()});
+        mainWindow.SetLinks(ProgramLinks(mainWindow, engine, services));
         mainWindow.DoModal();
-        m_application.m_pMainWnd = nullptr;
     }
 
 private:
-    CWinApp& m_application;
     UniqueHandle& m_instanceMutex;
 };
 
@@ -116,9 +180,7 @@ CCorvaneApp::CCorvaneApp(std::wstring commandLine) : m_commandLine(std::move(com
 
 bool CCorvaneApp::InitInstance()
 {
-    // The mutex stays held until the process ends, whichever way it ends.
-    static UniqueHandle instanceMutex;
-    CSystemStartupHost host(*this, instanceMutex);
+    CSystemStartupHost host(m_instanceMutex);
     RunStartup(m_commandLine, host);
     return false;
 }

@@ -3,7 +3,6 @@
 #include "engine/CorvaneEngine.h"
 #include "res/resource.h"
 #include "ui/Prompts.h"
-#include "ui/RepairErrorsDialog.h"
 #include "ui/ResultStatus.h"
 #include "ui/WindowLayout.h"
 
@@ -11,24 +10,11 @@
 
 namespace {
 
+constexpr WindowSkin kResultsSkin{IDB_RESULTS_BACKGROUND, 526, 481, 461};
 constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kDarkRed = RGB(152, 2, 9);
 constexpr RECT kListPlace{40, 182, 40 + 454, 182 + 176};
-
-void ShowRepairWindow(HWND owner)
-{
-    CRepairErrorsDialog& repair = CRepairErrorsDialog::Instance();
-    repair.Prepare(EngineRepairService());
-    repair.DoModal(owner);
-}
-
-void ShowSummaryWindow(HWND owner)
-{
-    CResultStatus& summary = CResultStatus::Instance();
-    summary.Prepare(CCorvaneEngine::Instance().SectionCounters());
-    summary.DoModal(owner);
-}
 
 void OpenInBrowser(const std::wstring& reportFile)
 {
@@ -48,12 +34,15 @@ std::wstring ReportWrittenQuestion(const std::wstring& folder)
            L"). Vuoi visualizzare il report sul tuo browser adesso in formato html?";
 }
 
-CScanResultsDialog::CScanResultsDialog() : CScanResultsDialog(CCorvaneEngine::Instance()) {}
-
 CScanResultsDialog::CScanResultsDialog(CCorvaneEngine& engine)
     : CBitmapDialog(IDD_SCAN_RESULTS),
       m_engine(engine),
-      m_links{nullptr, &ShowRepairWindow, &ShowSummaryWindow, &OpenInBrowser}
+      m_links{nullptr, nullptr,
+              [&engine](HWND owner) {
+                  CResultStatus summary(engine.SectionCounters());
+                  summary.DoModal(owner);
+              },
+              &OpenInBrowser}
 {
 }
 
@@ -72,8 +61,7 @@ void CScanResultsDialog::SetLinks(ResultsWindowLinks links)
 BOOL CScanResultsDialog::OnInitDialog()
 {
     m_repairDone = false;
-    SetUpSkinnedWindow(IDB_RESULTS_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Risultati della scansione");
+    SetUpSkinnedPanel(*this, kResultsSkin, L"Velmora - Risultati della scansione");
     SetUpControls();
     const int problems = m_list.Fill(m_engine.ProblemList());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_BANNER), ProblemsFoundText(problems).c_str());

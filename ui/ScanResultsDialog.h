@@ -6,7 +6,7 @@
 // unresolved-problems store, whose count the main window then refreshes. Enter does
 // nothing, so that no repair starts by a key pressed by habit; "Chiudi" closes as Escape.
 //
-// Made on the stack by the main window for each showing.
+// Made on the stack for each showing.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
@@ -30,7 +30,8 @@ inline constexpr wchar_t kReportFailed[] =
 struct ResultsWindowLinks {
     // The main window's count of unresolved problems, refreshed after each store.
     std::function<void()> refreshProblemCount;
-    // The repair window, shown modally (by default CRepairErrorsDialog).
+    // The repair window, shown modally; the application gives it, since its messages
+    // reach it through the main window.
     std::function<void(HWND owner)> showRepair;
     // The repair summary, shown modally (by default CResultStatus).
     std::function<void(HWND owner)> showSummary;
@@ -40,12 +41,7 @@ struct ResultsWindowLinks {
 
 class CScanResultsDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 526;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
-
     // Shows the engine's problem list.
-    CScanResultsDialog();
     explicit CScanResultsDialog(CCorvaneEngine& engine);
 
     // The defaults stay for the steps not set in `links`.
