@@ -1,7 +1,6 @@
 #include "ui/SendLogDialog.h"
 
 #include "core/SendLogForm.h"
-#include "online/SystemSnapshot.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/Prompts.h"
