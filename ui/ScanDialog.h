@@ -61,8 +61,6 @@ public:
     // Ends the program unless a scan runs.
     void ExitProcedure();
 
-    [[nodiscard]] bool IsAutoScanArmed() const { return m_autoScanArmed; }
-    [[nodiscard]] bool IsManualUpdateCheck() const { return m_updates.IsReportedCheckPending(); }
     [[nodiscard]] UINT GetGaugeBitmapId() const { return m_gaugeId; }
     [[nodiscard]] COLORREF GetProblemCountColor() const { return m_problemCountLabel.GetTextColor(); }
 

@@ -29,7 +29,6 @@ public:
     void CheckCommand();
     // The workers' results (WM_UPDATE_*); false for every other message.
     bool OnMessage(UINT message);
-    [[nodiscard]] bool IsReportedCheckPending() const { return m_reportedCheck; }
 
 private:
     [[nodiscard]] bool IsConnected() const;

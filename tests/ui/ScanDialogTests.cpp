@@ -448,7 +448,6 @@ TEST_F(MainWindow, LastResultsShowTheStoredProblemsOrTheGoodNews)
 TEST_F(MainWindow, AutomaticScanRunsOnceAtTheFirstPaintWhenAsked)
 {
     Open(true);
-    EXPECT_FALSE(window->IsAutoScanArmed());
     ASSERT_EQ(scans.started.size(), 1u);
     ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpMessages();
@@ -508,19 +507,18 @@ TEST_F(MainWindow, UpdateResultsChangeTheStatusAndAskOnlyAfterAManualCheck)
 {
     Open();
     ASSERT_EQ(openedAtStart, std::vector<std::wstring>{L"update check"}) << "every start checks";
-    EXPECT_FALSE(window->IsManualUpdateCheck());
     ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Disponibili");
     EXPECT_TRUE(prompts.prompts.empty());
 
     Click(IDC_MAIN_UPDATE);
     EXPECT_EQ(opened, std::vector<std::wstring>{L"update check"});
-    EXPECT_TRUE(window->IsManualUpdateCheck());
     prompts.answer = IDYES;
     ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kUpdateQuestion});
     EXPECT_EQ(opened.back(), L"download");
-    EXPECT_FALSE(window->IsManualUpdateCheck());
+    ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
+    EXPECT_EQ(prompts.prompts.size(), 1u) << "one question for one check";
 
     prompts.prompts.clear();
     Command(ID_TRAY_CHECK_UPDATES);
@@ -570,7 +568,10 @@ TEST_F(MainWindow, AutomaticUpdatesReportTheStartUpCheck)
 {
     settings.WriteSetting(L"AllowAutoUpdates", L"true");
     Open();
-    EXPECT_TRUE(window->IsManualUpdateCheck());
+    ::SendMessageW(hwnd, WM_UPDATE_NONE, 0, 0);
+    ASSERT_EQ(prompts.prompts.size(), 1u) << "the start-up check's result is told";
+    EXPECT_EQ(prompts.prompts[0].title, L"Aggiornamenti");
+    prompts.prompts.clear();
     ::SendMessageW(hwnd, WM_UPDATE_FAILED, 0, 0);
     ::SendMessageW(hwnd, WM_UPDATE_INSTALLED, 0, 0);
     ASSERT_EQ(prompts.prompts.size(), 2u);
