@@ -5,12 +5,14 @@
 #include "online/LogSubmission.h"
 #include "online/UpdateWorkers.h"
 #include "ui/ManageStartupDialog.h"
-#include "ui/ProgramServices.h"
+#include "ui/EngineServices.h"
+#include "ui/OnlineServices.h"
 #include "ui/Prompts.h"
 #include "ui/ScanDialog.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/ScanResultsDialog.h"
 #include "ui/SettingsDialog.h"
+#include "ui/SystemSettings.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -61,40 +63,53 @@ void ShowRouted(CMessageForwarder& forwarder, WorkWindow role, Service& service,
     dialog.DoModal(owner);
 }
 
-MainWindowLinks ProgramLinks(CScanDialog& mainWindow, CCorvaneEngine& engine, CProgramServices& services)
+// The capabilities the main window's links hand out; each must outlive the main window.
+struct ProgramCapabilities {
+    CCorvaneEngine& engine;
+    CEngineServices& engineServices;
+    CSystemSettings& settings;
+    COnlineServices& online;
+};
+
+MainWindowLinks ProgramLinks(CScanDialog& mainWindow, const ProgramCapabilities& program)
 {
     CMessageForwarder& forwarder = mainWindow.Forwarder();
+    CEngineServices& engineServices = program.engineServices;
+    CSystemSettings& settings = program.settings;
+    COnlineServices& online = program.online;
     MainWindowLinks links;
-    links.showScanResults = [&](HWND owner) {
+    links.showScanResults = [&mainWindow, &forwarder, &engineServices, &engine = program.engine](HWND owner) {
         CScanResultsDialog results(engine);
         ResultsWindowLinks resultLinks;
         resultLinks.refreshProblemCount = [&mainWindow] { mainWindow.RefreshProblemCount(); };
-        resultLinks.showRepair = [&](HWND resultsWindow) {
-            ShowRouted<CRepairErrorsDialog>(forwarder, WorkWindow::Repair, services, resultsWindow);
+        resultLinks.showRepair = [&forwarder, &engineServices](HWND resultsWindow) {
+            ShowRouted<CRepairErrorsDialog>(forwarder, WorkWindow::Repair, engineServices, resultsWindow);
         };
         results.SetLinks(std::move(resultLinks));
         results.DoModal(owner);
     };
-    links.showRestore = [&](HWND owner) {
-        ShowRouted<CRestoreBackupsDialog>(forwarder, WorkWindow::Restore, services, owner);
+    links.showRestore = [&forwarder, &engineServices](HWND owner) {
+        ShowRouted<CRestoreBackupsDialog>(forwarder, WorkWindow::Restore, engineServices, owner);
     };
-    links.showSettings = [&](HWND owner) { ShowModal<CSettingsDialog>(services, owner); };
-    links.showStartupManager = [&](HWND owner) { ShowModal<CManageStartupDialog>(services, owner); };
-    links.showSendLog = [&](HWND owner) { ShowModal<CSendLogDialog>(services, owner); };
-    links.showCustomSolution = [&](HWND owner) { ShowModal<CCustomSolnDialog>(services, owner); };
-    links.downloadUpdate = [&](HWND owner) {
-        if (!services.StartUpdateDownload()) {
+    links.showSettings = [&settings](HWND owner) { ShowModal<CSettingsDialog>(settings, owner); };
+    links.showStartupManager = [&settings](HWND owner) { ShowModal<CManageStartupDialog>(settings, owner); };
+    links.showSendLog = [&online](HWND owner) { ShowModal<CSendLogDialog>(online, owner); };
+    links.showCustomSolution = [&online](HWND owner) { ShowModal<CCustomSolnDialog>(online, owner); };
+    links.downloadUpdate = [&mainWindow, &forwarder, &online](HWND owner) {
+        if (!online.StartUpdateDownload(mainWindow.GetSafeHwnd())) {
             ShowPrompt(owner, kUpdateFailed, kProductTitle, MB_OK);
             return;
         }
-        ShowRouted<CDownloadDialog>(forwarder, WorkWindow::Download, services, owner);
+        ShowRouted<CDownloadDialog>(forwarder, WorkWindow::Download, online, owner);
     };
-    links.startUpdateCheck = [&services] { static_cast<void>(services.StartUpdateCheck()); };
+    links.startUpdateCheck = [&mainWindow, &online] {
+        static_cast<void>(online.StartUpdateCheck(mainWindow.GetSafeHwnd()));
+    };
     links.restartAfterUpdate = &StartRestartHelper;
     links.hasPendingLog = &HasPendingLog;
-    links.stopWorkBeforeEnd = [&services] {
-        services.StopRepair();
-        services.StopDownload();
+    links.stopWorkBeforeEnd = [&engineServices, &online] {
+        engineServices.StopRepair();
+        online.StopDownload();
     };
     return links;
 }
@@ -136,11 +151,13 @@ public:
         const ComInitializer com;
         CCorvaneEngine engine;
         CUpdateWorkers updates(engine.ProductVersion(), GetModulePath());
-        CProgramServices services(engine, updates);
-        CScanProgressDialog progress(services);
+        CEngineServices engineServices(engine);
+        CSystemSettings settings(engine);
+        COnlineServices online(engine.ProductVersion(), engine.BackupFolder(), updates);
+        CScanProgressDialog progress(engineServices);
         CScanDialog mainWindow(scanAtStart,
-                               {services, services, progress, engine.ProductVersion(), engine.ReleaseDate()});
-        mainWindow.SetLinks(ProgramLinks(mainWindow, engine, services));
+                               {engineServices, settings, progress, engine.ProductVersion(), engine.ReleaseDate()});
+        mainWindow.SetLinks(ProgramLinks(mainWindow, {engine, engineServices, settings, online}));
         mainWindow.DoModal();
     }
 

@@ -17,7 +17,7 @@
 #include <string>
 
 // What the custom-solution window asks of the online services, on its worker. The
-// program's is CProgramServices; the window tests give their own.
+// program's is COnlineServices; the window tests give their own.
 class ISolutionService {
 public:
     virtual ~ISolutionService() = default;

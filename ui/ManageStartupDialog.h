@@ -13,8 +13,8 @@
 
 #include <cstddef>
 
-// What the startup manager asks of the engine. The program's is
-// CProgramServices; the window tests give their own.
+// What the startup manager asks of the registry. The program's is
+// CSystemSettings; the window tests give their own.
 class IStartupService {
 public:
     virtual ~IStartupService() = default;

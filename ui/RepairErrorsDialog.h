@@ -12,7 +12,7 @@
 #include <string>
 
 // What the repair window asks of the engine. The program's is
-// CProgramServices; the window tests give their own.
+// CEngineServices; the window tests give their own.
 class IRepairService {
 public:
     virtual ~IRepairService() = default;

@@ -17,7 +17,7 @@
 #include <string>
 
 // What the restore window asks of the engine. The program's is
-// CProgramServices; the window tests give their own.
+// CEngineServices; the window tests give their own.
 class IBackupService {
 public:
     virtual ~IBackupService() = default;

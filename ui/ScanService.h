@@ -1,6 +1,6 @@
 #pragma once
 // What the scan windows ask of the engine. The program's is
-// CProgramServices; the window tests give their own, so they can play a scan's
+// CEngineServices; the window tests give their own, so they can play a scan's
 // messages without a real scan running beside them.
 
 #include "core/ScanSections.h"

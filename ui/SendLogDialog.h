@@ -15,7 +15,7 @@
 #include <string>
 
 // What the send-log window asks of the online services. The program's is
-// CProgramServices; the window tests give their own.
+// COnlineServices; the window tests give their own.
 class ISendLogService {
 public:
     virtual ~ISendLogService() = default;

@@ -1,6 +1,6 @@
 #pragma once
 // What the windows ask of the program's settings and of its start-with-Windows entry. The
-// program's is CProgramServices; the window tests give their own.
+// program's is CSystemSettings; the window tests give their own.
 
 #include "core/ScheduleText.h"
 #include "core/SettingsTable.h"
