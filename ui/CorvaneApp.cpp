@@ -65,7 +65,6 @@ void ShowRouted(CMessageForwarder& forwarder, WorkWindow role, Service& service,
 
 // The capabilities the main window's links hand out; each must outlive the main window.
 struct ProgramCapabilities {
-    CCorvaneEngine& engine;
     CEngineServices& engineServices;
     CSystemSettings& settings;
     COnlineServices& online;
@@ -78,8 +77,8 @@ MainWindowLinks ProgramLinks(CScanDialog& mainWindow, const ProgramCapabilities&
     CSystemSettings& settings = program.settings;
     COnlineServices& online = program.online;
     MainWindowLinks links;
-    links.showScanResults = [&mainWindow, &forwarder, &engineServices, &engine = program.engine](HWND owner) {
-        CScanResultsDialog results(engine);
+    links.showScanResults = [&mainWindow, &forwarder, &engineServices](HWND owner) {
+        CScanResultsDialog results(engineServices);
         ResultsWindowLinks resultLinks;
         resultLinks.refreshProblemCount = [&mainWindow] { mainWindow.RefreshProblemCount(); };
         resultLinks.showRepair = [&forwarder, &engineServices](HWND resultsWindow) {
@@ -157,7 +156,7 @@ public:
         CScanProgressDialog progress(engineServices);
         CScanDialog mainWindow(scanAtStart,
                                {engineServices, settings, progress, engine.ProductVersion(), engine.ReleaseDate()});
-        mainWindow.SetLinks(ProgramLinks(mainWindow, {engine, engineServices, settings, online}));
+        mainWindow.SetLinks(ProgramLinks(mainWindow, {engineServices, settings, online}));
         mainWindow.DoModal();
     }
 

@@ -12,6 +12,19 @@ std::wstring CEngineServices::LastScanDate() const { return m_engine.LastScanDat
 bool CEngineServices::ClearUnresolvedProblems() { return m_engine.ClearUnresolvedProblems(); }
 bool CEngineServices::LoadIgnoredProblems() { return m_engine.LoadIgnoredProblems(); }
 
+const CErrorListEx& CEngineServices::Problems() const { return m_engine.ProblemList(); }
+const SectionCounters& CEngineServices::Counters() const { return m_engine.SectionCounters(); }
+
+bool CEngineServices::SaveUnresolvedProblems(const std::vector<bool>& stays)
+{
+    return m_engine.SaveUnresolvedProblems(stays);
+}
+
+bool CEngineServices::WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile)
+{
+    return m_engine.WriteScanReport(reportFolder, reportFile);
+}
+
 int CEngineServices::ProblemCount() const { return static_cast<int>(m_engine.ProblemList().GetSize()); }
 bool CEngineServices::StartRepair(int count) { return m_engine.StartRepair(count); }
 void CEngineServices::StopRepair() { m_engine.StopRepair(); }

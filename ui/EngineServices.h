@@ -1,13 +1,17 @@
 #pragma once
-// The engine as the scan, repair and restore windows see it.
+// The engine as the scan, results, repair and restore windows see it.
 
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
+#include "ui/ScanResultsDialog.h"
 #include "ui/ScanService.h"
 
 class CCorvaneEngine;
 
-class CEngineServices final : public IScanService, public IRepairService, public IBackupService {
+class CEngineServices final : public IScanService,
+                              public IResultsService,
+                              public IRepairService,
+                              public IBackupService {
 public:
     // The engine must outlive this object.
     explicit CEngineServices(CCorvaneEngine& engine) : m_engine(engine) {}
@@ -21,6 +25,11 @@ public:
     std::wstring LastScanDate() const override;
     bool ClearUnresolvedProblems() override;
     bool LoadIgnoredProblems() override;
+
+    const CErrorListEx& Problems() const override;
+    const SectionCounters& Counters() const override;
+    bool SaveUnresolvedProblems(const std::vector<bool>& stays) override;
+    bool WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile) override;
 
     int ProblemCount() const override;
     bool StartRepair(int count) override;

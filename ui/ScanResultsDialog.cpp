@@ -1,6 +1,5 @@
 #include "ui/ScanResultsDialog.h"
 
-#include "engine/CorvaneEngine.h"
 #include "res/resource.h"
 #include "ui/Prompts.h"
 #include "ui/ResultStatus.h"
@@ -34,12 +33,12 @@ std::wstring ReportWrittenQuestion(const std::wstring& folder)
            L"). Vuoi visualizzare il report sul tuo browser adesso in formato html?";
 }
 
-CScanResultsDialog::CScanResultsDialog(CCorvaneEngine& engine)
+CScanResultsDialog::CScanResultsDialog(IResultsService& results)
     : CBitmapDialog(IDD_SCAN_RESULTS),
-      m_engine(engine),
+      m_results(results),
       m_links{nullptr, nullptr,
-              [&engine](HWND owner) {
-                  CResultStatus summary(engine.SectionCounters());
+              [&results](HWND owner) {
+                  CResultStatus summary(results.Counters());
                   summary.DoModal(owner);
               },
               &OpenInBrowser}
@@ -63,7 +62,7 @@ BOOL CScanResultsDialog::OnInitDialog()
     m_repairDone = false;
     SetUpSkinnedPanel(*this, kResultsSkin, L"Velmora - Risultati della scansione");
     SetUpControls();
-    const int problems = m_list.Fill(m_engine.ProblemList());
+    const int problems = m_list.Fill(m_results.Problems());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_BANNER), ProblemsFoundText(problems).c_str());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_TOTAL), std::to_wstring(problems).c_str());
     return TRUE;
@@ -95,7 +94,7 @@ void CScanResultsDialog::Store(const std::vector<bool>& stays)
 {
     // A store that cannot be written still takes the problems out of the list, so they
     // are never repaired; the count then tells what the file really holds.
-    static_cast<void>(m_engine.SaveUnresolvedProblems(stays));
+    static_cast<void>(m_results.SaveUnresolvedProblems(stays));
     if (m_links.refreshProblemCount)
         m_links.refreshProblemCount();
 }
@@ -115,7 +114,7 @@ void CScanResultsDialog::Report()
 {
     std::wstring folder;
     std::wstring file;
-    if (!m_engine.WriteScanReport(folder, file)) {
+    if (!m_results.WriteScanReport(folder, file)) {
         ShowAppPrompt(m_hWnd, kReportFailed, MB_OK | MB_ICONINFORMATION);
         return;
     }

@@ -11,12 +11,28 @@
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
+#include "core/ProblemRecord.h"
+#include "core/ScanSections.h"
 #include "ui/ScanResultContainer.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
-class CCorvaneEngine;
+// What the results window asks of the engine. The program's is CEngineServices.
+class IResultsService {
+public:
+    virtual ~IResultsService() = default;
+    // The problems the last scan found (or the stored ones, once loaded).
+    [[nodiscard]] virtual const CErrorListEx& Problems() const = 0;
+    // The counters the repair summary shows.
+    [[nodiscard]] virtual const SectionCounters& Counters() const = 0;
+    // stays[i] true keeps problem i for the repair; every other problem is stored and
+    // leaves the list. False when the file could not be written.
+    [[nodiscard]] virtual bool SaveUnresolvedProblems(const std::vector<bool>& stays) = 0;
+    // Writes the HTML report of the problems; false when it could not be written.
+    [[nodiscard]] virtual bool WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile) = 0;
+};
 
 // "Attenzione! Sono stati trovati %d errori di Registro."
 [[nodiscard]] std::wstring ProblemsFoundText(int count);
@@ -41,8 +57,8 @@ struct ResultsWindowLinks {
 
 class CScanResultsDialog : public CBitmapDialog {
 public:
-    // Shows the engine's problem list.
-    explicit CScanResultsDialog(CCorvaneEngine& engine);
+    // Shows the problems of `results`.
+    explicit CScanResultsDialog(IResultsService& results);
 
     // The defaults stay for the steps not set in `links`.
     void SetLinks(ResultsWindowLinks links);
@@ -66,7 +82,7 @@ private:
     void Store(const std::vector<bool>& stays);
     static void Run(const std::function<void(HWND)>& step, HWND owner);
 
-    CCorvaneEngine& m_engine;
+    IResultsService& m_results;
     ResultsWindowLinks m_links;
     bool m_repairDone = false;
 

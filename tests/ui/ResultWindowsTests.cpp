@@ -8,6 +8,7 @@
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/ui/ResultTestSupport.h"
+#include "ui/EngineServices.h"
 #include "ui/MessageForwarder.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
@@ -59,7 +60,8 @@ protected:
 
     ResultsSandbox sandbox;
     PromptRecorder prompts{IDNO};
-    CScanResultsDialog window{sandbox.engine};
+    CEngineServices results{sandbox.engine};
+    CScanResultsDialog window{results};
     CErrorListEx shown;
     int refreshes = 0;
     std::vector<std::wstring> steps;
