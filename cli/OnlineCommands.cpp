@@ -4,7 +4,6 @@
 #include "core/OnlineCommandLine.h"
 #include "core/SendLogForm.h"
 #include "core/Utf16Text.h"
-#include "engine/CorvaneEngine.h"
 #include "framework/Pacing.h"
 #include "online/LogSubmission.h"
 #include "online/SolutionRunner.h"
@@ -17,7 +16,7 @@ void PrintText(const std::wstring& text)
     WriteBytes(STD_OUTPUT_HANDLE, utf16::ToUtf8(text));
 }
 
-int SendLogCommand(const OnlineOptions& options)
+int SendLogCommand(const OnlineOptions& options, const std::wstring& productVersion)
 {
     if (!IsPlausibleEmail(options.email) || options.description.empty()) {
         PrintError(SendLogFieldProblem(L"-", options.email, options.description));
@@ -27,7 +26,7 @@ int SendLogCommand(const OnlineOptions& options)
     static_cast<void>(BuildSnapshot(marked));
     std::int32_t logId = -1;
     const SubmitOutcome outcome = SubmitLog(options.email, options.description, marked,
-                                            L"IT " + CCorvaneEngine::Instance().ProductVersion(), &logId);
+                                            L"IT " + productVersion, &logId);
     if (outcome != SubmitOutcome::Accepted) {
         PrintError(OutcomeMessage(outcome));
         return kExitFailed;
@@ -36,7 +35,7 @@ int SendLogCommand(const OnlineOptions& options)
     return kExitOk;
 }
 
-int FetchOrRunSolution(const OnlineOptions& options)
+int FetchOrRunSolution(const OnlineOptions& options, const std::wstring& backupFolder)
 {
     std::wstring comments;
     std::wstring commands;
@@ -50,15 +49,16 @@ int FetchOrRunSolution(const OnlineOptions& options)
     case FetchOutcome::Ready:
         break;
     }
-    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nOperazioni:\r\n" + DescribeSolution(commands));
+    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nOperazioni:\r\n" + DescribeSolution(commands, backupFolder));
     if (options.run)
-        PrintText(L"Rapporto:\r\n" + RunSolution(commands) + L"\r\n");
+        PrintText(L"Rapporto:\r\n" + RunSolution(commands, backupFolder) + L"\r\n");
     return kExitOk;
 }
 
 }  // namespace
 
-int RunOnlineCommand(const std::wstring& command, const std::vector<std::wstring>& args)
+int RunOnlineCommand(const std::wstring& command, const std::vector<std::wstring>& args,
+                     const OnlineCommandContext& context)
 {
     OnlineOptions options;
     if (const std::wstring error = ParseOnlineArguments(command, args, options); !error.empty()) {
@@ -76,9 +76,9 @@ int RunOnlineCommand(const std::wstring& command, const std::vector<std::wstring
         return kExitOk;
     }
     case OnlineCommand::SendLog:
-        return SendLogCommand(options);
+        return SendLogCommand(options, context.productVersion);
     case OnlineCommand::Solution:
-        return FetchOrRunSolution(options);
+        return FetchOrRunSolution(options, context.backupFolder);
     }
     return kExitUsage;
 }

@@ -144,8 +144,7 @@ int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
         return kExitFailed;
     }
     if (options.scheduleGiven) {
-        const ScanScheduleSetting& s = options.schedule;
-        if (!engine.SetScanSchedule(s.kind, s.hour, s.minute, s.daysOfWeek)) {
+        if (!engine.SetScanSchedule(options.schedule)) {
             PrintError(L"the scheduled scan could not be set (is the Schedule service running?)");
             return kExitFailed;
         }
@@ -162,7 +161,7 @@ int Schedule(CCorvaneEngine& engine, const ServiceOptions& options)
 
 }  // namespace
 
-int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args)
+int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args, CCorvaneEngine& engine)
 {
     ServiceOptions options;
     const std::wstring error = ParseServiceArguments(command, args, options);
@@ -173,7 +172,6 @@ int RunServiceCommand(const std::wstring& command, const std::vector<std::wstrin
     if (options.noPause)
         SetPacingEnabled(false);
 
-    CCorvaneEngine& engine = CCorvaneEngine::Instance();
     CMessageSink sink(&CarriesText);
     CConsoleBreakGuard breakGuard(sink);
     engine.SetNotifyWindow(sink.Target());

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class CCorvaneEngine;
+
 // Runs one command (IsServiceCommand in core/ServiceCommandLine.h tells which) with the arguments after its name. Exit codes: 0 success, 1 the
 // operation failed or was interrupted, 2 bad arguments.
-[[nodiscard]] int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args);
+[[nodiscard]] int RunServiceCommand(const std::wstring& command, const std::vector<std::wstring>& args,
+                                    CCorvaneEngine& engine);

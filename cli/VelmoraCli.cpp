@@ -20,6 +20,7 @@
 #include "core/ServiceCommandLine.h"
 #include "core/Utf16Text.h"
 #include "engine/EngineMessages.h"
+#include "engine/CorvaneEngine.h"
 #include "engine/RegistryScanThread.h"
 #include "engine/RepairedItems.h"
 #include "framework/MessageSink.h"
@@ -94,10 +95,14 @@ int wmain(int argc, wchar_t** argv)
         return RunScanCommand(args);
     if (command == L"update")
         return RunUpdateCommand(args);
-    if (IsServiceCommand(command))
-        return RunServiceCommand(command, args);
-    if (IsOnlineCommand(command))
-        return RunOnlineCommand(command, args);
+    if (IsServiceCommand(command)) {
+        CCorvaneEngine engine;
+        return RunServiceCommand(command, args, engine);
+    }
+    if (IsOnlineCommand(command)) {
+        const CCorvaneEngine engine;
+        return RunOnlineCommand(command, args, {engine.ProductVersion(), engine.BackupFolder()});
+    }
     WriteBytes(STD_ERROR_HANDLE, "velmora-cli: unknown command: " + utf16::ToUtf8(command) + "\r\n" + CliUsage() +
                                      ServiceCommandsUsage() + UpdateCommandUsage() + OnlineCommandsUsage());
     return kExitUsage;

@@ -1,20 +1,18 @@
 #include "engine/CorvaneEngine.h"
 
+#include "core/SettingsTable.h"
 #include "engine/BackupRestore.h"
 #include "engine/EngineMessages.h"
 #include "engine/FileSystem.h"
 #include "engine/IgnoredProblemsStore.h"
 #include "engine/LocalTime.h"
-#include "engine/Registry.h"
 #include "engine/ReportWriter.h"
 #include "engine/Settings.h"
-#include "engine/StartupEntries.h"
 #include "engine/VersionInfo.h"
 #include "framework/Handles.h"
 
 namespace {
 
-constexpr wchar_t kLastScanDate[] = L"LastScanDate";
 constexpr wchar_t kNoScanYet[] = L"Non ancora effettuata";
 
 std::wstring UserName()
@@ -33,7 +31,7 @@ CCorvaneEngine::CCorvaneEngine()
     m_productVersion = version.GetString(L"ProductVersion");
     m_releaseDate = version.GetString(L"ReleaseDate");
     m_scanSchedule = ScanScheduleTask{L"Velmora", UserName(), program, L"-scan"};
-    m_lastScanDate = ::ReadSetting(kLastScanDate);
+    m_lastScanDate = ReadSetting(SettingName(Setting::LastScanDate));
     if (m_lastScanDate.empty())
         m_lastScanDate = kNoScanYet;
 }
@@ -56,7 +54,7 @@ bool CCorvaneEngine::StartScan(const Selection& sections)
         return false;
     (void)m_repairedItems.Load();  // an unreadable file filters nothing; the scan still runs
     m_lastScanDate = FormatLastScanDate(LocalCalendarTime());
-    (void)::WriteSetting(kLastScanDate, m_lastScanDate);
+    (void)WriteSetting(SettingName(Setting::LastScanDate), m_lastScanDate);
     ResetCounters(m_counters);
     m_problems.SetSize(0);
     m_scan.Current()->ResumeThread();
@@ -81,8 +79,6 @@ bool CCorvaneEngine::StartRepair(std::int32_t count)
 
 void CCorvaneEngine::StopRepair() { m_repair.Stop(); }
 
-bool CCorvaneEngine::IsRepairing() const { return m_repair.Current() && m_repair.Current()->IsRunning(); }
-
 HANDLE CCorvaneEngine::RepairThreadHandle() const
 {
     return m_repair.Current() ? m_repair.Current()->GetThreadHandle() : nullptr;
@@ -104,89 +100,12 @@ std::wstring CCorvaneEngine::LastBackupPath() const
     return m_repair.Current() ? m_repair.Current()->BackupPath() : std::wstring();
 }
 
-// --- self-update ----------------------------------------------------------------------------
-
-bool CCorvaneEngine::StartUpdateCheck() { return m_update && m_update->StartUpdateCheck(m_notify); }
-
-void CCorvaneEngine::CheckRequested()
-{
-    if (m_update)
-        m_update->SetCheckRequested();
-}
-
-bool CCorvaneEngine::StartUpdateDownload() { return m_update && m_update->StartUpdateDownload(m_notify); }
-
-void CCorvaneEngine::StopUpdateDownload()
-{
-    if (m_update)
-        m_update->StopUpdateDownload();
-}
-
-// --- counters ---------------------------------------------------------------------------
-
-std::int64_t CCorvaneEngine::Total(std::atomic<std::int32_t> SectionCounter::*counter) const
+int CCorvaneEngine::GetTotalFound() const
 {
     std::int64_t total = 0;
-    for (const SectionCounter& c : m_counters)
-        total += (c.*counter).load();
-    return total;
-}
-
-std::wstring CCorvaneEngine::FormatCounter(int section, std::atomic<std::int32_t> SectionCounter::*counter) const
-{
-    if (section < 0 || section >= kSectionCount)
-        return {};
-    return std::to_wstring((m_counters[static_cast<std::size_t>(section)].*counter).load());
-}
-
-int CCorvaneEngine::GetTotalFound() const { return static_cast<int>(Total(&SectionCounter::Found)); }
-std::wstring CCorvaneEngine::FormatTotalFound() const { return std::to_wstring(Total(&SectionCounter::Found)); }
-std::wstring CCorvaneEngine::FormatTotalRepaired() const { return std::to_wstring(Total(&SectionCounter::Repaired)); }
-std::wstring CCorvaneEngine::FormatTotalIgnored() const { return std::to_wstring(Total(&SectionCounter::Ignored)); }
-
-std::wstring CCorvaneEngine::FormatSectionFound(int section) const
-{
-    return FormatCounter(section, &SectionCounter::Found);
-}
-
-std::wstring CCorvaneEngine::FormatSectionRepaired(int section) const
-{
-    return FormatCounter(section, &SectionCounter::Repaired);
-}
-
-std::wstring CCorvaneEngine::FormatSectionIgnored(int section) const
-{
-    return FormatCounter(section, &SectionCounter::Ignored);
-}
-
-// --- settings and registry ---------------------------------------------------------------
-
-std::wstring CCorvaneEngine::ReadSetting(const std::wstring& name) const { return ::ReadSetting(name); }
-
-bool CCorvaneEngine::WriteSetting(const std::wstring& name, const std::wstring& text)
-{
-    return ::WriteSetting(name, text);
-}
-
-std::wstring CCorvaneEngine::ReadProductValue(const std::wstring& keyPath) const
-{
-    return RegReadString(HKEY_LOCAL_MACHINE, keyPath, L"Velmora");
-}
-
-bool CCorvaneEngine::WriteMachineValue(const std::wstring& keyPath, const std::wstring& valueName,
-                                       const std::wstring& text)
-{
-    return RegWriteString(HKEY_LOCAL_MACHINE, keyPath, valueName, text);
-}
-
-bool CCorvaneEngine::DeleteRegistryValue(RootKey root, const std::wstring& keyPath, const std::wstring& valueName)
-{
-    return RegDeleteValueAt(RootToHKey(root), keyPath, valueName);
-}
-
-CRegistryItemListEx CCorvaneEngine::GetStartupEntries() const
-{
-    return ReadStartupEntries();
+    for (const SectionCounter& section : m_counters)
+        total += section.Found.load();
+    return static_cast<int>(total);
 }
 
 // --- unresolved problems -------------------------------------------------------------------
@@ -228,25 +147,11 @@ bool CCorvaneEngine::WriteScanReport(std::wstring& reportFolder, std::wstring& r
     return WriteScanReportFile(m_productVersion, m_releaseDate, m_problems, reportFolder, reportFile);
 }
 
-void CCorvaneEngine::OpenReportFolder() const { OpenReportFolderInShell(); }
-
 // --- scheduled scan ------------------------------------------------------------------------------
 
-bool CCorvaneEngine::SetScanSchedule(int kind, int hour, int minute, std::uint16_t daysOfWeek)
+bool CCorvaneEngine::SetScanSchedule(const ScanScheduleSetting& setting)
 {
-    return SetScanScheduleTask(m_scanSchedule, ScanScheduleSetting{kind, hour, minute, daysOfWeek});
-}
-
-bool CCorvaneEngine::GetScanSchedule(int& kind, int& hour, int& minute, std::uint16_t& daysOfWeek) const
-{
-    ScanScheduleSetting setting;
-    if (LookupScanSchedule(setting) != ScheduleLookup::Found)
-        return false;
-    kind = setting.kind;
-    hour = setting.hour;
-    minute = setting.minute;
-    daysOfWeek = setting.daysOfWeek;
-    return true;
+    return SetScanScheduleTask(m_scanSchedule, setting);
 }
 
 ScheduleLookup CCorvaneEngine::LookupScanSchedule(ScanScheduleSetting& setting) const

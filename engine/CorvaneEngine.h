@@ -1,9 +1,9 @@
 #pragma once
-// The engine: the one object through which the windows (and the console driver) reach
-// the scan, the repair, the stores on disk, the settings, the backups, the report and
-// the scheduled scan. It owns the problem list, the per-section counters, the
-// repaired-items list and the worker threads; workers report by posting messages to
-// the window set with SetNotifyWindow.
+// The engine: the scan, the repair, the unresolved-problems store, the backups, the report
+// and the scheduled scan, around the state they share. It owns the problem list, the
+// per-section counters, the repaired-items list and the scan and repair workers; workers
+// report by posting messages to the window set with SetNotifyWindow. The application (or
+// the console driver) creates one and hands each window the part it uses.
 //
 // Use it from one thread (the user-interface thread). While a worker runs, it is the
 // only writer of the problem list (scan), the counters and the repaired-items list;
@@ -18,9 +18,7 @@
 #include "engine/RepairErrorsThread.h"
 #include "engine/RepairedItems.h"
 #include "engine/ScanSchedule.h"
-#include "engine/UpdateWorkerSeam.h"
 #include "framework/NotifyTarget.h"
-#include "framework/Singleton.h"
 #include "framework/WorkerSlot.h"
 
 #include <windows.h>
@@ -31,16 +29,16 @@
 #include <string>
 #include <vector>
 
-class CCorvaneEngine : public CSingleton<CCorvaneEngine> {
-    friend class CSingleton<CCorvaneEngine>;
-
+class CCorvaneEngine {
 public:
     using Selection = std::array<std::uint8_t, kSectionCount>;  // byte n non-zero: scan section n
 
+    // Reads the program's version resource and the last scan date.
+    CCorvaneEngine();
     CCorvaneEngine(const CCorvaneEngine&) = delete;
     CCorvaneEngine& operator=(const CCorvaneEngine&) = delete;
-    // Stops (and waits for) a running scan, repair and update workers.
-    virtual ~CCorvaneEngine();
+    // Stops (and waits for) a running scan and repair.
+    ~CCorvaneEngine();
 
     // The window (or, for the console driver, the thread) that receives the workers'
     // messages and WM_BACKUP_FOUND; none posts nothing. A worker keeps the receiver it
@@ -76,7 +74,6 @@ public:
     // Stops the repair worker (it still saves and posts its finishing message), waits
     // for it and deletes it.
     void StopRepair();
-    [[nodiscard]] bool IsRepairing() const;
     [[nodiscard]] HANDLE RepairThreadHandle() const;
     // After the repair worker has ended: true when its backup could not be created or
     // written (so registry entries and shortcut files were left alone) or the
@@ -88,39 +85,8 @@ public:
     [[nodiscard]] bool RepairLeftProblems() const;
     // The backup file of the last repair; empty when none could be created.
     [[nodiscard]] std::wstring LastBackupPath() const;
-
-    // --- self-update (the workers of IUpdateWorkers, installed by the application) ------
-    void SetUpdateWorkers(std::unique_ptr<IUpdateWorkers> workers) { m_update = std::move(workers); }
-    // The workers post to the notify window. False without installed workers or when the
-    // thread cannot start.
-    [[nodiscard]] bool StartUpdateCheck();
-    void CheckRequested();
-    [[nodiscard]] bool StartUpdateDownload();
-    void StopUpdateDownload();
-
-    // --- counters ---------------------------------------------------------------------
+    // The problems the counters say were found, in every section.
     [[nodiscard]] int GetTotalFound() const;
-    [[nodiscard]] std::wstring FormatTotalFound() const;
-    [[nodiscard]] std::wstring FormatTotalRepaired() const;
-    [[nodiscard]] std::wstring FormatTotalIgnored() const;
-    // One section's counter as decimal text; empty text for a section outside 0..11.
-    [[nodiscard]] std::wstring FormatSectionFound(int section) const;
-    [[nodiscard]] std::wstring FormatSectionRepaired(int section) const;
-    [[nodiscard]] std::wstring FormatSectionIgnored(int section) const;
-
-    // --- settings and registry ------------------------------------------------------
-    // REG_SZ values under HKEY_LOCAL_MACHINE\Software\Velmora; a missing one reads empty.
-    [[nodiscard]] std::wstring ReadSetting(const std::wstring& name) const;
-    [[nodiscard]] bool WriteSetting(const std::wstring& name, const std::wstring& text);
-    // The value "Velmora" under HKEY_LOCAL_MACHINE\<keyPath>; empty when missing.
-    [[nodiscard]] std::wstring ReadProductValue(const std::wstring& keyPath) const;
-    // REG_SZ under HKEY_LOCAL_MACHINE\<keyPath>, creating the key.
-    [[nodiscard]] bool WriteMachineValue(const std::wstring& keyPath, const std::wstring& valueName,
-                                         const std::wstring& text);
-    [[nodiscard]] bool DeleteRegistryValue(RootKey root, const std::wstring& keyPath, const std::wstring& valueName);
-    // The values of the Run key of HKEY_CURRENT_USER, then of HKEY_LOCAL_MACHINE, with
-    // their data as text; values whose data exceeds 1023 characters are left out.
-    [[nodiscard]] CRegistryItemListEx GetStartupEntries() const;
 
     // --- unresolved problems (see CIgnoredProblemsStore) ------------------------------
     // stays[i] true keeps ProblemList[i] for the repair; every other problem is stored
@@ -142,16 +108,12 @@ public:
     // --- report -----------------------------------------------------------------------
     // Writes the HTML report of ProblemList; see WriteScanReportFile.
     [[nodiscard]] bool WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile) const;
-    void OpenReportFolder() const;
 
     // --- scheduled scan ---------------------------------------------------------------
     // kind 0 none (the task stays, without trigger), 1 daily, 2 weekly with the day mask
     // (Sunday 0x01 ... Saturday 0x40). False when the scheduler is unavailable, a step
-    // fails or the arguments are out of range.
-    [[nodiscard]] bool SetScanSchedule(int kind, int hour, int minute, std::uint16_t daysOfWeek);
-    // True when the task exists (kind 0 when it has no trigger); false when it does not
-    // or the scheduler is unavailable, the outputs then unchanged.
-    [[nodiscard]] bool GetScanSchedule(int& kind, int& hour, int& minute, std::uint16_t& daysOfWeek) const;
+    // fails or the setting is out of range.
+    [[nodiscard]] bool SetScanSchedule(const ScanScheduleSetting& setting);
     [[nodiscard]] ScheduleLookup LookupScanSchedule(ScanScheduleSetting& setting) const;
     // Deletes the task; true when there is none afterwards.
     [[nodiscard]] bool RemoveScanSchedule();
@@ -160,11 +122,6 @@ public:
     [[nodiscard]] ScanScheduleTask& ScanSchedule() { return m_scanSchedule; }
 
 private:
-    CCorvaneEngine();
-
-    [[nodiscard]] std::wstring FormatCounter(int section, std::atomic<std::int32_t> SectionCounter::*counter) const;
-    [[nodiscard]] std::int64_t Total(std::atomic<std::int32_t> SectionCounter::*counter) const;
-
     CErrorListEx m_problems;
     ::SectionCounters m_counters;
     std::wstring m_productVersion;
@@ -176,5 +133,4 @@ private:
     // Declared after everything the workers write, so they have ended before it goes.
     CWorkerSlot<CRegistryScanThread> m_scan;
     CWorkerSlot<CRepairErrorsThread> m_repair;
-    std::unique_ptr<IUpdateWorkers> m_update;
 };

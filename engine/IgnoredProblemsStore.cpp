@@ -1,5 +1,6 @@
 #include "engine/IgnoredProblemsStore.h"
 
+#include "core/SettingsTable.h"
 #include "core/TextSplit.h"
 #include "core/Utf16Text.h"
 #include "engine/FileSystem.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr wchar_t kCountSetting[] = L"IgnoredErrorsCount";
 
 // False when the folder or the file is a link: nothing may then be written there.
 bool PrepareFolder()
@@ -61,7 +61,7 @@ bool CIgnoredProblemsStore::SaveUnresolvedProblems(CErrorListEx& problems, Secti
 
     const bool saved = safe && CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
     const std::ptrdiff_t held = saved ? written : RecordsOnDisk(path);
-    (void)WriteSetting(kCountSetting, std::to_wstring(held));
+    (void)WriteSetting(SettingName(Setting::UnresolvedCount), std::to_wstring(held));
     return saved;
 }
 
@@ -80,7 +80,7 @@ bool CIgnoredProblemsStore::AddUnresolvedProblems(const CErrorListEx& problems)
     for (const CError& problem : problems)
         text += FormatProblemLine(problem);
     const bool saved = CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
-    (void)WriteSetting(kCountSetting, std::to_wstring(RecordsOnDisk(path)));
+    (void)WriteSetting(SettingName(Setting::UnresolvedCount), std::to_wstring(RecordsOnDisk(path)));
     return saved;
 }
 
@@ -92,7 +92,7 @@ bool CIgnoredProblemsStore::ClearUnresolvedProblems()
         cleared = false;
     else if (FileExists(path))
         cleared = ::DeleteFileW(path.c_str()) != 0;
-    (void)WriteSetting(kCountSetting, std::to_wstring(cleared ? 0 : RecordsOnDisk(path)));
+    (void)WriteSetting(SettingName(Setting::UnresolvedCount), std::to_wstring(cleared ? 0 : RecordsOnDisk(path)));
     return cleared;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
-// The engine's seam for the self-update workers, which live in online/ (they build on the
-// engine, so the engine cannot build on them). The application installs the real owner
-// at start-up; the engine owns it from then on, like its scan and repair workers.
+// The seam for the self-update workers, which live in online/: the windows that start and
+// cancel them see only this. The application owns the real one for the program's life.
 
 #include "framework/NotifyTarget.h"
 

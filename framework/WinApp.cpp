@@ -1,18 +1,7 @@
 #include "framework/WinApp.h"
 
-CWinApp* CWinApp::s_current = nullptr;
-
-CWinApp::CWinApp() { s_current = this; }
-
-CWinApp::~CWinApp()
+int CWinApp::RunApplication()
 {
-    if (s_current == this)
-        s_current = nullptr;
-}
-
-int CWinApp::RunApplication(HINSTANCE instance)
-{
-    m_hInstance = instance;
     InitInstance();
     return ExitInstance();
 }

@@ -1,14 +1,11 @@
 #pragma once
-// Application object base: one per process, reached through CWinApp::Current().
-
-#include <windows.h>
-
-class CDialogBase;
+// Application object base: the program's body runs in InitInstance, and ExitInstance
+// gives the process exit code.
 
 class CWinApp {
 public:
-    CWinApp();
-    virtual ~CWinApp();
+    CWinApp() = default;
+    virtual ~CWinApp() = default;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
@@ -18,17 +15,8 @@ public:
     virtual int ExitInstance() { return m_exitCode; }
 
     // InitInstance, then ExitInstance.
-    int RunApplication(HINSTANCE instance);
-
-    [[nodiscard]] static CWinApp* Current() { return s_current; }
-    [[nodiscard]] HINSTANCE GetInstanceHandle() const { return m_hInstance; }
-
-    CDialogBase* m_pMainWnd = nullptr;
+    int RunApplication();
 
 protected:
-    HINSTANCE m_hInstance = nullptr;
     int m_exitCode = 0;
-
-private:
-    static CWinApp* s_current;
 };

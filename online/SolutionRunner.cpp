@@ -1,7 +1,6 @@
 #include "online/SolutionRunner.h"
 
 #include "core/SolutionCommands.h"
-#include "engine/CorvaneEngine.h"
 #include "online/CustomSolution.h"
 #include "online/LogSubmission.h"
 #include "online/ServiceClient.h"
@@ -33,25 +32,21 @@ namespace {
 // More than a message box can show; the rest is in the report saved with the backup.
 constexpr std::size_t kShownReportChars = 4000;
 
-ProtectedPlaces PlacesOfThisRun()
-{
-    return ThisMachinesProtectedPlaces(CCorvaneEngine::Instance().BackupFolder());
-}
-
 }  // namespace
 
-std::wstring DescribeSolution(const std::wstring& commands)
+std::wstring DescribeSolution(const std::wstring& commands, const std::wstring& backupFolder)
 {
-    CCustomSolution solution(PlacesOfThisRun());
+    CCustomSolution solution(ThisMachinesProtectedPlaces(backupFolder));
     solution.Parse(commands);
     return DescribeActionLines(solution.Actions()) + solution.Refusals();
 }
 
-std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress)
+std::wstring RunSolution(const std::wstring& commands, const std::wstring& backupFolder,
+                         const SolutionProgress& progress)
 {
-    CCustomSolution solution(PlacesOfThisRun());
+    CCustomSolution solution(ThisMachinesProtectedPlaces(backupFolder));
     solution.Parse(commands);
-    CRepairBackupForSolution backup(CCorvaneEngine::Instance().BackupFolder());
+    CRepairBackupForSolution backup(backupFolder);
     const std::wstring report = solution.Execute(backup, progress);
     const std::wstring savedPath = report.size() > kShownReportChars ? backup.SaveReport(report) : std::wstring();
     static_cast<void>(ForgetPendingLog());

@@ -22,10 +22,12 @@ inline constexpr wchar_t kFetchFailedMessage[] = L"Please connect to Internet so
 // What the command string would do on this machine, in plain words with the canonical
 // paths it would act on, one line per action, followed by a line for each command that
 // would be refused and why; empty when it asks for nothing usable. Nothing is changed.
-[[nodiscard]] std::wstring DescribeSolution(const std::wstring& commands);
+// backupFolder: where the repairs keep their backups, which no solution may touch.
+[[nodiscard]] std::wstring DescribeSolution(const std::wstring& commands, const std::wstring& backupFolder);
 
 // Parses and carries out the command string, keeping what it removes in a new backup
 // beside the repair backups, then forgets the pending log whatever the outcome. Returns
 // the report, cut to what a message box can show; a report that had to be cut is saved
 // whole with the backup, and the shown one says where. Only ever called on the user's explicit request.
-[[nodiscard]] std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress = {});
+[[nodiscard]] std::wstring RunSolution(const std::wstring& commands, const std::wstring& backupFolder,
+                                       const SolutionProgress& progress = {});

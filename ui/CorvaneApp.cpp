@@ -2,15 +2,21 @@
 
 #include "engine/CorvaneEngine.h"
 #include "engine/FileSystem.h"
+#include "online/LogSubmission.h"
 #include "online/UpdateWorkers.h"
-#include "ui/DownloadDialog.h"
+#include "ui/ManageStartupDialog.h"
+#include "ui/EngineServices.h"
+#include "ui/OnlineServices.h"
+#include "ui/Prompts.h"
 #include "ui/ScanDialog.h"
 #include "ui/ScanProgressDialog.h"
+#include "ui/ScanResultsDialog.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SystemSettings.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <memory>
 #include <utility>
 
 namespace {
@@ -31,13 +37,86 @@ DWORD WindowsMajorVersion()
     return ::GetVersionExW(&version) ? version.dwMajorVersion : 0;
 }
 
+// The helper beside the program asks this process to end, waits for it, then starts the
+// new program file.
+void StartRestartHelper()
+{
+    const std::wstring folder = GetModuleFolder();
+    const std::wstring helper = folder + L"\\rebooter.exe";
+    ::ShellExecuteW(nullptr, L"open", helper.c_str(), nullptr, folder.c_str(), SW_SHOW);
+}
+
+template <typename Dialog, typename Service>
+void ShowModal(Service& service, HWND owner)
+{
+    Dialog dialog(service);
+    dialog.DoModal(owner);
+}
+
+// For the windows that show a worker's work: its messages come to the main window first,
+// which passes them on while the window is open.
+template <typename Dialog, typename Service>
+void ShowRouted(CMessageForwarder& forwarder, WorkWindow role, Service& service, HWND owner)
+{
+    Dialog dialog(service);
+    const CForwardingScope routed(forwarder, role, dialog);
+    dialog.DoModal(owner);
+}
+
+// The capabilities the main window's links hand out; each must outlive the main window.
+struct ProgramCapabilities {
+    CEngineServices& engineServices;
+    CSystemSettings& settings;
+    COnlineServices& online;
+};
+
+MainWindowLinks ProgramLinks(CScanDialog& mainWindow, const ProgramCapabilities& program)
+{
+    CMessageForwarder& forwarder = mainWindow.Forwarder();
+    CEngineServices& engineServices = program.engineServices;
+    CSystemSettings& settings = program.settings;
+    COnlineServices& online = program.online;
+    MainWindowLinks links;
+    links.showScanResults = [&mainWindow, &forwarder, &engineServices](HWND owner) {
+        CScanResultsDialog results(engineServices);
+        ResultsWindowLinks resultLinks;
+        resultLinks.refreshProblemCount = [&mainWindow] { mainWindow.RefreshProblemCount(); };
+        resultLinks.showRepair = [&forwarder, &engineServices](HWND resultsWindow) {
+            ShowRouted<CRepairErrorsDialog>(forwarder, WorkWindow::Repair, engineServices, resultsWindow);
+        };
+        results.SetLinks(std::move(resultLinks));
+        results.DoModal(owner);
+    };
+    links.showRestore = [&forwarder, &engineServices](HWND owner) {
+        ShowRouted<CRestoreBackupsDialog>(forwarder, WorkWindow::Restore, engineServices, owner);
+    };
+    links.showSettings = [&settings](HWND owner) { ShowModal<CSettingsDialog>(settings, owner); };
+    links.showStartupManager = [&settings](HWND owner) { ShowModal<CManageStartupDialog>(settings, owner); };
+    links.showSendLog = [&online](HWND owner) { ShowModal<CSendLogDialog>(online, owner); };
+    links.showCustomSolution = [&online](HWND owner) { ShowModal<CCustomSolnDialog>(online, owner); };
+    links.downloadUpdate = [&mainWindow, &forwarder, &online](HWND owner) {
+        if (!online.StartUpdateDownload(mainWindow.GetSafeHwnd())) {
+            ShowPrompt(owner, kUpdateFailed, kProductTitle, MB_OK);
+            return;
+        }
+        ShowRouted<CDownloadDialog>(forwarder, WorkWindow::Download, online, owner);
+    };
+    links.startUpdateCheck = [&mainWindow, &online] {
+        static_cast<void>(online.StartUpdateCheck(mainWindow.GetSafeHwnd()));
+    };
+    links.restartAfterUpdate = &StartRestartHelper;
+    links.hasPendingLog = &HasPendingLog;
+    links.stopWorkBeforeEnd = [&engineServices, &online] {
+        engineServices.StopRepair();
+        online.StopDownload();
+    };
+    return links;
+}
+
 // The system's answers, and the program's main window.
 class CSystemStartupHost final : public IStartupHost {
 public:
-    CSystemStartupHost(CWinApp& application, UniqueHandle& instanceMutex)
-        : m_application(application), m_instanceMutex(instanceMutex)
-    {
-    }
+    explicit CSystemStartupHost(UniqueHandle& instanceMutex) : m_instanceMutex(instanceMutex) {}
 
     bool IsVistaOrLater() override { return CCorvaneApp::IsVistaOrLater(); }
     bool IsProcessElevated() override { return CCorvaneApp::IsProcessElevated(); }
@@ -67,20 +146,21 @@ public:
         controls.dwSize = sizeof(controls);
         controls.dwICC = 0xFF;
         ::InitCommonControlsEx(&controls);
-        // The shared windows exist before the main window can open any of them.
-        static_cast<void>(CScanProgressDialog::Instance());
-        static_cast<void>(CDownloadDialog::Instance());
-        CCorvaneEngine& engine = CCorvaneEngine::Instance();
-        engine.SetUpdateWorkers(std::make_unique<CUpdateWorkers>(engine.ProductVersion(), GetModulePath()));
-        ComInitializer com;
-        CScanDialog mainWindow(scanAtStart);
-        m_application.m_pMainWnd = &mainWindow;
+        // Every capability is made once, here, and each window gets the part it uses.
+        const ComInitializer com;
+        CCorvaneEngine engine;
+        CUpdateWorkers updates(engine.ProductVersion(), GetModulePath());
+        CEngineServices engineServices(engine);
+        CSystemSettings settings(engine);
+        COnlineServices online(engine.ProductVersion(), engine.BackupFolder(), updates);
+        CScanProgressDialog progress(engineServices);
+        CScanDialog mainWindow(scanAtStart,
+                               {engineServices, settings, progress, engine.ProductVersion(), engine.ReleaseDate()});
+        mainWindow.SetLinks(ProgramLinks(mainWindow, {engineServices, settings, online}));
         mainWindow.DoModal();
-        m_application.m_pMainWnd = nullptr;
     }
 
 private:
-    CWinApp& m_application;
     UniqueHandle& m_instanceMutex;
 };
 
@@ -116,9 +196,7 @@ CCorvaneApp::CCorvaneApp(std::wstring commandLine) : m_commandLine(std::move(com
 
 bool CCorvaneApp::InitInstance()
 {
-    // The mutex stays held until the process ends, whichever way it ends.
-    static UniqueHandle instanceMutex;
-    CSystemStartupHost host(*this, instanceMutex);
+    CSystemStartupHost host(m_instanceMutex);
     RunStartup(m_commandLine, host);
     return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The application object: one instance per Windows user, elevated on Windows Vista and
-// later (a plain start restarts itself through "runas"), the shared windows, and the main
-// window shown modally; the program ends with it.
+// later (a plain start restarts itself through "runas"), and the main window shown
+// modally; the program ends with it. It makes the program's capabilities once and hands
+// each window the part that window uses.
 
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
@@ -25,7 +26,7 @@ public:
     // Shows, restores and brings to the front the other instance's main window; nothing
     // when it cannot be found.
     virtual void BringFirstInstanceToFront() = 0;
-    // Creates the shared windows and shows the main window modally until it ends.
+    // Makes the program's capabilities and shows the main window modally until it ends.
     virtual void RunMainWindow(bool scanAtStart) = 0;
 };
 
@@ -58,4 +59,6 @@ public:
 
 private:
     std::wstring m_commandLine;
+    // Held until the process ends, whichever way it ends.
+    UniqueHandle m_instanceMutex;
 };

@@ -19,40 +19,20 @@ std::wstring RunningText(std::size_t done, std::size_t total)
            std::to_wstring(total) + L", attendere...";
 }
 
-class COnlineSolutionService final : public ISolutionService {
-public:
-    FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
-                               const std::atomic<bool>& abandoned) override
-    {
-        return ::FetchSolution(comments, commands, &abandoned);
-    }
-    std::wstring DescribeSolution(const std::wstring& commands) override { return ::DescribeSolution(commands); }
-    std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
-    {
-        return ::RunSolution(commands, progress);
-    }
-};
-
 }  // namespace
 
-ISolutionService& OnlineSolutionService()
-{
-    static COnlineSolutionService service;
-    return service;
-}
 
-CCustomSolnDialog::CCustomSolnDialog() : CBitmapDialog(IDD_CUSTOM_SOLUTION), m_service(&OnlineSolutionService()) {}
+CCustomSolnDialog::CCustomSolnDialog(ISolutionService& service) : CBitmapDialog(IDD_CUSTOM_SOLUTION), m_service(service) {}
 
 BOOL CCustomSolnDialog::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Soluzione personalizzata");
+    SetUpSkinnedPanel(*this, kPanelSkin, L"Velmora - Soluzione personalizzata");
     SetUpControls();
     m_commands.clear();
     m_ready = false;
     ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kFetching);
     ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), FALSE);
-    ISolutionService& service = *m_service;
+    ISolutionService& service = m_service;
     const auto fetch = [this, &service](const std::atomic<bool>& abandoned) {
         m_fetchedComments.clear();
         m_fetchedCommands.clear();
@@ -128,7 +108,7 @@ void CCustomSolnDialog::RunCommand()
 {
     if (!m_ready || m_worker.IsBusy())
         return;
-    ISolutionService& service = *m_service;
+    ISolutionService& service = m_service;
     // The actions are not abandoned halfway: the flag is not looked at.
     const bool started =
         m_worker.Start(m_hWnd, WM_SOLUTION_RUN_DONE, [this, &service, commands = m_commands](const std::atomic<bool>&) {

@@ -6,13 +6,10 @@
 // the solution's actions run on a worker: meanwhile the window paints, says what it is
 // waiting for and keeps its button off. Closing it while the service is asked abandons
 // the call; the actions, once started, are not cut short, so it stays open until they end.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
-#include "framework/Singleton.h"
 #include "framework/TaskThread.h"
 #include "online/SolutionRunner.h"
 
@@ -20,7 +17,7 @@
 #include <string>
 
 // What the custom-solution window asks of the online services, on its worker. The
-// program's is OnlineSolutionService; the window tests give their own.
+// program's is COnlineServices; the window tests give their own.
 class ISolutionService {
 public:
     virtual ~ISolutionService() = default;
@@ -34,23 +31,15 @@ public:
     [[nodiscard]] virtual std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) = 0;
 };
 
-[[nodiscard]] ISolutionService& OnlineSolutionService();
-
 inline constexpr wchar_t kSolutionReady[] =
     L"La soluzione è disponibile. Ti preghiamo di leggere le istruzioni seguenti.";
 inline constexpr wchar_t kSolutionNotReady[] =
     L"La tua soluzione di riparazione personalizzata non è ancora disponibile. Ti chiediamo gentilmente di attendere "
     L"24-48 ore. Quando la soluzione sarà pronta, il pulsante diventerà attivo.";
 
-class CCustomSolnDialog : public CBitmapDialog, public CSingleton<CCustomSolnDialog> {
+class CCustomSolnDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 528;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
-
-    CCustomSolnDialog();
-
-    void Prepare(ISolutionService& service) { m_service = &service; }
+    explicit CCustomSolnDialog(ISolutionService& service);
 
     // "Esegui Soluzione Personalizzata": the actions start on the worker; nothing while no
     // solution is ready or the worker is busy.
@@ -72,7 +61,7 @@ private:
     void ShowSolution(const std::wstring& comments);
     void ShowNotReady();
 
-    ISolutionService* m_service;
+    ISolutionService& m_service;
     std::wstring m_commands;
     bool m_ready = false;
     CWindowTask m_worker;

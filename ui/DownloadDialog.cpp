@@ -1,7 +1,6 @@
 #include "ui/DownloadDialog.h"
 
 #include "core/UpdateText.h"
-#include "engine/CorvaneEngine.h"
 #include "online/UpdateMessages.h"
 #include "res/resource.h"
 #include "ui/WindowLayout.h"
@@ -12,11 +11,6 @@ namespace {
 
 constexpr COLORREF kHeadingBlue = 0x995B0D;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-class CEngineDownloadService final : public IDownloadService {
-public:
-    void StopDownload() override { CCorvaneEngine::Instance().StopUpdateDownload(); }
-};
 
 struct FigureRow {
     int captionId;
@@ -32,20 +26,14 @@ constexpr std::array<FigureRow, 4> kFigureRows{{
 
 }  // namespace
 
-IDownloadService& EngineDownloadService()
-{
-    static CEngineDownloadService service;
-    return service;
-}
 
-CDownloadDialog::CDownloadDialog() : CBitmapDialog(IDD_DOWNLOAD), m_downloads(&EngineDownloadService()) {}
+CDownloadDialog::CDownloadDialog(IDownloadService& downloads) : CBitmapDialog(IDD_DOWNLOAD), m_downloads(downloads) {}
 
 BOOL CDownloadDialog::OnInitDialog()
 {
     m_closing.Open();
     m_startTick = ::GetTickCount64();
-    SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Aggiornamento");
+    SetUpSkinnedPanel(*this, kSmallPanelSkin, L"Velmora - Aggiornamento");
     SetUpControls();
     return TRUE;
 }
@@ -95,7 +83,7 @@ void CDownloadDialog::OnProgress(std::uint64_t bytes)
 void CDownloadDialog::OnCancel()
 {
     if (m_closing.Close())
-        m_downloads->StopDownload();
+        m_downloads.StopDownload();
     EndDialog(IDCANCEL);
 }
 

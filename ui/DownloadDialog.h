@@ -3,19 +3,16 @@
 // arrive through the main window) with a progress bar, the kilobytes downloaded, the
 // speed, the file size and the time elapsed, and closes when the transfer has ended.
 // "Interrompi" and Escape cancel the download; Enter does nothing.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
-#include "framework/Singleton.h"
 #include "ui/ClosingGuard.h"
 
 #include <array>
 #include <cstdint>
 
-// What the download window asks of the engine.
+// What the download window asks of the update workers.
 class IDownloadService {
 public:
     virtual ~IDownloadService() = default;
@@ -23,19 +20,9 @@ public:
     virtual void StopDownload() = 0;
 };
 
-// The engine (created on first use) as the download window sees it.
-[[nodiscard]] IDownloadService& EngineDownloadService();
-
-class CDownloadDialog : public CBitmapDialog, public CSingleton<CDownloadDialog> {
+class CDownloadDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 450;
-    static constexpr int kHeight = 413;
-    static constexpr int kSkinHeight = 393;
-
-    CDownloadDialog();
-
-    // Before showing: the download to follow (the engine's until set).
-    void Prepare(IDownloadService& downloads) { m_downloads = &downloads; }
+    explicit CDownloadDialog(IDownloadService& downloads);
 
 protected:
     BOOL OnInitDialog() override;
@@ -49,7 +36,7 @@ private:
     void OnStarted(std::uint64_t expectedBytes);
     void OnProgress(std::uint64_t bytes);
 
-    IDownloadService* m_downloads;
+    IDownloadService& m_downloads;
     ULONGLONG m_startTick = 0;
     CClosingGuard m_closing;
 

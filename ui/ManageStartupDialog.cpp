@@ -1,6 +1,5 @@
 #include "ui/ManageStartupDialog.h"
 
-#include "engine/CorvaneEngine.h"
 #include "res/resource.h"
 #include "ui/Prompts.h"
 #include "ui/WindowLayout.h"
@@ -27,15 +26,6 @@ constexpr std::array<Column, 3> kColumns = {{
     {L"Locazione chiave", 165},
 }};
 
-class CEngineStartupService final : public IStartupService {
-public:
-    CRegistryItemListEx GetStartupEntries() const override { return CCorvaneEngine::Instance().GetStartupEntries(); }
-    StartupRemoval RemoveStartupEntry(std::size_t position, const CRegistryItem& shown) override
-    {
-        return CStartupEntries(CCorvaneEngine::Instance().BackupFolder()).Remove(position, shown);
-    }
-};
-
 std::wstring KeyLocation(const CRegistryItem& entry) { return entry.Hive + L"\\" + entry.SubKey; }
 
 std::wstring CellText(HWND list, int row, int column)
@@ -47,21 +37,12 @@ std::wstring CellText(HWND list, int row, int column)
 
 }  // namespace
 
-IStartupService& EngineStartupService()
-{
-    static CEngineStartupService service;
-    return service;
-}
 
-CManageStartupDialog::CManageStartupDialog()
-    : CBitmapDialog(IDD_MANAGE_STARTUP), m_startup(&EngineStartupService())
-{
-}
+CManageStartupDialog::CManageStartupDialog(IStartupService& startup) : CBitmapDialog(IDD_MANAGE_STARTUP), m_startup(startup) {}
 
 BOOL CManageStartupDialog::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Gestione Avvio");
+    SetUpSkinnedPanel(*this, kPanelSkin, L"Velmora - Gestione Avvio");
     SetUpControls();
     Fill();
     return TRUE;
@@ -91,7 +72,7 @@ void CManageStartupDialog::Fill()
 {
     const HWND list = GetDlgItem(IDC_STARTUP_LIST);
     ListView_DeleteAllItems(list);
-    const CRegistryItemListEx entries = m_startup->GetStartupEntries();
+    const CRegistryItemListEx entries = m_startup.GetStartupEntries();
     for (int i = 0; i < entries.GetSize(); ++i) {
         const CRegistryItem& entry = entries[i];
         std::wstring location = KeyLocation(entry);
@@ -129,7 +110,7 @@ void CManageStartupDialog::RemoveCommand()
         ShowPrompt(m_hWnd, kChooseStartupEntry, kProductTitle, MB_OK);
         return;
     }
-    const StartupRemoval outcome = m_startup->RemoveStartupEntry(static_cast<std::size_t>(row), ShownEntry(row));
+    const StartupRemoval outcome = m_startup.RemoveStartupEntry(static_cast<std::size_t>(row), ShownEntry(row));
     Fill();
     switch (outcome) {
     case StartupRemoval::Removed:

@@ -3,8 +3,6 @@
 // user and of the machine, one row each (name, command as stored, key), and the removal
 // of the selected one. The rows are read again for every fill and every removal; a
 // removal takes effect only on the entry the user saw, after its backup line is written.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
@@ -12,12 +10,11 @@
 #include "controls/XColorStatic.h"
 #include "core/RegistryItem.h"
 #include "engine/StartupEntries.h"
-#include "framework/Singleton.h"
 
 #include <cstddef>
 
-// What the startup manager asks of the engine. The program's is the engine itself
-// (EngineStartupService); the window tests give their own.
+// What the startup manager asks of the registry. The program's is
+// CSystemSettings; the window tests give their own.
 class IStartupService {
 public:
     virtual ~IStartupService() = default;
@@ -25,9 +22,6 @@ public:
     // See CStartupEntries::Remove.
     [[nodiscard]] virtual StartupRemoval RemoveStartupEntry(std::size_t position, const CRegistryItem& shown) = 0;
 };
-
-// The engine (created on first use) as the startup manager sees it.
-[[nodiscard]] IStartupService& EngineStartupService();
 
 inline constexpr wchar_t kChooseStartupEntry[] =
     L"Per favore seleziona il programma che desideri rimuovere dalla Startup di Windows prima di procedere.";
@@ -39,16 +33,9 @@ inline constexpr wchar_t kStartupEntryNoBackup[] =
 inline constexpr wchar_t kStartupEntryNotRemoved[] =
     L"Non è stato possibile rimuovere l'applicazione selezionata dall'avvio di Windows.";
 
-class CManageStartupDialog : public CBitmapDialog, public CSingleton<CManageStartupDialog> {
+class CManageStartupDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 528;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
-
-    CManageStartupDialog();
-
-    // Before showing: where the entries come from (the engine until set).
-    void Prepare(IStartupService& startup) { m_startup = &startup; }
+    explicit CManageStartupDialog(IStartupService& startup);
 
     // Lists the entries as they are now.
     void Fill();
@@ -64,7 +51,7 @@ private:
     void SetUpControls();
     [[nodiscard]] CRegistryItem ShownEntry(int row) const;
 
-    IStartupService* m_startup;
+    IStartupService& m_startup;
 
     CXColorStatic m_title;
     CItemListCtrl m_list;

@@ -57,3 +57,21 @@ public:
 private:
     std::array<const CDialogBase*, kWorkWindowCount> m_targets{};
 };
+
+// Makes a window the target of its kind of work while the scope lasts (while the window
+// is open), and no window after it.
+class CForwardingScope {
+public:
+    CForwardingScope(CMessageForwarder& forwarder, WorkWindow role, const CDialogBase& window)
+        : m_forwarder(forwarder), m_role(role)
+    {
+        m_forwarder.SetTarget(m_role, &window);
+    }
+    ~CForwardingScope() { m_forwarder.SetTarget(m_role, nullptr); }
+    CForwardingScope(const CForwardingScope&) = delete;
+    CForwardingScope& operator=(const CForwardingScope&) = delete;
+
+private:
+    CMessageForwarder& m_forwarder;
+    WorkWindow m_role;
+};

@@ -1,6 +1,5 @@
 #include "ui/RepairErrorsDialog.h"
 
-#include "engine/CorvaneEngine.h"
 #include "engine/EngineMessages.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
@@ -15,35 +14,17 @@ namespace {
 constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-class CEngineRepairService final : public IRepairService {
-public:
-    int ProblemCount() const override { return static_cast<int>(Engine().ProblemList().GetSize()); }
-    bool StartRepair(int count) override { return Engine().StartRepair(count); }
-    void StopRepair() override { Engine().StopRepair(); }
-    bool RepairFailed() const override { return Engine().RepairFailed(); }
-    bool RepairLeftProblems() const override { return Engine().RepairLeftProblems(); }
-
-private:
-    static CCorvaneEngine& Engine() { return CCorvaneEngine::Instance(); }
-};
-
 }  // namespace
 
-IRepairService& EngineRepairService()
-{
-    static CEngineRepairService service;
-    return service;
-}
 
-CRepairErrorsDialog::CRepairErrorsDialog() : CBitmapDialog(IDD_REPAIR_ERRORS), m_repairs(&EngineRepairService()) {}
+CRepairErrorsDialog::CRepairErrorsDialog(IRepairService& repairs) : CBitmapDialog(IDD_REPAIR_ERRORS), m_repairs(repairs) {}
 
 BOOL CRepairErrorsDialog::OnInitDialog()
 {
     m_closing.Open();
-    SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Riparazione");
+    SetUpSkinnedPanel(*this, kSmallPanelSkin, L"Velmora - Riparazione");
     SetUpControls();
-    if (!m_repairs->StartRepair(m_repairs->ProblemCount())) {
+    if (!m_repairs.StartRepair(m_repairs.ProblemCount())) {
         // Without a worker no message would ever close the window.
         m_closing.Close();
         ShowAppPrompt(m_hWnd, kRepairNotStarted, MB_OK | MB_ICONERROR);
@@ -89,9 +70,9 @@ void CRepairErrorsDialog::OnFinished()
 {
     m_closing.Close();
     // The worker has ended: what it reports now is final.
-    if (m_repairs->RepairFailed())
+    if (m_repairs.RepairFailed())
         ShowAppPrompt(m_hWnd, kRepairFailed, MB_OK | MB_ICONERROR);
-    else if (m_repairs->RepairLeftProblems())
+    else if (m_repairs.RepairLeftProblems())
         ShowAppPrompt(m_hWnd, kRepairIncomplete, MB_OK | MB_ICONWARNING);
     else
         ShowAppPrompt(m_hWnd, kRepairSucceeded, MB_OK);
@@ -101,7 +82,7 @@ void CRepairErrorsDialog::OnFinished()
 void CRepairErrorsDialog::OnCancel()
 {
     if (m_closing.Close())
-        m_repairs->StopRepair();
+        m_repairs.StopRepair();
     Close();
 }
 

@@ -4,19 +4,16 @@
 // messages arrive through the main window), tells the user how it ended and closes.
 // "Chiudi" and Escape stop the repair first; Enter does nothing, so that a key pressed
 // by habit never cuts a repair short.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
-#include "framework/Singleton.h"
 #include "ui/ClosingGuard.h"
 
 #include <string>
 
-// What the repair window asks of the engine. The program's is the engine itself
-// (EngineRepairService); the window tests give their own.
+// What the repair window asks of the engine. The program's is
+// CEngineServices; the window tests give their own.
 class IRepairService {
 public:
     virtual ~IRepairService() = default;
@@ -33,9 +30,6 @@ public:
     [[nodiscard]] virtual bool RepairLeftProblems() const = 0;
 };
 
-// The engine (created on first use) as the repair window sees it.
-[[nodiscard]] IRepairService& EngineRepairService();
-
 inline constexpr wchar_t kRepairSucceeded[] =
     L"Tutti i problemi sono stati riparati con successo. Cliccare su OK per proseguire.";
 inline constexpr wchar_t kRepairFailed[] =
@@ -44,16 +38,9 @@ inline constexpr wchar_t kRepairIncomplete[] =
     L"Alcuni problemi non sono stati riparati e sono rimasti nel Registro.";
 inline constexpr wchar_t kRepairNotStarted[] = L"Impossibile avviare la riparazione. Il Registro non è stato modificato.";
 
-class CRepairErrorsDialog : public CBitmapDialog, public CSingleton<CRepairErrorsDialog> {
+class CRepairErrorsDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 450;
-    static constexpr int kHeight = 413;
-    static constexpr int kSkinHeight = 393;
-
-    CRepairErrorsDialog();
-
-    // Before showing: the repairs to run (the engine itself until set).
-    void Prepare(IRepairService& repairs) { m_repairs = &repairs; }
+    explicit CRepairErrorsDialog(IRepairService& repairs);
 
 protected:
     BOOL OnInitDialog() override;
@@ -69,7 +56,7 @@ private:
     void OnFinished();
     void Close();
 
-    IRepairService* m_repairs;
+    IRepairService& m_repairs;
     // Set once the window has begun to close: the messages still on their way (the
     // finishing message of a stopped repair, above all) must not act any more.
     CClosingGuard m_closing;

@@ -1,7 +1,6 @@
 #include "ui/RestoreBackupsDialog.h"
 
 #include "engine/BackupRestore.h"
-#include "engine/CorvaneEngine.h"
 #include "engine/EngineMessages.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
@@ -26,15 +25,6 @@ constexpr wchar_t kNotice[] =
 constexpr std::uint64_t kFileTimeOf1970 = 116444736000000000ULL;
 constexpr std::uint64_t kFileTimeStepsPerSecond = 10000000ULL;
 
-class CEngineBackupService final : public IBackupService {
-public:
-    void ListBackups() override { static_cast<void>(CCorvaneEngine::Instance().ListBackups()); }
-    RestoreOutcome RestoreBackup(const std::wstring& path) override
-    {
-        return CCorvaneEngine::Instance().RestoreBackup(path);
-    }
-};
-
 std::vector<int> SelectedLines(HWND list)
 {
     const LRESULT count = ::SendMessageW(list, LB_GETSELCOUNT, 0, 0);
@@ -49,11 +39,6 @@ std::vector<int> SelectedLines(HWND list)
 
 }  // namespace
 
-IBackupService& EngineBackupService()
-{
-    static CEngineBackupService service;
-    return service;
-}
 
 std::wstring BackupDateText(const FILETIME& creationTime)
 {
@@ -79,19 +64,16 @@ std::wstring BackupFileDateText(const std::wstring& path)
     return BackupDateText(data.ftCreationTime);
 }
 
-CRestoreBackupsDialog::CRestoreBackupsDialog() : CBitmapDialog(IDD_RESTORE_BACKUPS), m_backups(&EngineBackupService())
-{
-}
+CRestoreBackupsDialog::CRestoreBackupsDialog(IBackupService& backups) : CBitmapDialog(IDD_RESTORE_BACKUPS), m_backups(backups) {}
 
 BOOL CRestoreBackupsDialog::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Backup del Registro");
+    SetUpSkinnedPanel(*this, kSmallPanelSkin, L"Velmora - Backup del Registro");
     SetUpControls();
     ::SendMessageW(GetDlgItem(IDC_RESTORE_LIST), LB_RESETCONTENT, 0, 0);
     m_paths.SetSize(0);
     // The lines arrive as messages, after this initialisation.
-    m_backups->ListBackups();
+    m_backups.ListBackups();
     return TRUE;
 }
 
@@ -142,7 +124,7 @@ void CRestoreBackupsDialog::RestoreCommand()
     }
     const int line = selected.front();
     const std::wstring path = m_paths[line];
-    const RestoreOutcome outcome = m_backups->RestoreBackup(path);
+    const RestoreOutcome outcome = m_backups.RestoreBackup(path);
     if (outcome != RestoreOutcome::Restored) {
         // The file is the only way back to what it holds: it stays, and so does its line.
         if (outcome == RestoreOutcome::NewerDataKept)

@@ -6,8 +6,6 @@
 // backups, each with its folder of kept files; a line stays while its backup does; the
 // select-all box selects or clears every line. Line k of the list and entry k of the
 // path array always belong together.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
@@ -15,12 +13,11 @@
 #include "controls/XColorStatic.h"
 #include "core/ArrayEx.h"
 #include "engine/BackupRestore.h"
-#include "framework/Singleton.h"
 
 #include <string>
 
-// What the restore window asks of the engine. The program's is the engine itself
-// (EngineBackupService); the window tests give their own.
+// What the restore window asks of the engine. The program's is
+// CEngineServices; the window tests give their own.
 class IBackupService {
 public:
     virtual ~IBackupService() = default;
@@ -29,9 +26,6 @@ public:
     // Writes the backup back.
     [[nodiscard]] virtual RestoreOutcome RestoreBackup(const std::wstring& path) = 0;
 };
-
-// The engine (created on first use) as the restore window sees it.
-[[nodiscard]] IBackupService& EngineBackupService();
 
 // The line of a backup created at this time: "%A, %B %d, %Y %H:%M" of the local time,
 // day and month in English (the C library's own locale), for example
@@ -50,16 +44,9 @@ inline constexpr wchar_t kBackupNewerDataKept[] =
     L"Alcune voci non sono state ripristinate perché al loro posto si trovano dati più recenti. Il backup è stato "
     L"conservato.";
 
-class CRestoreBackupsDialog : public CBitmapDialog, public CSingleton<CRestoreBackupsDialog> {
+class CRestoreBackupsDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 450;
-    static constexpr int kHeight = 413;
-    static constexpr int kSkinHeight = 393;
-
-    CRestoreBackupsDialog();
-
-    // Before showing: where the backups come from (the engine until set).
-    void Prepare(IBackupService& backups) { m_backups = &backups; }
+    explicit CRestoreBackupsDialog(IBackupService& backups);
 
     // The paths behind the lines, in line order.
     [[nodiscard]] const CStringArrayEx& Paths() const { return m_paths; }
@@ -78,7 +65,7 @@ private:
     void OnBackupFound(WPARAM text);
     void RemoveLine(int line);
 
-    IBackupService* m_backups;
+    IBackupService& m_backups;
     CStringArrayEx m_paths;
 
     CXColorStatic m_title;

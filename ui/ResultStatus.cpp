@@ -1,6 +1,5 @@
 #include "ui/ResultStatus.h"
 
-#include "engine/CorvaneEngine.h"
 #include "res/resource.h"
 #include "ui/WindowLayout.h"
 
@@ -8,6 +7,7 @@
 
 namespace {
 
+constexpr WindowSkin kSummarySkin{IDB_SUMMARY_BACKGROUND, 570, 518, 498};
 constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 constexpr COLORREF kSectionColor = RGB(19, 155, 175);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -32,15 +32,13 @@ std::wstring Total(const SectionCounters& counters, std::atomic<std::int32_t> Se
 
 }  // namespace
 
-CResultStatus::CResultStatus()
-    : CBitmapDialog(IDD_RESULT_STATUS), m_counters(&CCorvaneEngine::Instance().SectionCounters())
+CResultStatus::CResultStatus(const SectionCounters& counters) : CBitmapDialog(IDD_RESULT_STATUS), m_counters(counters)
 {
 }
 
 BOOL CResultStatus::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_SUMMARY_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Dati di riparazione");
+    SetUpSkinnedPanel(*this, kSummarySkin, L"Velmora - Dati di riparazione");
     const ControlPlace titlePlace{40, 30, 250, 21};
     SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"DATI DI RIPARAZIONE", &titlePlace);
     for (int section = 0; section < kSectionCount; ++section)
@@ -48,9 +46,9 @@ BOOL CResultStatus::OnInitDialog()
     const LabelLook totalLook{kBrandBlue, 12, FW_BOLD};
     const int totalIds[] = {IDC_STATUS_TOTAL_FOUND, IDC_STATUS_TOTAL_REPAIRED, IDC_STATUS_TOTAL_IGNORED};
     const int totalXs[] = {kFoundX, kRepairedX, kIgnoredX};
-    const std::wstring totals[] = {Total(*m_counters, &SectionCounter::Found),
-                                   Total(*m_counters, &SectionCounter::Repaired),
-                                   Total(*m_counters, &SectionCounter::Ignored)};
+    const std::wstring totals[] = {Total(m_counters, &SectionCounter::Found),
+                                   Total(m_counters, &SectionCounter::Repaired),
+                                   Total(m_counters, &SectionCounter::Ignored)};
     for (size_t i = 0; i < m_totals.size(); ++i) {
         const ControlPlace place{totalXs[i], 410, kNumberWidth, kRowHeight};
         SetUpLabel(m_totals[i], m_hWnd, totalIds[i], totalLook, totals[i], &place);
@@ -62,7 +60,7 @@ BOOL CResultStatus::OnInitDialog()
 void CResultStatus::SetUpRow(int section)
 {
     const auto index = static_cast<size_t>(section);
-    const SectionCounter& counter = (*m_counters)[index];
+    const SectionCounter& counter = m_counters[index];
     const int top = RowTop(section);
     const LabelLook numberLook{kBlack, 10, FW_NORMAL};
     const ControlPlace namePlace{50, top, 160, kRowHeight};

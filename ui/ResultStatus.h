@@ -2,27 +2,17 @@
 // The repair summary: for every section how many problems the scan found, how many the
 // repair handled and how many the user left unrepaired, with the three totals. It shows
 // the counters as they are when it opens; "Chiudi", Enter and Escape close it.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
 #include "core/ScanSections.h"
-#include "framework/Singleton.h"
 
 #include <array>
 
-class CResultStatus : public CBitmapDialog, public CSingleton<CResultStatus> {
+class CResultStatus : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 570;
-    static constexpr int kHeight = 518;
-    static constexpr int kSkinHeight = 498;
-
-    CResultStatus();
-
-    // Before showing: the counters to show (the engine's until set).
-    void Prepare(const SectionCounters& counters) { m_counters = &counters; }
+    explicit CResultStatus(const SectionCounters& counters);
 
 protected:
     BOOL OnInitDialog() override;
@@ -31,7 +21,7 @@ protected:
 private:
     void SetUpRow(int section);
 
-    const SectionCounters* m_counters;
+    const SectionCounters& m_counters;
 
     CXColorStatic m_title;
     std::array<CXColorStatic, kSectionCount> m_names;

@@ -66,13 +66,7 @@ POINT AnimationPlace(int section)
     return {IsLeftColumn(section) ? 25 : 275, 225 + 20 * SectionRow(section)};
 }
 
-CScanProgressDialog::CScanProgressDialog() : CBitmapDialog(IDD_SCAN_PROGRESS), m_scans(&EngineScanService()) {}
-
-void CScanProgressDialog::Prepare(const IScanService::Selection& sections, IScanService& scans)
-{
-    m_sections = sections;
-    m_scans = &scans;
-}
+CScanProgressDialog::CScanProgressDialog(IScanService& scans) : CBitmapDialog(IDD_SCAN_PROGRESS), m_scans(scans) {}
 
 BOOL CScanProgressDialog::OnInitDialog()
 {
@@ -80,11 +74,10 @@ BOOL CScanProgressDialog::OnInitDialog()
     m_closing.Open();
     m_started = false;
     m_completed = false;
-    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Scansione del Registro");
+    SetUpSkinnedPanel(*this, kPanelSkin, L"Velmora - Scansione del Registro");
     SetUpControls();
     StartAnimation();
-    m_started = m_scans->StartScan(m_sections);
+    m_started = m_scans.StartScan(m_sections);
     if (!m_started) {
         // Without a worker no message would ever close the window.
         m_closing.Close();
@@ -188,8 +181,8 @@ void CScanProgressDialog::Finish()
 void CScanProgressDialog::StopButton()
 {
     m_closing.Close();
-    if (m_scans->HasScanWorker())
-        m_scans->StopScan();
+    if (m_scans.HasScanWorker())
+        m_scans.StopScan();
     ShowPrompt(m_hWnd, kStoppedByButton, kProductTitle, MB_OK);
     StopIfRunningAndClose(IDOK);
 }
@@ -197,8 +190,8 @@ void CScanProgressDialog::StopButton()
 void CScanProgressDialog::StopIfRunningAndClose(INT_PTR result)
 {
     m_closing.Close();
-    if (m_scans->HasScanWorker() && m_scans->IsScanning()) {
-        m_scans->StopScan();
+    if (m_scans.HasScanWorker() && m_scans.IsScanning()) {
+        m_scans.StopScan();
         ShowPrompt(m_hWnd, kStoppedByClosing, kProductTitle, MB_OK);
     }
     Close(result);

@@ -3,14 +3,11 @@
 // as the worker reports them (its messages arrive through the main window), marks the
 // section being scanned with the animation, shows the item being examined and the
 // progress, and closes when the scan has finished or the user stopped it.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/PictureBoxEx.h"
 #include "controls/XColorStatic.h"
-#include "framework/Singleton.h"
 #include "ui/ClosingGuard.h"
 #include "ui/ScanService.h"
 
@@ -25,19 +22,14 @@
 // Where the animation marks the row of section `section`.
 [[nodiscard]] POINT AnimationPlace(int section);
 
-class CScanProgressDialog : public CBitmapDialog, public CSingleton<CScanProgressDialog> {
+class CScanProgressDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 528;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
     static constexpr int kAnimationMarkSize = 21;
 
-    CScanProgressDialog();
+    explicit CScanProgressDialog(IScanService& scans);
 
-    // Before showing: the sections to scan and the engine that scans them (the engine
-    // itself until set).
-    void Prepare(const IScanService::Selection& sections, IScanService& scans);
-    [[nodiscard]] const IScanService::Selection& GetSections() const { return m_sections; }
+    // Before showing: the sections to scan.
+    void Prepare(const IScanService::Selection& sections) { m_sections = sections; }
     // Problems counted in the section being scanned.
     [[nodiscard]] int GetSectionProblemCount() const { return m_sectionProblems; }
     // After the window has closed: whether its scan started (finished or stopped since),
@@ -65,7 +57,7 @@ private:
     void StopIfRunningAndClose(INT_PTR result);
     void Close(INT_PTR result);
 
-    IScanService* m_scans;
+    IScanService& m_scans;
     IScanService::Selection m_sections{};
     int m_sectionProblems = 0;
     // Set once the window has begun to close: a late worker message must not start a

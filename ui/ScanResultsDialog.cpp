@@ -1,9 +1,7 @@
 #include "ui/ScanResultsDialog.h"
 
-#include "engine/CorvaneEngine.h"
 #include "res/resource.h"
 #include "ui/Prompts.h"
-#include "ui/RepairErrorsDialog.h"
 #include "ui/ResultStatus.h"
 #include "ui/WindowLayout.h"
 
@@ -11,24 +9,11 @@
 
 namespace {
 
+constexpr WindowSkin kResultsSkin{IDB_RESULTS_BACKGROUND, 526, 481, 461};
 constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kDarkRed = RGB(152, 2, 9);
 constexpr RECT kListPlace{40, 182, 40 + 454, 182 + 176};
-
-void ShowRepairWindow(HWND owner)
-{
-    CRepairErrorsDialog& repair = CRepairErrorsDialog::Instance();
-    repair.Prepare(EngineRepairService());
-    repair.DoModal(owner);
-}
-
-void ShowSummaryWindow(HWND owner)
-{
-    CResultStatus& summary = CResultStatus::Instance();
-    summary.Prepare(CCorvaneEngine::Instance().SectionCounters());
-    summary.DoModal(owner);
-}
 
 void OpenInBrowser(const std::wstring& reportFile)
 {
@@ -48,12 +33,15 @@ std::wstring ReportWrittenQuestion(const std::wstring& folder)
            L"). Vuoi visualizzare il report sul tuo browser adesso in formato html?";
 }
 
-CScanResultsDialog::CScanResultsDialog() : CScanResultsDialog(CCorvaneEngine::Instance()) {}
-
-CScanResultsDialog::CScanResultsDialog(CCorvaneEngine& engine)
+CScanResultsDialog::CScanResultsDialog(IResultsService& results)
     : CBitmapDialog(IDD_SCAN_RESULTS),
-      m_engine(engine),
-      m_links{nullptr, &ShowRepairWindow, &ShowSummaryWindow, &OpenInBrowser}
+      m_results(results),
+      m_links{nullptr, nullptr,
+              [&results](HWND owner) {
+                  CResultStatus summary(results.Counters());
+                  summary.DoModal(owner);
+              },
+              &OpenInBrowser}
 {
 }
 
@@ -72,10 +60,9 @@ void CScanResultsDialog::SetLinks(ResultsWindowLinks links)
 BOOL CScanResultsDialog::OnInitDialog()
 {
     m_repairDone = false;
-    SetUpSkinnedWindow(IDB_RESULTS_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Risultati della scansione");
+    SetUpSkinnedPanel(*this, kResultsSkin, L"Velmora - Risultati della scansione");
     SetUpControls();
-    const int problems = m_list.Fill(m_engine.ProblemList());
+    const int problems = m_list.Fill(m_results.Problems());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_BANNER), ProblemsFoundText(problems).c_str());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_TOTAL), std::to_wstring(problems).c_str());
     return TRUE;
@@ -107,7 +94,7 @@ void CScanResultsDialog::Store(const std::vector<bool>& stays)
 {
     // A store that cannot be written still takes the problems out of the list, so they
     // are never repaired; the count then tells what the file really holds.
-    static_cast<void>(m_engine.SaveUnresolvedProblems(stays));
+    static_cast<void>(m_results.SaveUnresolvedProblems(stays));
     if (m_links.refreshProblemCount)
         m_links.refreshProblemCount();
 }
@@ -127,7 +114,7 @@ void CScanResultsDialog::Report()
 {
     std::wstring folder;
     std::wstring file;
-    if (!m_engine.WriteScanReport(folder, file)) {
+    if (!m_results.WriteScanReport(folder, file)) {
         ShowAppPrompt(m_hWnd, kReportFailed, MB_OK | MB_ICONINFORMATION);
         return;
     }

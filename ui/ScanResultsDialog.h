@@ -6,17 +6,33 @@
 // unresolved-problems store, whose count the main window then refreshes. Enter does
 // nothing, so that no repair starts by a key pressed by habit; "Chiudi" closes as Escape.
 //
-// Made on the stack by the main window for each showing.
+// Made on the stack for each showing.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
+#include "core/ProblemRecord.h"
+#include "core/ScanSections.h"
 #include "ui/ScanResultContainer.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
-class CCorvaneEngine;
+// What the results window asks of the engine. The program's is CEngineServices.
+class IResultsService {
+public:
+    virtual ~IResultsService() = default;
+    // The problems the last scan found (or the stored ones, once loaded).
+    [[nodiscard]] virtual const CErrorListEx& Problems() const = 0;
+    // The counters the repair summary shows.
+    [[nodiscard]] virtual const SectionCounters& Counters() const = 0;
+    // stays[i] true keeps problem i for the repair; every other problem is stored and
+    // leaves the list. False when the file could not be written.
+    [[nodiscard]] virtual bool SaveUnresolvedProblems(const std::vector<bool>& stays) = 0;
+    // Writes the HTML report of the problems; false when it could not be written.
+    [[nodiscard]] virtual bool WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile) = 0;
+};
 
 // "Attenzione! Sono stati trovati %d errori di Registro."
 [[nodiscard]] std::wstring ProblemsFoundText(int count);
@@ -30,7 +46,8 @@ inline constexpr wchar_t kReportFailed[] =
 struct ResultsWindowLinks {
     // The main window's count of unresolved problems, refreshed after each store.
     std::function<void()> refreshProblemCount;
-    // The repair window, shown modally (by default CRepairErrorsDialog).
+    // The repair window, shown modally; the application gives it, since its messages
+    // reach it through the main window.
     std::function<void(HWND owner)> showRepair;
     // The repair summary, shown modally (by default CResultStatus).
     std::function<void(HWND owner)> showSummary;
@@ -40,13 +57,8 @@ struct ResultsWindowLinks {
 
 class CScanResultsDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 526;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
-
-    // Shows the engine's problem list.
-    CScanResultsDialog();
-    explicit CScanResultsDialog(CCorvaneEngine& engine);
+    // Shows the problems of `results`.
+    explicit CScanResultsDialog(IResultsService& results);
 
     // The defaults stay for the steps not set in `links`.
     void SetLinks(ResultsWindowLinks links);
@@ -70,7 +82,7 @@ private:
     void Store(const std::vector<bool>& stays);
     static void Run(const std::function<void(HWND)>& step, HWND owner);
 
-    CCorvaneEngine& m_engine;
+    IResultsService& m_results;
     ResultsWindowLinks m_links;
     bool m_repairDone = false;
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the scan windows ask of the engine. The program's is the engine itself
-// (EngineScanService); the window tests give their own, so they can play a scan's
+// What the scan windows ask of the engine. The program's is
+// CEngineServices; the window tests give their own, so they can play a scan's
 // messages without a real scan running beside them.
 
 #include "core/ScanSections.h"
@@ -36,6 +36,3 @@ public:
     // exists but cannot be read.
     [[nodiscard]] virtual bool LoadIgnoredProblems() = 0;
 };
-
-// The engine (created on first use) as the scan windows see it.
-[[nodiscard]] IScanService& EngineScanService();

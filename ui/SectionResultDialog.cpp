@@ -25,8 +25,7 @@ CSectionResultDialog::CSectionResultDialog(std::span<CScanResultInfo> problems, 
 
 BOOL CSectionResultDialog::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Dettagli della sezione");
+    SetUpSkinnedPanel(*this, kNarrowPanelSkin, L"Velmora - Dettagli della sezione");
     const ControlPlace titlePlace{50, 30, 250, 45};
     const ControlPlace countPlace{50, 70, 351, 21};
     const ControlPlace hintPlace{50, 90, 351, 50};

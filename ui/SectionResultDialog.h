@@ -19,10 +19,6 @@
 
 class CSectionResultDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 526;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
-
     // Borrows the problems; they must outlive the window.
     CSectionResultDialog(std::span<CScanResultInfo> problems, std::wstring sectionName);
 

@@ -1,8 +1,6 @@
 #include "ui/SendLogDialog.h"
 
 #include "core/SendLogForm.h"
-#include "engine/CorvaneEngine.h"
-#include "online/SystemSnapshot.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/Prompts.h"
@@ -20,34 +18,17 @@ constexpr wchar_t kExplanation[] =
 constexpr wchar_t kSubtitle[] = L"Ecco il report della scansione del tuo PC.";
 constexpr wchar_t kSendingSubtitle[] = L"Invio del report in corso, attendere...";
 
-class COnlineSendLogService final : public ISendLogService {
-public:
-    std::wstring BuildSnapshot(std::wstring& marked) override { return ::BuildSnapshot(marked); }
-    SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
-                            const std::wstring& productVersion, const std::atomic<bool>& abandoned) override
-    {
-        return ::SubmitLog(email, description, log, productVersion, nullptr, &abandoned);
-    }
-    std::wstring ProductVersion() const override { return CCorvaneEngine::Instance().ProductVersion(); }
-};
-
 }  // namespace
 
-ISendLogService& OnlineSendLogService()
-{
-    static COnlineSendLogService service;
-    return service;
-}
 
-CSendLogDialog::CSendLogDialog() : CBitmapDialog(IDD_SEND_LOG), m_service(&OnlineSendLogService()) {}
+CSendLogDialog::CSendLogDialog(ISendLogService& service) : CBitmapDialog(IDD_SEND_LOG), m_service(service) {}
 
 BOOL CSendLogDialog::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Riparazione avanzata");
+    SetUpSkinnedPanel(*this, kNarrowPanelSkin, L"Velmora - Riparazione avanzata");
     SetUpControls();
     m_markedSnapshot.clear();
-    const std::wstring plain = m_service->BuildSnapshot(m_markedSnapshot);
+    const std::wstring plain = m_service.BuildSnapshot(m_markedSnapshot);
     ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_SNAPSHOT), plain.c_str());
     ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_EMAIL), L"");
     ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_DESCRIPTION), L"");
@@ -100,7 +81,7 @@ void CSendLogDialog::SendCommand()
         ShowAppPrompt(m_hWnd, problem);
         return;
     }
-    ISendLogService& service = *m_service;
+    ISendLogService& service = m_service;
     const bool started = m_sending.Start(
         m_hWnd, WM_SEND_LOG_DONE,
         [this, &service, email, description, log = m_markedSnapshot,

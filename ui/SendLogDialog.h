@@ -4,13 +4,10 @@
 // every message but the one of an accepted log. The log travels on a worker: meanwhile
 // the window paints, says that it is sending and offers only "Annulla", which abandons
 // the exchange and closes the window.
-//
-// One shared instance; its window exists only while it is shown modally.
 
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
-#include "framework/Singleton.h"
 #include "framework/TaskThread.h"
 #include "online/LogSubmission.h"
 
@@ -18,7 +15,7 @@
 #include <string>
 
 // What the send-log window asks of the online services. The program's is
-// OnlineSendLogService; the window tests give their own.
+// COnlineServices; the window tests give their own.
 class ISendLogService {
 public:
     virtual ~ISendLogService() = default;
@@ -31,20 +28,11 @@ public:
     [[nodiscard]] virtual std::wstring ProductVersion() const = 0;
 };
 
-[[nodiscard]] ISendLogService& OnlineSendLogService();
-
 inline constexpr wchar_t kNoConnectionForLog[] = L"Nessuna connessione internet disponibile. Verificare la connessione.";
 
-class CSendLogDialog : public CBitmapDialog, public CSingleton<CSendLogDialog> {
+class CSendLogDialog : public CBitmapDialog {
 public:
-    static constexpr int kWidth = 526;
-    static constexpr int kHeight = 481;
-    static constexpr int kSkinHeight = 461;
-
-    CSendLogDialog();
-
-    // Before showing: where the snapshot and the submission come from.
-    void Prepare(ISendLogService& service) { m_service = &service; }
+    explicit CSendLogDialog(ISendLogService& service);
 
     // "Invia report": the field checks, then the submission starts on a worker.
     void SendCommand();
@@ -63,7 +51,7 @@ private:
     void ShowSending(bool sending);
     void OnSent();
 
-    ISendLogService* m_service;
+    ISendLogService& m_service;
     std::wstring m_markedSnapshot;
     CWindowTask m_sending;
     SubmitOutcome m_outcome = SubmitOutcome::Failed;  // written by the worker

@@ -1,8 +1,7 @@
 #include "ui/SettingsDialog.h"
 
-#include "engine/CorvaneEngine.h"
-#include "engine/StartupEntries.h"
 #include "res/resource.h"
+#include "ui/FirstRunDefaults.h"
 #include "ui/Prompts.h"
 #include "ui/WindowLayout.h"
 
@@ -14,8 +13,6 @@ constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr LabelLook kHeadingLook{kBrandBlue, 9, FW_NORMAL};
 constexpr LabelLook kOptionLook{kBlack, 8, FW_NORMAL};
-constexpr wchar_t kTrue[] = L"true";
-constexpr wchar_t kFalse[] = L"false";
 constexpr wchar_t kSettingsTitle[] = L"Impostazioni";
 // A drop-down list's height includes its open list.
 constexpr int kDropDownHeight = 120;
@@ -37,8 +34,7 @@ constexpr std::array<Heading, 5> kHeadings = {{
 struct OptionBox {
     int boxId;
     int labelId;
-    const wchar_t* setting;
-    const wchar_t* firstRunDefault;
+    Setting setting;
     const wchar_t* label;
     int labelWidth;
 };
@@ -46,13 +42,13 @@ struct OptionBox {
 // In the order they are stored; row n sits 25 pixels below row n - 1. The third label is
 // wider than its neighbours: at 251 pixels its text wrapped and lost its last word.
 constexpr std::array<OptionBox, 4> kOptions = {{
-    {IDC_SETTINGS_START_WITH_WINDOWS, IDC_SETTINGS_START_WITH_WINDOWS_LABEL, L"StartWithWindows", kTrue,
+    {IDC_SETTINGS_START_WITH_WINDOWS, IDC_SETTINGS_START_WITH_WINDOWS_LABEL, Setting::StartWithWindows,
      L"Lancia Velmora all’avvio di Windows.", 251},
-    {IDC_SETTINGS_SCAN_AT_STARTUP, IDC_SETTINGS_SCAN_AT_STARTUP_LABEL, L"StartScanAtProgramStartup", kFalse,
+    {IDC_SETTINGS_SCAN_AT_STARTUP, IDC_SETTINGS_SCAN_AT_STARTUP_LABEL, Setting::ScanAtStartup,
      L"Avvia scansione all’apertura del programma.", 351},
-    {IDC_SETTINGS_TRAY_ON_CLOSE, IDC_SETTINGS_TRAY_ON_CLOSE_LABEL, L"ShowInTaskbarOnClose", kTrue,
+    {IDC_SETTINGS_TRAY_ON_CLOSE, IDC_SETTINGS_TRAY_ON_CLOSE_LABEL, Setting::HideToTrayOnClose,
      L"Riduci Velmora ad icona alla chiusura del programma.", 301},
-    {IDC_SETTINGS_AUTO_UPDATES, IDC_SETTINGS_AUTO_UPDATES_LABEL, L"AllowAutoUpdates", kFalse,
+    {IDC_SETTINGS_AUTO_UPDATES, IDC_SETTINGS_AUTO_UPDATES_LABEL, Setting::AutoUpdates,
      L"Ricerca aggiornamenti software in automatico.", 251},
 }};
 
@@ -75,35 +71,6 @@ constexpr std::array<DayBox, 7> kDays = {{
     {IDC_SETTINGS_SUNDAY, IDC_SETTINGS_SUNDAY_LABEL, 340, 330, L"Domenica", 0x01},
 }};
 
-class CEngineSettingsService final : public ISettingsService {
-public:
-    std::wstring ReadSetting(const std::wstring& name) const override { return Engine().ReadSetting(name); }
-    void WriteSetting(const std::wstring& name, const std::wstring& text) override
-    {
-        static_cast<void>(Engine().WriteSetting(name, text));
-    }
-    bool HasStartWithWindowsEntry() const override { return !Engine().ReadProductValue(kStartupRunKey).empty(); }
-    void SetStartWithWindowsEntry(bool on) override
-    {
-        if (on)
-            static_cast<void>(Engine().WriteMachineValue(kStartupRunKey, kProgramRunValue, ProgramRunCommand()));
-        else
-            static_cast<void>(Engine().DeleteRegistryValue(kRootLocalMachine, kStartupRunKey, kProgramRunValue));
-    }
-    bool GetScanSchedule(ScanScheduleSetting& setting) const override
-    {
-        return Engine().GetScanSchedule(setting.kind, setting.hour, setting.minute, setting.daysOfWeek);
-    }
-    bool SetScanSchedule(const ScanScheduleSetting& setting) override
-    {
-        return Engine().SetScanSchedule(setting.kind, setting.hour, setting.minute, setting.daysOfWeek);
-    }
-    void OpenReportFolder() override { Engine().OpenReportFolder(); }
-
-private:
-    static CCorvaneEngine& Engine() { return CCorvaneEngine::Instance(); }
-};
-
 void AddEntries(HWND list, std::initializer_list<const wchar_t*> entries)
 {
     ::SendMessageW(list, CB_RESETCONTENT, 0, 0);
@@ -114,18 +81,11 @@ void AddEntries(HWND list, std::initializer_list<const wchar_t*> entries)
 
 }  // namespace
 
-ISettingsService& EngineSettingsService()
-{
-    static CEngineSettingsService service;
-    return service;
-}
-
-CSettingsDialog::CSettingsDialog() : CBitmapDialog(IDD_SETTINGS), m_settings(&EngineSettingsService()) {}
+CSettingsDialog::CSettingsDialog(ISettingsService& settings) : CBitmapDialog(IDD_SETTINGS), m_settings(settings) {}
 
 BOOL CSettingsDialog::OnInitDialog()
 {
-    SetUpSkinnedWindow(IDB_SMALL_PANEL_BACKGROUND, kWidth, kHeight, kSkinHeight);
-    ::SetWindowTextW(m_hWnd, L"Velmora - Impostazioni");
+    SetUpSkinnedPanel(*this, kSmallPanelSkin, L"Velmora - Impostazioni");
     SetUpControls();
     LoadSettings();
     LoadSchedule();
@@ -178,15 +138,10 @@ void CSettingsDialog::SetChecked(int id, bool checked)
 void CSettingsDialog::LoadSettings()
 {
     for (const OptionBox& option : kOptions) {
-        std::wstring text = m_settings->ReadSetting(option.setting);
-        if (text.empty()) {
-            text = option.firstRunDefault;
-            m_settings->WriteSetting(option.setting, text);
-        }
-        SetChecked(option.boxId, text == kTrue);
+        SetChecked(option.boxId, IsOnText(ReadOrStoreDefault(m_settings, option.setting)));
     }
     // Whether the program really starts with Windows, whatever the setting says.
-    SetChecked(IDC_SETTINGS_START_WITH_WINDOWS, m_settings->HasStartWithWindowsEntry());
+    SetChecked(IDC_SETTINGS_START_WITH_WINDOWS, m_settings.HasStartWithWindowsEntry());
 }
 
 void CSettingsDialog::LoadSchedule()
@@ -194,7 +149,7 @@ void CSettingsDialog::LoadSchedule()
     for (const DayBox& day : kDays)
         SetChecked(day.boxId, false);
     ScanScheduleSetting schedule;
-    if (!m_settings->GetScanSchedule(schedule) ||
+    if (!m_settings.GetScanSchedule(schedule) ||
         (schedule.kind != ScheduleDaily && schedule.kind != ScheduleWeekly))
         return;
     SYSTEMTIME time{};
@@ -237,14 +192,14 @@ bool CSettingsDialog::SaveSchedule()
         for (const DayBox& day : kDays)
             if (IsChecked(day.boxId))
                 schedule.daysOfWeek |= day.dayBit;
-    return m_settings->SetScanSchedule(schedule);
+    return m_settings.SetScanSchedule(schedule);
 }
 
 void CSettingsDialog::Save()
 {
     for (const OptionBox& option : kOptions)
-        m_settings->WriteSetting(option.setting, IsChecked(option.boxId) ? kTrue : kFalse);
-    m_settings->SetStartWithWindowsEntry(IsChecked(IDC_SETTINGS_START_WITH_WINDOWS));
+        m_settings.WriteSetting(SettingName(option.setting), OnOffText(IsChecked(option.boxId)));
+    m_settings.SetStartWithWindowsEntry(IsChecked(IDC_SETTINGS_START_WITH_WINDOWS));
     const bool scheduled = SaveSchedule();
     ShowPrompt(m_hWnd, scheduled ? kSettingsSaved : kSettingsSavedWithoutSchedule, kSettingsTitle,
                MB_OK | MB_ICONEXCLAMATION);
@@ -258,7 +213,7 @@ bool CSettingsDialog::OnCommand(WORD id, WORD code, HWND)
         return true;
     }
     if (id == IDC_SETTINGS_REPORTS && code == BN_CLICKED) {
-        m_settings->OpenReportFolder();
+        m_settings.OpenReportFolder();
         return true;
     }
     return false;

@@ -1,7 +1,7 @@
 #include "ui/CorvaneApp.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
 {
     CCorvaneApp application(commandLine ? commandLine : L"");
-    return application.RunApplication(instance);
+    return application.RunApplication();
 }

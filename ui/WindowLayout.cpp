@@ -1,5 +1,15 @@
 #include "ui/WindowLayout.h"
 
+#include "framework/Dialog.h"
+
+#include <commctrl.h>
+
+void SetUpSkinnedPanel(CBitmapDialog& window, const WindowSkin& skin, const std::wstring& title)
+{
+    window.SetUpSkinnedWindow(skin.bitmap, skin.width, skin.height, skin.skinHeight);
+    ::SetWindowTextW(window.GetSafeHwnd(), title.c_str());
+}
+
 void PlaceControl(HWND dialog, int id, const ControlPlace& place)
 {
     if (const HWND control = ::GetDlgItem(dialog, id))
@@ -39,4 +49,38 @@ void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceI
     button.SetCaptionRect(RECT{0, 0, place.width, place.height});
     button.SetCaptionFont(8, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::SetWindowTextW(button.GetSafeHwnd(), caption.c_str());
+}
+
+HWND CreateControlTooltips(HWND dialog)
+{
+    const HWND tooltips =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                          CDialogBase::ResourceModule(), nullptr);
+    if (!tooltips)
+        return nullptr;
+    ::SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, 400);
+    ::SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 4000);
+    ::SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_INITIAL, 350);
+    ::SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_RESHOW, 350);
+    ::SendMessageW(tooltips, TTM_SETTIPBKCOLOR, RGB(255, 255, 255), 0);
+    ::SendMessageW(tooltips, TTM_ACTIVATE, TRUE, 0);
+    return tooltips;
+}
+
+void AddControlTooltip(HWND tooltips, HWND dialog, int id, const std::wstring& text)
+{
+    const HWND control = ::GetDlgItem(dialog, id);
+    if (!control)
+        return;
+    TTTOOLINFOW tool{};
+    // The version-2 layout: every common-controls version accepts it.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    // The tooltip watches the control's mouse messages itself (TTF_SUBCLASS), so no
+    // message has to be relayed to it by hand.
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }

@@ -4,7 +4,9 @@
 // the template is skipped, so a window still opens with what it has.
 
 #include "controls/BitmapButtonEx.h"
+#include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
+#include "res/resource.h"
 
 #include <windows.h>
 
@@ -23,8 +25,24 @@ struct LabelLook {
     int weight;
 };
 
+// A skinned window's look: its skin bitmap, its client size, and the height the skin
+// paints (the window is centred as if it were that tall).
+struct WindowSkin {
+    UINT bitmap;
+    int width;
+    int height;
+    int skinHeight;
+};
+
+inline constexpr WindowSkin kPanelSkin{IDB_PANEL_BACKGROUND, 528, 481, 461};
+inline constexpr WindowSkin kNarrowPanelSkin{IDB_PANEL_BACKGROUND, 526, 481, 461};
+inline constexpr WindowSkin kSmallPanelSkin{IDB_SMALL_PANEL_BACKGROUND, 450, 413, 393};
+
 // Pure red: the transparent colour of every button face.
 inline constexpr COLORREF kButtonTransparent = RGB(255, 0, 0);
+
+// Skins, sizes and centres the window and gives it its title.
+void SetUpSkinnedPanel(CBitmapDialog& window, const WindowSkin& skin, const std::wstring& title);
 
 // Moves and sizes the dialog's control.
 void PlaceControl(HWND dialog, int id, const ControlPlace& place);
@@ -43,3 +61,9 @@ void SetUpImageButton(CBitmapButtonEx& button, HWND dialog, int id, UINT normalI
 // centred.
 void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceId, const std::wstring& caption,
                         const ControlPlace& place);
+
+// A tooltip window for the dialog's controls (white, up to 400 pixels wide, shown after
+// 350 ms for 4 s); null when it cannot be made. The dialog owns it: it goes with the dialog.
+[[nodiscard]] HWND CreateControlTooltips(HWND dialog);
+// Shows `text` over the dialog's control; nothing when the control is missing.
+void AddControlTooltip(HWND tooltips, HWND dialog, int id, const std::wstring& text);

@@ -604,23 +604,19 @@ TEST(Gallery, EveryWindowInEveryStateIsPhotographed)
     }
     {
         GallerySettings settingsSource;
-        CSettingsDialog settings;
-        settings.Prepare(settingsSource);
+        CSettingsDialog settings(settingsSource);
         EXPECT_TRUE(PhotographRealWindow(settings, L"settings"));
         GalleryStartup startupSource;
-        CManageStartupDialog startup;
-        startup.Prepare(startupSource);
+        CManageStartupDialog startup(startupSource);
         EXPECT_TRUE(PhotographRealWindow(startup, L"startup-manager"));
     }
     {
         GallerySendLogService service;
-        CSendLogDialog& sendLog = CSendLogDialog::Instance();
-        sendLog.Prepare(service);
+        CSendLogDialog sendLog(service);
         ASSERT_TRUE(sendLog.Create());
         ::SetDlgItemTextW(sendLog.GetSafeHwnd(), IDC_SEND_LOG_NAME, L"Anna");
         EXPECT_TRUE(PhotographWindow(sendLog.GetSafeHwnd(), L"send-log-normal"));
         sendLog.EndDialog(IDCANCEL);
-        sendLog.Prepare(OnlineSendLogService());
     }
     {
         // The animation as it plays: photographed at three frames of its loop.

@@ -1,12 +1,14 @@
-// The engine facade: its version strings, the last-scan date, settings, start-up
-// entries, starting and replacing workers, and the scheduled-scan task.
+// The engine facade: its version strings, the last-scan date, starting and replacing
+// workers and the scheduled-scan task; and the settings and start-up entries beside it.
 
 #include "EngineTestSupport.h"
 #include "ScanHarness.h"
 
 #include "engine/LocalTime.h"
+#include "engine/Registry.h"
 #include "engine/ScanMessages.h"
 #include "engine/Settings.h"
+#include "engine/StartupEntries.h"
 #include "engine/VersionInfo.h"
 #include "framework/Handles.h"
 #include "framework/Pacing.h"
@@ -88,8 +90,7 @@ TEST_F(EngineFacade, ScanStoresTheDateAndReplacesARunningScan)
     EXPECT_EQ(ReadSetting(L"LastScanDate"), engine.LastScanDate());
     for (const CError& e : engine.ProblemList())
         EXPECT_EQ(e.Section, 4);
-    EXPECT_EQ(engine.FormatSectionFound(0), L"0");
-    EXPECT_EQ(engine.FormatTotalFound(), std::to_wstring(engine.ProblemList().GetSize()));
+    EXPECT_EQ(engine.SectionCounters()[0].Found.load(), 0);
     EXPECT_EQ(engine.GetTotalFound(), engine.ProblemList().GetSize());
     EXPECT_EQ(sink.Only(WM_SCAN_FINISHED).size(), 1u);  // the replaced scan never finished
 
@@ -100,7 +101,6 @@ TEST_F(EngineFacade, ScanStoresTheDateAndReplacesARunningScan)
     ASSERT_TRUE(engine.StartRepair(0));
     EXPECT_FALSE(engine.IsScanning());
     sink.PumpUntilEnded(engine.RepairThreadHandle());
-    EXPECT_FALSE(engine.IsRepairing());
     BackupCleaner cleaner;
     cleaner.Add(engine.LastBackupPath());
 }
@@ -108,18 +108,18 @@ TEST_F(EngineFacade, ScanStoresTheDateAndReplacesARunningScan)
 TEST_F(EngineFacade, SettingsAndMachineValues)
 {
     SettingKeeper keep(L"VelmoraT_Setting");
-    EXPECT_EQ(engine.ReadSetting(L"VelmoraT_Setting"), L"");
-    ASSERT_TRUE(engine.WriteSetting(L"VelmoraT_Setting", L"true"));
-    EXPECT_EQ(engine.ReadSetting(L"VelmoraT_Setting"), L"true");
+    EXPECT_EQ(ReadSetting(L"VelmoraT_Setting"), L"");
+    ASSERT_TRUE(WriteSetting(L"VelmoraT_Setting", L"true"));
+    EXPECT_EQ(ReadSetting(L"VelmoraT_Setting"), L"true");
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, L"Software\\Velmora", L"VelmoraT_Setting"), (RegValue{REG_SZ, L"true"}));
 
     const std::wstring key = L"Software\\VelmoraT_Machine\\Run";
-    EXPECT_EQ(engine.ReadProductValue(key), L"");
-    ASSERT_TRUE(engine.WriteMachineValue(key, L"Velmora", L"C:\\Programmi\\Velmora\\Velmora.exe"));
-    EXPECT_EQ(engine.ReadProductValue(key), L"C:\\Programmi\\Velmora\\Velmora.exe");
-    EXPECT_TRUE(engine.DeleteRegistryValue(kRootLocalMachine, key, L"Velmora"));
-    EXPECT_FALSE(engine.DeleteRegistryValue(kRootLocalMachine, key, L"Velmora"));
-    EXPECT_EQ(engine.ReadProductValue(key), L"");
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, key, L"Velmora"), L"");
+    ASSERT_TRUE(RegWriteString(HKEY_LOCAL_MACHINE, key, L"Velmora", L"C:\\Programmi\\Velmora\\Velmora.exe"));
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, key, L"Velmora"), L"C:\\Programmi\\Velmora\\Velmora.exe");
+    EXPECT_TRUE(RegDeleteValueAt(HKEY_LOCAL_MACHINE, key, L"Velmora"));
+    EXPECT_FALSE(RegDeleteValueAt(HKEY_LOCAL_MACHINE, key, L"Velmora"));
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, key, L"Velmora"), L"");
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VelmoraT_Machine");
     ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\VelmoraT_Machine");
 }
@@ -133,7 +133,7 @@ TEST_F(EngineFacade, StartupEntriesListTheUserFirstAndLeaveOutOverlongData)
     sandbox.SetString(HKEY_CURRENT_USER, kRun, L"VelmoraS_1024", std::wstring(1024, L'x'));
 
     std::vector<CRegistryItem> ours;
-    for (const CRegistryItem& item : engine.GetStartupEntries())
+    for (const CRegistryItem& item : ReadStartupEntries())
         if (item.ValueName.rfind(L"VelmoraS_", 0) == 0)
             ours.push_back(item);
     ASSERT_EQ(ours.size(), 3u);
@@ -150,45 +150,40 @@ TEST_F(EngineFacade, StartupEntriesListTheUserFirstAndLeaveOutOverlongData)
 TEST_F(EngineFacade, ScheduleRoundTrip)
 {
     ScheduleTask task(engine);
-    int kind = -1;
-    int hour = -1;
-    int minute = -1;
-    std::uint16_t days = 0xFFFF;
-    EXPECT_FALSE(engine.GetScanSchedule(kind, hour, minute, days));
-    EXPECT_EQ(kind, -1);
+    ScanScheduleSetting setting{-1, -1, -1, 0xFFFF};
+    EXPECT_NE(engine.LookupScanSchedule(setting), ScheduleLookup::Found);
+    EXPECT_EQ(setting.kind, -1);
 
-    ASSERT_TRUE(engine.SetScanSchedule(ScheduleDaily, 21, 30, 0));
-    ASSERT_TRUE(engine.GetScanSchedule(kind, hour, minute, days));
-    EXPECT_EQ(kind, ScheduleDaily);
-    EXPECT_EQ(hour, 21);
-    EXPECT_EQ(minute, 30);
+    ASSERT_TRUE(engine.SetScanSchedule({ScheduleDaily, 21, 30, 0}));
+    ASSERT_EQ(engine.LookupScanSchedule(setting), ScheduleLookup::Found);
+    EXPECT_EQ(setting.kind, ScheduleDaily);
+    EXPECT_EQ(setting.hour, 21);
+    EXPECT_EQ(setting.minute, 30);
 
-    ASSERT_TRUE(engine.SetScanSchedule(ScheduleWeekly, 7, 5, 0x41));
-    ASSERT_TRUE(engine.GetScanSchedule(kind, hour, minute, days));
-    EXPECT_EQ(kind, ScheduleWeekly);
-    EXPECT_EQ(hour, 7);
-    EXPECT_EQ(minute, 5);
-    EXPECT_EQ(days, 0x41);
+    ASSERT_TRUE(engine.SetScanSchedule({ScheduleWeekly, 7, 5, 0x41}));
+    ASSERT_EQ(engine.LookupScanSchedule(setting), ScheduleLookup::Found);
+    EXPECT_EQ(setting.kind, ScheduleWeekly);
+    EXPECT_EQ(setting.hour, 7);
+    EXPECT_EQ(setting.minute, 5);
+    EXPECT_EQ(setting.daysOfWeek, 0x41);
 
     // Out of range: refused, the task keeps its trigger.
-    EXPECT_FALSE(engine.SetScanSchedule(ScheduleDaily, 24, 0, 0));
-    EXPECT_FALSE(engine.SetScanSchedule(ScheduleDaily, 8, 60, 0));
-    EXPECT_FALSE(engine.SetScanSchedule(ScheduleWeekly, 8, 0, 0));
-    EXPECT_FALSE(engine.SetScanSchedule(ScheduleWeekly, 8, 0, 0x80));
-    EXPECT_FALSE(engine.SetScanSchedule(3, 8, 0, 1));
-    ASSERT_TRUE(engine.GetScanSchedule(kind, hour, minute, days));
-    EXPECT_EQ(kind, ScheduleWeekly);
+    EXPECT_FALSE(engine.SetScanSchedule({ScheduleDaily, 24, 0, 0}));
+    EXPECT_FALSE(engine.SetScanSchedule({ScheduleDaily, 8, 60, 0}));
+    EXPECT_FALSE(engine.SetScanSchedule({ScheduleWeekly, 8, 0, 0}));
+    EXPECT_FALSE(engine.SetScanSchedule({ScheduleWeekly, 8, 0, 0x80}));
+    EXPECT_FALSE(engine.SetScanSchedule({3, 8, 0, 1}));
+    ASSERT_EQ(engine.LookupScanSchedule(setting), ScheduleLookup::Found);
+    EXPECT_EQ(setting.kind, ScheduleWeekly);
 
     // None keeps the task, without a trigger.
-    ASSERT_TRUE(engine.SetScanSchedule(ScheduleNone, 0, 0, 0));
-    ScanScheduleSetting setting{ScheduleDaily, 1, 1, 1};
+    ASSERT_TRUE(engine.SetScanSchedule({ScheduleNone, 0, 0, 0}));
+    setting = {ScheduleDaily, 1, 1, 1};
     ASSERT_EQ(engine.LookupScanSchedule(setting), ScheduleLookup::Found);
     EXPECT_EQ(setting.kind, ScheduleNone);
-    ASSERT_TRUE(engine.GetScanSchedule(kind, hour, minute, days));
-    EXPECT_EQ(kind, ScheduleNone);
 
     // And a trigger can be given again.
-    ASSERT_TRUE(engine.SetScanSchedule(ScheduleDaily, 6, 0, 0));
+    ASSERT_TRUE(engine.SetScanSchedule({ScheduleDaily, 6, 0, 0}));
     ASSERT_EQ(engine.LookupScanSchedule(setting), ScheduleLookup::Found);
     EXPECT_EQ(FormatScheduleSetting(setting), "daily 06:00");
 

@@ -65,9 +65,16 @@ SettingKeeper::~SettingKeeper()
         ::RegDeleteValueW(key.get(), m_name.c_str());
 }
 
+std::int64_t CounterTotal(const SectionCounters& counters, std::atomic<std::int32_t> SectionCounter::*counter)
+{
+    std::int64_t total = 0;
+    for (const SectionCounter& section : counters)
+        total += (section.*counter).load();
+    return total;
+}
+
 EngineTest::EngineTest()
-    : engine(CCorvaneEngine::Instance()),
-      sink(&CarriesText),
+    : sink(&CarriesText),
       m_log(CRepairedItems::FilePath()),
       m_unresolved(CIgnoredProblemsStore::FilePath()),
       m_lastScan(L"LastScanDate"),

@@ -49,6 +49,10 @@ private:
     std::optional<std::wstring> m_value;
 };
 
+// The sum of one counter over every section.
+[[nodiscard]] std::int64_t CounterTotal(const SectionCounters& counters,
+                                        std::atomic<std::int32_t> SectionCounter::*counter);
+
 // The engine with pacing off, posting to the fixture's sink, starting without
 // repaired items, stored problems or a problem list; the data files and the settings
 // the engine writes are put back afterwards.
@@ -66,7 +70,7 @@ protected:
     void KeepOnly(const std::wstring& marker);
 
     ComInitializer com;  // the tests make shortcuts and talk to the task scheduler
-    CCorvaneEngine& engine;
+    CCorvaneEngine engine;
     CMessageSink sink;
 
 private:

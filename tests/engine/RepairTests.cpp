@@ -128,7 +128,7 @@ TEST_F(Repair, RemovesWhatTheScanFoundRecordsItFirstAndTheRestoreBringsItBack)
     EXPECT_EQ(engine.SectionCounters()[4].Repaired.load(), 2);
     EXPECT_EQ(engine.SectionCounters()[6].Repaired.load(), 1);
     EXPECT_EQ(engine.SectionCounters()[7].Repaired.load(), 1);
-    EXPECT_EQ(engine.FormatTotalRepaired(), L"4");
+    EXPECT_EQ(CounterTotal(engine.SectionCounters(), &SectionCounter::Repaired), 4);
 
     // The restore writes every entry back with its type and removes "log.dat".
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));
@@ -295,7 +295,7 @@ TEST_F(Repair, WhatIsLeftAloneOrWillNotGoIsNotCountedAndIsKeptForTheUser)
 
     EXPECT_FALSE(engine.RepairFailed());
     EXPECT_TRUE(engine.RepairLeftProblems());
-    EXPECT_EQ(engine.FormatTotalRepaired(), L"0");
+    EXPECT_EQ(CounterTotal(engine.SectionCounters(), &SectionCounter::Repaired), 0);
     const std::wstring kept = ReadUtf16(CIgnoredProblemsStore::FilePath());
     for (const auto& value : unsafe) {
         EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kRun, value.name), (RegValue{REG_SZ, missing})) << value.name;
@@ -351,7 +351,7 @@ TEST_F(Repair, ProblemsThatNoLongerHoldOrLieOutsideTheirSectionAreLeftAlone)
     list.Add(ShortcutProblem(links.Path() + L"\\..\\..\\..\\VelmoraRFiles\\outside.lnk"));
     list.Add(ShortcutProblem(links.Path() + L"\\fixed.lnk"));       // target exists
     const std::int32_t count = static_cast<std::int32_t>(list.GetSize());
-    const std::wstring repairedBefore = engine.FormatTotalRepaired();
+    const std::int64_t repairedBefore = CounterTotal(engine.SectionCounters(), &SectionCounter::Repaired);
 
     const std::wstring path = RunRepair(count);
     EXPECT_FALSE(engine.RepairFailed());
@@ -366,7 +366,7 @@ TEST_F(Repair, ProblemsThatNoLongerHoldOrLieOutsideTheirSectionAreLeftAlone)
     EXPECT_TRUE(Exists(links.Path() + L"\\fixed.lnk"));
 
     // Nothing went, so nothing counts as repaired.
-    EXPECT_EQ(engine.FormatTotalRepaired(), repairedBefore);
+    EXPECT_EQ(CounterTotal(engine.SectionCounters(), &SectionCounter::Repaired), repairedBefore);
     EXPECT_EQ(sink.Only(WM_REPAIR_PROGRESS).back().wParam, static_cast<WPARAM>(count));
 }
 

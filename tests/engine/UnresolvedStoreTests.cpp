@@ -57,10 +57,10 @@ TEST_F(UnresolvedStore, SavedProblemsReloadAsTheSameLinesInTheSameOrder)
 
     ASSERT_TRUE(engine.LoadIgnoredProblems());
     EXPECT_EQ(Lines(engine.ProblemList()), lines);
-    EXPECT_EQ(engine.FormatTotalFound(), L"3");
-    EXPECT_EQ(engine.FormatSectionFound(4), L"3");
-    EXPECT_EQ(engine.FormatTotalIgnored(), L"0");
-    EXPECT_EQ(engine.FormatTotalRepaired(), L"0");
+    EXPECT_EQ(engine.GetTotalFound(), 3);
+    EXPECT_EQ(engine.SectionCounters()[4].Found.load(), 3);
+    EXPECT_EQ(CounterTotal(engine.SectionCounters(), &SectionCounter::Ignored), 0);
+    EXPECT_EQ(CounterTotal(engine.SectionCounters(), &SectionCounter::Repaired), 0);
     EXPECT_EQ(engine.ProblemList()[2].Item.Type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
 
     // Leaving the reloaded list unchanged writes the same bytes again.
@@ -114,10 +114,8 @@ TEST_F(UnresolvedStore, UnreadableRecordsAreSkippedAndListOnlyComesFromTheSectio
     ASSERT_EQ(engine.ProblemList().GetSize(), 2);
     EXPECT_TRUE(engine.ProblemList()[0].ListOnly);
     EXPECT_FALSE(engine.ProblemList()[1].ListOnly);
-    EXPECT_EQ(engine.FormatSectionFound(1), L"1");
-    EXPECT_EQ(engine.FormatSectionFound(4), L"1");
-    EXPECT_EQ(engine.FormatSectionFound(12), L"");
-    EXPECT_EQ(engine.FormatSectionIgnored(-1), L"");
+    EXPECT_EQ(engine.SectionCounters()[1].Found.load(), 1);
+    EXPECT_EQ(engine.SectionCounters()[4].Found.load(), 1);
 }
 
 TEST_F(UnresolvedStore, ASaveThatFailsStillDropsTheUntickedAndCountsWhatTheFileHolds)

@@ -2,7 +2,6 @@
 #include "framework/File.h"
 #include "framework/Handles.h"
 #include "framework/Pacing.h"
-#include "framework/Singleton.h"
 #include "framework/WinThread.h"
 #include "framework/WorkerSlot.h"
 #include "res/resource.h"
@@ -13,7 +12,6 @@
 #include <atomic>
 #include <stdexcept>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -162,28 +160,6 @@ TEST(WorkerSlot, StoppedWorkerIsWaitedForOrRetiredAndTheSlotEndWaitsForEveryThre
         ::SetEvent(release.get());
     }
     EXPECT_EQ(ended, 4);
-}
-
-// ---- singleton ----------------------------------------------------------------------
-
-std::atomic<int> g_constructed{0};
-
-class Counted : public CSingleton<Counted> {
-    friend class CSingleton<Counted>;
-    Counted() { ++g_constructed; }
-};
-
-TEST(Singleton, OneInstanceCreatedOnceEvenFromManyThreads)
-{
-    std::vector<std::thread> threads;
-    std::atomic<Counted*> seen[8] = {};
-    for (int i = 0; i < 8; ++i)
-        threads.emplace_back([&, i] { seen[i] = &Counted::Instance(); });
-    for (auto& thread : threads)
-        thread.join();
-    for (auto& pointer : seen)
-        EXPECT_EQ(pointer.load(), &Counted::Instance());
-    EXPECT_EQ(g_constructed.load(), 1);
 }
 
 // ---- files --------------------------------------------------------------------------

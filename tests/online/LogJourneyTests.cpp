@@ -3,7 +3,7 @@
 // it removed kept in a backup the restore can play back.
 
 #include "core/BackupFile.h"
-#include "engine/CorvaneEngine.h"
+#include "engine/FileSystem.h"
 #include "engine/Registry.h"
 #include "engine/Settings.h"
 #include "framework/Handles.h"
@@ -94,9 +94,10 @@ TEST(LogJourney, SubmittedLogGetsItsSolutionRunWithAWayBack)
     EXPECT_EQ(commands, std::wstring(commandBytes.begin(), commandBytes.end()));
     EXPECT_EQ(comments, L"Chiudi il browser.\n");
 
-    const std::filesystem::path backups = CCorvaneEngine::Instance().BackupFolder();
+    const std::wstring backupFolder = GetModuleFolder() + L"\\backup";
+    const std::filesystem::path backups = backupFolder;
     const std::set<std::filesystem::path> before = FolderEntries(backups);
-    const std::wstring report = RunSolution(commands);
+    const std::wstring report = RunSolution(commands, backupFolder);
     EXPECT_EQ(report, L"File = " + planted + L" has been deleted\r\nRegistry Item = HKEY_CURRENT_USER\\Software\\"
                                             L"VelmoraJourney /Adware has been deleted\r\n");
     EXPECT_FALSE(HasPendingLog());

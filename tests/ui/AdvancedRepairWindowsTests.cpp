@@ -3,6 +3,7 @@
 // its button does.
 
 #include "core/SolutionCommands.h"
+#include "engine/FileSystem.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/ui/UiTestSupport.h"
@@ -24,6 +25,8 @@ bool HoldUntilAbandoned(const std::atomic<bool>& abandoned)
         ::Sleep(10);
     return abandoned;
 }
+
+std::wstring BackupFolder() { return GetModuleFolder() + L"\\backup"; }
 
 const std::wstring kSent = L"Il tuo report è stato inviato con successo.";
 const std::wstring kRefused = L"C'è stato qualche problema nell'invio dei dati. Prova di nuovo.";
@@ -55,12 +58,10 @@ public:
 
 class SendLogWindowTest : public testing::Test {
 protected:
-    SendLogWindowTest() { window.Prepare(service); }
     ~SendLogWindowTest() override
     {
         if (window.GetSafeHwnd())
             window.EndDialog(IDCANCEL);
-        window.Prepare(OnlineSendLogService());
     }
     void Open()
     {
@@ -81,7 +82,7 @@ protected:
 
     FakeSendLogService service;
     PromptRecorder prompts;
-    CSendLogDialog& window = CSendLogDialog::Instance();
+    CSendLogDialog window{service};
 };
 
 class FakeSolutionService final : public ISolutionService {
@@ -95,7 +96,10 @@ public:
         commands = solution;
         return outcome;
     }
-    std::wstring DescribeSolution(const std::wstring& commands) override { return ::DescribeSolution(commands); }
+    std::wstring DescribeSolution(const std::wstring& commands) override
+    {
+        return ::DescribeSolution(commands, BackupFolder());
+    }
     std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
     {
         runs.push_back(commands);
@@ -118,12 +122,10 @@ public:
 
 class SolutionWindowTest : public testing::Test {
 protected:
-    SolutionWindowTest() { window.Prepare(service); }
     ~SolutionWindowTest() override
     {
         if (window.GetSafeHwnd())
             window.EndDialog(IDCANCEL);
-        window.Prepare(OnlineSolutionService());
     }
     void Open()
     {
@@ -139,7 +141,7 @@ protected:
 
     FakeSolutionService service;
     PromptRecorder prompts;
-    CCustomSolnDialog& window = CCustomSolnDialog::Instance();
+    CCustomSolnDialog window{service};
 };
 
 }  // namespace
@@ -211,7 +213,7 @@ TEST_F(SolutionWindowTest, ReadySolutionShowsItsActionsBeforeTheyRun)
     ASSERT_TRUE(file);
     file.reset();
     service.solution = L"2%" + adware + L";1%adware.exe";
-    const std::wstring described = DescribeSolution(service.solution);
+    const std::wstring described = DescribeSolution(service.solution, BackupFolder());
     Open();
     const std::wstring instructions = ControlText(window.GetSafeHwnd(), IDC_SOLUTION_INSTRUCTIONS);
     ::DeleteFileW(adware.c_str());

@@ -110,8 +110,6 @@ std::optional<std::string> FileBytes(const std::wstring& path)
 ResultsSandbox::ResultsSandbox() : m_storedBytes(FileBytes(CIgnoredProblemsStore::FilePath()))
 {
     ::DeleteFileW(CIgnoredProblemsStore::FilePath().c_str());
-    // Loading from no file empties the list and zeroes every counter.
-    static_cast<void>(CCorvaneEngine::Instance().LoadIgnoredProblems());
 }
 
 ResultsSandbox::~ResultsSandbox()
@@ -121,10 +119,7 @@ ResultsSandbox::~ResultsSandbox()
         static_cast<void>(CFile::WriteAll(path, *m_storedBytes));
     else
         ::DeleteFileW(path.c_str());
-    CCorvaneEngine::Instance().ProblemList().SetSize(0);
 }
-
-void ResultsSandbox::SetProblems(const CErrorListEx& problems) { CCorvaneEngine::Instance().ProblemList() = problems; }
 
 CErrorListEx ResultsSandbox::StoredProblems()
 {

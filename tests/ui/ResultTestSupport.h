@@ -1,10 +1,11 @@
 #pragma once
 // Helpers of the result, repair, summary and restore window tests: made-up problems, a
 // parent window for a list, clicks and wheel turns as the mouse gives them, a read-back
-// of what a window shows, and a sandbox that keeps the engine's problem list, the
+// of what a window shows, and a sandbox with an engine of its own that keeps the
 // unresolved-problems file and the program's settings as they were.
 
 #include "core/ProblemRecord.h"
+#include "engine/CorvaneEngine.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <windows.h>
@@ -68,11 +69,15 @@ public:
     ResultsSandbox& operator=(const ResultsSandbox&) = delete;
 
     // Replaces the engine's problem list.
-    static void SetProblems(const CErrorListEx& problems);
+    void SetProblems(const CErrorListEx& problems) { engine.ProblemList() = problems; }
     // The problems stored in the unresolved-problems file now.
     [[nodiscard]] static CErrorListEx StoredProblems();
 
 private:
     SettingsSandbox m_settings;
     std::optional<std::string> m_storedBytes;
+
+public:
+    // The windows' engine; made after the unresolved-problems file is put aside.
+    CCorvaneEngine engine;
 };

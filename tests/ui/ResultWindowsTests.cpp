@@ -8,6 +8,7 @@
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "tests/ui/ResultTestSupport.h"
+#include "ui/EngineServices.h"
 #include "ui/MessageForwarder.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
@@ -38,13 +39,13 @@ class ResultsWindowTest : public testing::Test {
 protected:
     void Open(const CErrorListEx& problems)
     {
-        ResultsSandbox::SetProblems(problems);
+        sandbox.SetProblems(problems);
         shown = problems;
         ResultsWindowLinks links;
         links.refreshProblemCount = [this] { ++refreshes; };
         links.showRepair = [this](HWND) {
             steps.push_back(L"repair");
-            listAtRepair = CCorvaneEngine::Instance().ProblemList();
+            listAtRepair = sandbox.engine.ProblemList();
         };
         links.showSummary = [this](HWND) { steps.push_back(L"summary"); };
         links.openReport = [this](const std::wstring& file) { openedReports.push_back(file); };
@@ -54,12 +55,13 @@ protected:
     HWND Window() const { return window.GetSafeHwnd(); }
     int Ignored(int section) const
     {
-        return CCorvaneEngine::Instance().SectionCounters()[static_cast<size_t>(section)].Ignored;
+        return sandbox.engine.SectionCounters()[static_cast<size_t>(section)].Ignored;
     }
 
     ResultsSandbox sandbox;
     PromptRecorder prompts{IDNO};
-    CScanResultsDialog window;
+    CEngineServices results{sandbox.engine};
+    CScanResultsDialog window{results};
     CErrorListEx shown;
     int refreshes = 0;
     std::vector<std::wstring> steps;
@@ -97,7 +99,7 @@ TEST_F(ResultsWindowTest, ClosingWithoutRepairStoresEveryProblem)
     EXPECT_EQ(Window(), nullptr);
     EXPECT_EQ(Subjects(ResultsSandbox::StoredProblems()), Subjects(shown));
     EXPECT_EQ(SettingsSandbox::Get(L"IgnoredErrorsCount"), L"7");
-    EXPECT_EQ(CCorvaneEngine::Instance().ProblemList().GetSize(), 0);
+    EXPECT_EQ(sandbox.engine.ProblemList().GetSize(), 0);
     EXPECT_EQ(Ignored(2), 3);
     EXPECT_EQ(Ignored(7), 4);
     EXPECT_EQ(refreshes, 1);
@@ -233,12 +235,10 @@ public:
 
 class RepairWindowTest : public testing::Test {
 protected:
-    RepairWindowTest() { repair.Prepare(service); }
     ~RepairWindowTest() override
     {
         if (repair.GetSafeHwnd())
             repair.EndDialog(IDCANCEL);
-        repair.Prepare(EngineRepairService());
     }
     HWND Window() const { return repair.GetSafeHwnd(); }
     HWND Bar() const { return ::GetDlgItem(Window(), IDC_REPAIR_PROGRESS); }
@@ -250,7 +250,7 @@ protected:
 
     FakeRepairService service;
     PromptRecorder prompts;
-    CRepairErrorsDialog& repair = CRepairErrorsDialog::Instance();
+    CRepairErrorsDialog repair{service};
 };
 
 TEST_F(RepairWindowTest, ShowsProgressAndItemsThenTheSuccess)
@@ -360,12 +360,10 @@ TEST_F(RepairWindowTest, EnterDoesNotStopTheRepair)
 
 class SummaryTest : public testing::Test {
 protected:
-    SummaryTest() { summary.Prepare(counters); }
     ~SummaryTest() override
     {
         if (summary.GetSafeHwnd())
             summary.EndDialog(IDCANCEL);
-        summary.Prepare(CCorvaneEngine::Instance().SectionCounters());
     }
     void Set(int section, int found, int repaired, int ignored)
     {
@@ -377,7 +375,7 @@ protected:
     HWND Window() const { return summary.GetSafeHwnd(); }
 
     SectionCounters counters;
-    CResultStatus& summary = CResultStatus::Instance();
+    CResultStatus summary{counters};
 };
 
 TEST_F(SummaryTest, ShowsEachSectionAndTheTotals)
@@ -443,7 +441,7 @@ public:
     {
         ++listings;
         for (const std::wstring& path : paths)
-            static_cast<void>(PostText(CRestoreBackupsDialog::Instance().GetSafeHwnd(), WM_BACKUP_FOUND, path));
+            static_cast<void>(PostText(window->GetSafeHwnd(), WM_BACKUP_FOUND, path));
     }
     RestoreOutcome RestoreBackup(const std::wstring& path) override
     {
@@ -451,6 +449,7 @@ public:
         return outcome;
     }
 
+    const CDialogBase* window = nullptr;  // the restore window the backups are announced to
     std::vector<std::wstring> paths;
     std::vector<std::wstring> restored;
     RestoreOutcome outcome = RestoreOutcome::Restored;
@@ -465,13 +464,12 @@ protected:
         ::GetTempPathW(MAX_PATH, temp);
         folder = std::wstring(temp) + L"velmora-restore-" + std::to_wstring(::GetCurrentProcessId());
         ::CreateDirectoryW(folder.c_str(), nullptr);
-        restore.Prepare(service);
+        service.window = &restore;
     }
     ~RestoreWindowTest() override
     {
         if (restore.GetSafeHwnd())
             restore.EndDialog(IDCANCEL);
-        restore.Prepare(EngineBackupService());
         for (const std::wstring& path : made)
             ::DeleteFileW(path.c_str());
         ::RemoveDirectoryW(folder.c_str());
@@ -519,7 +517,7 @@ protected:
     std::vector<std::wstring> made;
     FakeBackupService service;
     PromptRecorder prompts;
-    CRestoreBackupsDialog& restore = CRestoreBackupsDialog::Instance();
+    CRestoreBackupsDialog restore{service};
 };
 
 TEST(BackupDates, ReadAsEnglishDayMonthAndTime)

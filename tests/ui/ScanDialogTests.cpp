@@ -1,9 +1,7 @@
 // The main window: first-run settings, labels and gauge, the scan command with a real
 // (modal) progress window fed by a scripted scan, the passing on of worker messages,
-// update results, tray commands, closing and ending. Settings are the real ones under
-// HKLM\Software\Velmora of the test prefix, put back after each test.
+// update results, tray commands, closing and ending. Settings are kept in memory.
 
-#include "engine/CorvaneEngine.h"
 #include "engine/EngineMessages.h"
 #include "engine/FileSystem.h"
 #include "engine/ScanMessages.h"
@@ -58,6 +56,7 @@ class MainWindow : public ::testing::Test {
 protected:
     MainWindow()
     {
+        scans.settings = &settings;
         scans.scanMessages = {{WM_SCAN_SECTION_STARTED, 0, 0},
                               {WM_SCAN_PROBLEM_FOUND, 0, 1},
                               {WM_SCAN_SECTION_DONE, 0, 0},
@@ -74,14 +73,19 @@ protected:
 
     void Open(bool scanAtStart = false)
     {
-        window = std::make_unique<CScanDialog>(scanAtStart, scans, progress);
-        window->SetLinks(links);
-        ASSERT_TRUE(window->Create());
-        hwnd = window->GetSafeHwnd();
+        Create(scanAtStart);
         PumpMessages();
         openedAtStart = std::exchange(opened, {});
     }
 
+    void Create(bool scanAtStart = false)
+    {
+        window = std::make_unique<CScanDialog>(scanAtStart,
+                                               MainWindowServices{scans, settings, progress, L"3.0.6", L"08/12/2026"});
+        window->SetLinks(links);
+        ASSERT_TRUE(window->Create());
+        hwnd = window->GetSafeHwnd();
+    }
     void Click(int id) { ::SendMessageW(::GetDlgItem(hwnd, id), BM_CLICK, 0, 0); }
     void Command(int id) { ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void CheckOnly(std::initializer_list<int> sections)
@@ -93,10 +97,10 @@ protected:
                            BST_CHECKED, 0);
     }
 
-    SettingsSandbox settings;  // first in, last out: the window is gone before settings return
+    FakeSettings settings;
     FakeScanService scans;
     PromptRecorder prompts{IDNO};
-    CScanProgressDialog progress;
+    CScanProgressDialog progress{scans};
     MainWindowLinks links;
     bool connected = true;
     std::vector<std::wstring> opened;
@@ -108,41 +112,37 @@ protected:
 
 TEST_F(MainWindow, FirstStartWritesOnlyTheMissingDefaults)
 {
-    settings.ClearAll();
+    settings = {};
     Open();
-    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"true");
-    EXPECT_EQ(SettingsSandbox::Get(L"StartScanAtProgramStartup"), L"false");
-    EXPECT_EQ(SettingsSandbox::Get(L"ShowInTaskbarOnClose"), L"true");
-    EXPECT_EQ(SettingsSandbox::Get(L"AllowAutoUpdates"), L"false");
-    EXPECT_EQ(SettingsSandbox::RunValue(), L'"' + GetModulePath() + L'"');
+    EXPECT_EQ(settings.Get(L"StartWithWindows"), L"true");
+    EXPECT_EQ(settings.Get(L"StartScanAtProgramStartup"), L"false");
+    EXPECT_EQ(settings.Get(L"ShowInTaskbarOnClose"), L"true");
+    EXPECT_EQ(settings.Get(L"AllowAutoUpdates"), L"false");
+    EXPECT_TRUE(settings.runEntry);
     window.reset();
 
     // Stored choices stay, and a stored "false" writes no Run entry.
-    settings.ClearAll();
-    SettingsSandbox::Set(L"StartWithWindows", L"false");
-    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
+    settings = {};
+    settings.WriteSetting(L"StartWithWindows", L"false");
+    settings.WriteSetting(L"ShowInTaskbarOnClose", L"false");
     Open();
-    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"false");
-    EXPECT_EQ(SettingsSandbox::Get(L"ShowInTaskbarOnClose"), L"false");
-    EXPECT_EQ(SettingsSandbox::RunValue(), std::nullopt);
+    EXPECT_EQ(settings.Get(L"StartWithWindows"), L"false");
+    EXPECT_EQ(settings.Get(L"ShowInTaskbarOnClose"), L"false");
+    EXPECT_FALSE(settings.runEntry);
 }
 
 TEST_F(MainWindow, ShowsVersionDatesStatusAndTheSectionsAllChosen)
 {
     scans.lastScanDate = L"Non ancora effettuata";
-    SettingsSandbox::Remove(L"IgnoredErrorsCount");
-    window = std::make_unique<CScanDialog>(false, scans, progress);
-    window->SetLinks(links);
-    ASSERT_TRUE(window->Create());
-    hwnd = window->GetSafeHwnd();
+    settings.stored.erase(L"IgnoredErrorsCount");
+    Create();
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hwnd, IDC_MAIN_ADVANCED_REPAIR))) << "before the start-up is done";
     PumpMessages();
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hwnd, IDC_MAIN_ADVANCED_REPAIR)));
 
-    const CCorvaneEngine& engine = CCorvaneEngine::Instance();
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_VERSION), L"3.0.6");
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_TITLE), L"Velmora v3.0.6");
-    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_RELEASE_DATE), engine.ReleaseDate());
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_RELEASE_DATE), L"08/12/2026");
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Controllo...");
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_LAST_SCAN), L"Non ancora effettuata");
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_PROBLEM_COUNT), L"0 Errori di Registro");
@@ -160,7 +160,7 @@ TEST_F(MainWindow, ShowsVersionDatesStatusAndTheSectionsAllChosen)
         EXPECT_EQ(::SendMessageW(::GetDlgItem(hwnd, ids.box), BM_GETCHECK, 0, 0), BST_CHECKED);
         EXPECT_EQ(ControlText(hwnd, ids.name), SectionName(section));
     }
-    EXPECT_TRUE(window->HasTrayIcon());
+    EXPECT_TRUE(window->Tray().IsAdded());
 }
 
 TEST_F(MainWindow, SectionLabelsAndTheScanButtonCarryTheirTooltips)
@@ -220,7 +220,7 @@ TEST_F(MainWindow, ProblemCountLabelAndGaugeFollowTheStoredCount)
         {L"", L"0 Errori di Registro", RGB(0, 255, 0), IDB_GAUGE_UNKNOWN},
     };
     for (const Case& c : cases) {
-        SettingsSandbox::Set(L"IgnoredErrorsCount", c.stored);
+        settings.WriteSetting(L"IgnoredErrorsCount", c.stored);
         window->RefreshProblemCount();
         EXPECT_EQ(ControlText(hwnd, IDC_MAIN_PROBLEM_COUNT), c.label) << "stored " << c.stored;
         EXPECT_EQ(window->GetProblemCountColor(), c.color) << "stored " << c.stored;
@@ -239,7 +239,7 @@ TEST_F(MainWindow, ReplacedGaugePicturesAreFreed)
     ASSERT_EQ(::GetObjectW(first, sizeof(picture), &picture), static_cast<int>(sizeof(picture)));
     EXPECT_EQ(picture.bmWidth, 210);
     EXPECT_EQ(picture.bmHeight, 75);
-    SettingsSandbox::Set(L"IgnoredErrorsCount", L"95");
+    settings.WriteSetting(L"IgnoredErrorsCount", L"95");
     window->RefreshProblemCount();
     const HGDIOBJ second = shown();
     EXPECT_NE(second, first);
@@ -252,7 +252,7 @@ TEST_F(MainWindow, ScanShowsProgressThenTheGoodNewsWhenNothingIsFound)
 {
     Open();
     scans.lastScanDate = L"07-DIC-2026";
-    SettingsSandbox::Set(L"IgnoredErrorsCount", L"12");
+    settings.WriteSetting(L"IgnoredErrorsCount", L"12");
     std::wstring countWhenFinished;
     prompts.whileOpen = [&](const RecordedPrompt& prompt) {
         if (prompt.text == kFinished)
@@ -325,7 +325,7 @@ private:
 TEST_F(MainWindow, StoppedScanThatFoundNothingIsNoGoodNews)
 {
     Open();
-    SettingsSandbox::Set(L"IgnoredErrorsCount", L"12");
+    settings.WriteSetting(L"IgnoredErrorsCount", L"12");
     window->RefreshProblemCount();
     scans.scanMessages = {{WM_SCAN_SECTION_STARTED, 0, 0}};
     scans.scanningAfterStart = true;
@@ -401,12 +401,12 @@ TEST_F(MainWindow, NoScanStartsUnderAnyWindowOpenOverTheMainWindow)
 TEST_F(MainWindow, ScanThatCannotStartChangesNothing)
 {
     Open();
-    SettingsSandbox::Set(L"IgnoredErrorsCount", L"12");
+    settings.WriteSetting(L"IgnoredErrorsCount", L"12");
     scans.startSucceeds = false;
     Click(IDC_MAIN_SCAN);
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{L"Impossibile avviare la scansione."});
     EXPECT_EQ(scans.clears, 0);
-    EXPECT_EQ(SettingsSandbox::Get(L"IgnoredErrorsCount"), L"12");
+    EXPECT_EQ(settings.Get(L"IgnoredErrorsCount"), L"12");
     EXPECT_TRUE(opened.empty());
 }
 
@@ -448,7 +448,6 @@ TEST_F(MainWindow, LastResultsShowTheStoredProblemsOrTheGoodNews)
 TEST_F(MainWindow, AutomaticScanRunsOnceAtTheFirstPaintWhenAsked)
 {
     Open(true);
-    EXPECT_FALSE(window->IsAutoScanArmed());
     ASSERT_EQ(scans.started.size(), 1u);
     ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpMessages();
@@ -456,13 +455,13 @@ TEST_F(MainWindow, AutomaticScanRunsOnceAtTheFirstPaintWhenAsked)
     window.reset();
 
     scans.started.clear();
-    SettingsSandbox::Set(L"StartScanAtProgramStartup", L"true");
+    settings.WriteSetting(L"StartScanAtProgramStartup", L"true");
     Open(false);
     EXPECT_EQ(scans.started.size(), 1u);
     window.reset();
 
     scans.started.clear();
-    SettingsSandbox::Set(L"StartScanAtProgramStartup", L"false");
+    settings.WriteSetting(L"StartScanAtProgramStartup", L"false");
     Open(false);
     EXPECT_TRUE(scans.started.empty());
 }
@@ -473,7 +472,7 @@ TEST_F(MainWindow, WorkerMessagesGoOnToTheirWindowOrAreLostWithTheirTextFreed)
     Open();
     IScanService::Selection all{};
     all.fill(1);
-    progress.Prepare(all, scans);
+    progress.Prepare(all);
     ASSERT_TRUE(progress.Create());
     ::PostMessageW(hwnd, WM_SCAN_SECTION_STARTED, 4, 0);
     ::PostMessageW(hwnd, WM_SCAN_PROBLEM_FOUND, 4, 1);
@@ -508,19 +507,18 @@ TEST_F(MainWindow, UpdateResultsChangeTheStatusAndAskOnlyAfterAManualCheck)
 {
     Open();
     ASSERT_EQ(openedAtStart, std::vector<std::wstring>{L"update check"}) << "every start checks";
-    EXPECT_FALSE(window->IsManualUpdateCheck());
     ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
     EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Disponibili");
     EXPECT_TRUE(prompts.prompts.empty());
 
     Click(IDC_MAIN_UPDATE);
     EXPECT_EQ(opened, std::vector<std::wstring>{L"update check"});
-    EXPECT_TRUE(window->IsManualUpdateCheck());
     prompts.answer = IDYES;
     ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kUpdateQuestion});
     EXPECT_EQ(opened.back(), L"download");
-    EXPECT_FALSE(window->IsManualUpdateCheck());
+    ::SendMessageW(hwnd, WM_UPDATE_AVAILABLE, 0, 0);
+    EXPECT_EQ(prompts.prompts.size(), 1u) << "one question for one check";
 
     prompts.prompts.clear();
     Command(ID_TRAY_CHECK_UPDATES);
@@ -568,9 +566,12 @@ TEST_F(MainWindow, UpdateCheckWithoutConnectionOnlyTellsTheUser)
 
 TEST_F(MainWindow, AutomaticUpdatesReportTheStartUpCheck)
 {
-    SettingsSandbox::Set(L"AllowAutoUpdates", L"true");
+    settings.WriteSetting(L"AllowAutoUpdates", L"true");
     Open();
-    EXPECT_TRUE(window->IsManualUpdateCheck());
+    ::SendMessageW(hwnd, WM_UPDATE_NONE, 0, 0);
+    ASSERT_EQ(prompts.prompts.size(), 1u) << "the start-up check's result is told";
+    EXPECT_EQ(prompts.prompts[0].title, L"Aggiornamenti");
+    prompts.prompts.clear();
     ::SendMessageW(hwnd, WM_UPDATE_FAILED, 0, 0);
     ::SendMessageW(hwnd, WM_UPDATE_INSTALLED, 0, 0);
     ASSERT_EQ(prompts.prompts.size(), 2u);
@@ -585,24 +586,24 @@ TEST_F(MainWindow, TrayMenuFollowsAndChangesTheStartWithWindowsSetting)
 {
     Open();
     const auto checked = [&](UINT id) {
-        return (::GetMenuState(window->PrepareTrayMenu(), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        return (::GetMenuState(window->Tray().PrepareMenu(), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
     };
-    SettingsSandbox::Set(L"StartWithWindows", L"false");
+    settings.WriteSetting(L"StartWithWindows", L"false");
     EXPECT_FALSE(checked(ID_TRAY_START_WITH_WINDOWS_YES));
     EXPECT_TRUE(checked(ID_TRAY_START_WITH_WINDOWS_NO));
     Command(ID_TRAY_START_WITH_WINDOWS_YES);
-    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"true");
-    EXPECT_EQ(SettingsSandbox::RunValue(), L'"' + GetModulePath() + L'"');
+    EXPECT_EQ(settings.Get(L"StartWithWindows"), L"true");
+    EXPECT_TRUE(settings.runEntry);
     EXPECT_TRUE(checked(ID_TRAY_START_WITH_WINDOWS_YES));
     EXPECT_FALSE(checked(ID_TRAY_START_WITH_WINDOWS_NO));
     Command(ID_TRAY_START_WITH_WINDOWS_NO);
-    EXPECT_EQ(SettingsSandbox::Get(L"StartWithWindows"), L"false");
-    EXPECT_EQ(SettingsSandbox::RunValue(), std::nullopt);
+    EXPECT_EQ(settings.Get(L"StartWithWindows"), L"false");
+    EXPECT_FALSE(settings.runEntry);
 }
 
 TEST_F(MainWindow, CloseHidesToTheTrayAndTheTrayBringsTheWindowBack)
 {
-    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"true");
+    settings.WriteSetting(L"ShowInTaskbarOnClose", L"true");
     Open();
     Click(IDC_MAIN_CLOSE);
     EXPECT_FALSE(::IsWindowVisible(hwnd));
@@ -610,17 +611,17 @@ TEST_F(MainWindow, CloseHidesToTheTrayAndTheTrayBringsTheWindowBack)
     Command(ID_TRAY_OPEN);
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     ::ShowWindow(hwnd, SW_HIDE);
-    ::SendMessageW(hwnd, WM_TRAY_NOTIFY, CScanDialog::kTrayIconId, WM_LBUTTONDBLCLK);
+    ::SendMessageW(hwnd, WM_TRAY_NOTIFY, CMainTray::kIconId, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     ::ShowWindow(hwnd, SW_HIDE);
-    ::SendMessageW(hwnd, WM_TRAY_NOTIFY, CScanDialog::kTrayIconId, WM_MOUSEMOVE);
+    ::SendMessageW(hwnd, WM_TRAY_NOTIFY, CMainTray::kIconId, WM_MOUSEMOVE);
     EXPECT_FALSE(::IsWindowVisible(hwnd)) << "other mouse messages are ignored";
     EXPECT_TRUE(endedWith.empty());
 }
 
 TEST_F(MainWindow, CloseWithoutTheTrayEndsTheProgramUnlessAScanRuns)
 {
-    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
+    settings.WriteSetting(L"ShowInTaskbarOnClose", L"false");
     Open();
     scans.scanning = true;
     Click(IDC_MAIN_CLOSE);
@@ -633,16 +634,16 @@ TEST_F(MainWindow, CloseWithoutTheTrayEndsTheProgramUnlessAScanRuns)
     Click(IDC_MAIN_CLOSE);
     EXPECT_EQ(endedWith, std::vector<UINT>{1});
     EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_FALSE(window->HasTrayIcon());
+    EXPECT_FALSE(window->Tray().IsAdded());
 }
 
 TEST_F(MainWindow, EnterAndEscapeNeverEndTheProgram)
 {
-    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"false");
+    settings.WriteSetting(L"ShowInTaskbarOnClose", L"false");
     Open();
     Command(IDCANCEL);
     EXPECT_TRUE(::IsWindowVisible(hwnd)) << "Escape does nothing where the close button would end the program";
-    SettingsSandbox::Set(L"ShowInTaskbarOnClose", L"true");
+    settings.WriteSetting(L"ShowInTaskbarOnClose", L"true");
     Command(IDCANCEL);
     EXPECT_FALSE(::IsWindowVisible(hwnd)) << "Escape hides to the tray as the close button does";
     Command(ID_TRAY_OPEN);
@@ -653,7 +654,7 @@ TEST_F(MainWindow, EnterAndEscapeNeverEndTheProgram)
     Command(IDOK);
     EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_TRUE(::IsWindow(hwnd));
-    EXPECT_TRUE(window->HasTrayIcon());
+    EXPECT_TRUE(window->Tray().IsAdded());
     EXPECT_TRUE(endedWith.empty());
 }
 

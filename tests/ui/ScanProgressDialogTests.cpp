@@ -9,6 +9,7 @@
 #include "ui/MessageForwarder.h"
 #include "ui/ScanProgressDialog.h"
 #include "ui/SectionControls.h"
+#include "ui/WindowLayout.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ protected:
     void Open(const IScanService::Selection& sections = AllSections())
     {
         scans.hasWorker = false;
-        dialog.Prepare(sections, scans);
+        dialog.Prepare(sections);
         ASSERT_TRUE(dialog.Create());
         window = dialog.GetSafeHwnd();
         PumpMessages();
@@ -92,7 +93,7 @@ protected:
 
     FakeScanService scans;
     PromptRecorder prompts;
-    CScanProgressDialog dialog;
+    CScanProgressDialog dialog{scans};
     HWND window = nullptr;
 };
 
@@ -115,8 +116,8 @@ TEST_F(ScanProgressWindow, StartsTheScanOfTheChosenSectionsAndShowsEveryRow)
     EXPECT_EQ(BarPosition(), 0);
     RECT client{};
     ::GetClientRect(window, &client);
-    EXPECT_EQ(client.right, CScanProgressDialog::kWidth);
-    EXPECT_EQ(client.bottom, CScanProgressDialog::kHeight);
+    EXPECT_EQ(client.right, kPanelSkin.width);
+    EXPECT_EQ(client.bottom, kPanelSkin.height);
     EXPECT_TRUE(prompts.prompts.empty());
 }
 
@@ -131,10 +132,10 @@ TEST_F(ScanProgressWindow, BarFollowsTheSectionNumberNotTheNumberOfSectionsDone)
         EXPECT_EQ(SectionProgressPosition(section), expected[static_cast<size_t>(section)]);
     }
 
-    CScanProgressDialog onlyLast;
+    CScanProgressDialog onlyLast{scans};
     IScanService::Selection lastOnly{};
     lastOnly[11] = 1;
-    onlyLast.Prepare(lastOnly, scans);
+    onlyLast.Prepare(lastOnly);
     ASSERT_TRUE(onlyLast.Create());
     ::PostMessageW(onlyLast.GetSafeHwnd(), WM_SCAN_SECTION_STARTED, 11, 0);
     ::PostMessageW(onlyLast.GetSafeHwnd(), WM_SCAN_SECTION_DONE, 11, 0);
@@ -292,7 +293,7 @@ TEST_F(ScanProgressWindow, TextsStillQueuedWhenTheWindowClosesAreFreed)
 TEST_F(ScanProgressWindow, WorkerThatCannotStartClosesTheWindowWithAMessage)
 {
     scans.startSucceeds = false;
-    dialog.Prepare(AllSections(), scans);
+    dialog.Prepare(AllSections());
     // The window ends during its own set-up, so there is no window to hand back.
     static_cast<void>(dialog.Create());
     PumpMessages();

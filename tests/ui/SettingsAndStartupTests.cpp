@@ -18,48 +18,16 @@
 
 namespace {
 
-class FakeSettings final : public ISettingsService {
-public:
-    std::wstring ReadSetting(const std::wstring& name) const override
-    {
-        const auto found = stored.find(name);
-        return found == stored.end() ? std::wstring() : found->second;
-    }
-    void WriteSetting(const std::wstring& name, const std::wstring& text) override { stored[name] = text; }
-    bool HasStartWithWindowsEntry() const override { return runEntry; }
-    void SetStartWithWindowsEntry(bool on) override { runEntry = on; }
-    bool GetScanSchedule(ScanScheduleSetting& setting) const override
-    {
-        setting = schedule;
-        return hasTask;
-    }
-    bool SetScanSchedule(const ScanScheduleSetting& setting) override
-    {
-        saved.push_back(setting);
-        return schedulerAnswers;
-    }
-    void OpenReportFolder() override {}
-
-    std::map<std::wstring, std::wstring> stored;
-    bool runEntry = false;
-    bool hasTask = false;
-    bool schedulerAnswers = true;
-    ScanScheduleSetting schedule;
-    std::vector<ScanScheduleSetting> saved;
-};
-
 constexpr std::array<int, 7> kDayBoxes = {IDC_SETTINGS_MONDAY,   IDC_SETTINGS_TUESDAY, IDC_SETTINGS_WEDNESDAY,
                                           IDC_SETTINGS_THURSDAY, IDC_SETTINGS_FRIDAY,  IDC_SETTINGS_SATURDAY,
                                           IDC_SETTINGS_SUNDAY};
 
 class SettingsWindowTest : public testing::Test {
 protected:
-    SettingsWindowTest() { window.Prepare(settings); }
     ~SettingsWindowTest() override
     {
         if (window.GetSafeHwnd())
             window.EndDialog(IDCANCEL);
-        window.Prepare(EngineSettingsService());
     }
     void Open()
     {
@@ -83,7 +51,7 @@ protected:
 
     FakeSettings settings;
     PromptRecorder prompts;
-    CSettingsDialog& window = CSettingsDialog::Instance();
+    CSettingsDialog window{settings};
 };
 
 TEST_F(SettingsWindowTest, FrequencyEnablesTheTimeAndTheDaysItNeeds)
@@ -193,15 +161,14 @@ TEST(StartupManagerWindow, RemovalAsksForTheRowShownAndTellsHowItEnded)
         {StartupRemoval::NoBackup, kStartupEntryNoBackup, 3},
         {StartupRemoval::StillPresent, kStartupEntryNotRemoved, 3},
     }};
-    CManageStartupDialog& window = CManageStartupDialog::Instance();
     for (const Case& c : cases) {
         FakeStartup startup;
+        CManageStartupDialog window(startup);
         startup.Add(kRootCurrentUser, L"OneSync", L"\"C:\\Sync\\OneSync.exe\" /background");
         startup.Add(kRootLocalMachine, L"Velmora", L"\"C:\\Program Files\\Velmora\\Velmora.exe\"");
         startup.Add(kRootLocalMachine, L"AudioTray", L"C:\\Windows\\audiotray.exe -tray");
         startup.outcome = c.outcome;
         PromptRecorder prompts;
-        window.Prepare(startup);
         ASSERT_TRUE(window.Create());
         PumpMessages();
         const HWND list = window.GetDlgItem(IDC_STARTUP_LIST);
@@ -221,7 +188,6 @@ TEST(StartupManagerWindow, RemovalAsksForTheRowShownAndTellsHowItEnded)
         EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kChooseStartupEntry, c.message}));
         window.EndDialog(IDCANCEL);
     }
-    window.Prepare(EngineStartupService());
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ void FakeScanService::StopScan()
 bool FakeScanService::ClearUnresolvedProblems()
 {
     ++clears;
-    SettingsSandbox::Set(L"IgnoredErrorsCount", L"0");
+    if (settings)
+        settings->WriteSetting(SettingName(Setting::UnresolvedCount), L"0");
     return true;
 }
 

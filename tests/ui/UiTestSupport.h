@@ -1,14 +1,16 @@
 #pragma once
 // Helpers of the in-process window tests: a scan service that plays a scan's messages
-// instead of scanning, a recorder that reads and answers every message box, a message
+// instead of scanning, settings kept in memory, a recorder that reads and answers every message box, a message
 // pump, and a sandbox that puts the program's settings back as they were.
 
 #include "ui/Prompts.h"
 #include "ui/ScanService.h"
+#include "ui/SettingsService.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +35,8 @@ public:
     bool LoadIgnoredProblems() override;
 
     HWND notify = nullptr;
+    // Where the store keeps the count of unresolved problems; none keeps no count.
+    ISettingsService* settings = nullptr;
     std::vector<Selection> started;
     int stops = 0;
     int clears = 0;
@@ -54,6 +58,39 @@ public:
     std::vector<Posted> scanMessages;
     // Found problems the scan leaves behind.
     int foundByScan = 0;
+};
+
+// Settings, Run entry and scan schedule kept in memory.
+class FakeSettings final : public ISettingsService {
+public:
+    std::wstring ReadSetting(const std::wstring& name) const override { return Get(name).value_or(L""); }
+    void WriteSetting(const std::wstring& name, const std::wstring& text) override { stored[name] = text; }
+    bool HasStartWithWindowsEntry() const override { return runEntry; }
+    void SetStartWithWindowsEntry(bool on) override { runEntry = on; }
+    bool GetScanSchedule(ScanScheduleSetting& setting) const override
+    {
+        setting = schedule;
+        return hasTask;
+    }
+    bool SetScanSchedule(const ScanScheduleSetting& setting) override
+    {
+        saved.push_back(setting);
+        return schedulerAnswers;
+    }
+    void OpenReportFolder() override {}
+
+    [[nodiscard]] std::optional<std::wstring> Get(const std::wstring& name) const
+    {
+        const auto found = stored.find(name);
+        return found == stored.end() ? std::nullopt : std::optional<std::wstring>(found->second);
+    }
+
+    std::map<std::wstring, std::wstring> stored;
+    bool runEntry = false;
+    bool hasTask = false;
+    bool schedulerAnswers = true;
+    ScanScheduleSetting schedule;
+    std::vector<ScanScheduleSetting> saved;
 };
 
 struct RecordedPrompt {
