@@ -51,8 +51,10 @@ set(VELMORA_RC "${CMAKE_SOURCE_DIR}/res/Velmora.rc")
 file(GLOB_RECURSE VELMORA_RC_INPUTS CONFIGURE_DEPENDS
      "${CMAKE_SOURCE_DIR}/res/*.rc" "${CMAKE_SOURCE_DIR}/res/*.h" "${CMAKE_SOURCE_DIR}/res/*.bmp"
      "${CMAKE_SOURCE_DIR}/res/*.ico" "${CMAKE_SOURCE_DIR}/res/*.manifest")
+list(APPEND VELMORA_RC_INPUTS "${CMAKE_SOURCE_DIR}/controls/ControlResources.h")
 set_source_files_properties(${VELMORA_RC} PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+# The source root too: the resource numbers the controls choose are included from there.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}")
 
 velmora_sources(ui_sources ui)
 list(FILTER ui_sources EXCLUDE REGEX "/WinMain\\.cpp$")
@@ -220,3 +222,4 @@ if(e2e_sources)
     set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;update_server;log_service"
                                         ENVIRONMENT "VELMORA_LOG_SERVICE_STATE=${VELMORA_LOG_SERVICE_STATE}")
 endif()
+
