@@ -186,8 +186,7 @@ velmora_test_executable(core_tests core velmora_core gtest_main)
 velmora_test_executable(framework_tests framework velmora_framework gtest_main)
 velmora_test_executable(engine_tests engine velmora_engine gtest_main)
 velmora_test_executable(online_tests online velmora_online gtest_main)
-# The gallery photographs some of the program's own windows, hence the windows library.
-velmora_test_executable(controls_tests controls velmora_ui gtest_main)
+velmora_test_executable(controls_tests controls velmora_controls gtest_main)
 velmora_test_executable(ui_tests ui velmora_ui gtest_main)
 velmora_uses_log_service(online_tests)
 if(TARGET online_tests)
@@ -197,6 +196,18 @@ if(TARGET online_tests)
     add_library(solution_probe SHARED tests/data/solution-dll/ProbeDll.cpp)
     set_target_properties(solution_probe PROPERTIES PREFIX "")
     add_dependencies(online_tests solution_probe)
+endif()
+
+# The gallery: pictures of every window of the program in its states, for review
+# (tools/gallery.sh). It builds the windows as the window tests do, from their support
+# code and stand-in services, hence its place beside the tests. Built with everything so
+# it keeps compiling; never run by the tests, since a picture cannot fail.
+velmora_sources(gallery_sources tests/gallery)
+if(gallery_sources)
+    add_executable(velmora-gallery ${gallery_sources} tests/controls/Capture.cpp tests/ui/UiTestSupport.cpp
+                                   tests/ui/ResultTestSupport.cpp ${VELMORA_RC})
+    target_link_libraries(velmora-gallery PRIVATE velmora_ui)
+    target_link_options(velmora-gallery PRIVATE -municode)
 endif()
 
 # The setup program installed, scanned, uninstalled and scanned again, in a Wine prefix of
