@@ -9,8 +9,8 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +50,21 @@ void PostItem(HWND window, UINT message, const std::wstring& text)
 {
     static_cast<void>(PostText(window, message, text));
     PumpMessages();
+}
+
+// Opens the window, lets `arrange` put it into the state to show, photographs it in
+// every state of its buttons and closes it.
+void OpenAndPhotograph(CPhotographer& camera, CDialogBase& window, const std::wstring& name,
+                       const std::function<void(HWND)>& arrange = {})
+{
+    if (!window.Create()) {
+        camera.Missed(name);
+        return;
+    }
+    if (arrange)
+        arrange(window.GetSafeHwnd());
+    camera.TakeStates(window.GetSafeHwnd(), name);
+    window.EndDialog(IDCANCEL);
 }
 
 // --- main window ---------------------------------------------------------------------
@@ -115,24 +130,19 @@ void PhotographScanProgress(CPhotographer& camera)
     sections.fill(1);
     sections[9] = 0;
     progress.Prepare(sections, scans);
-    if (!progress.Create()) {
-        camera.Missed(L"scan-progress");
-        return;
-    }
-    const HWND window = progress.GetSafeHwnd();
-    camera.Take(window, L"scan-progress-start");
-    for (int section = 0; section < 5; ++section) {
-        Post(window, WM_SCAN_SECTION_STARTED, static_cast<WPARAM>(section), section);
-        Post(window, WM_SCAN_PROBLEM_FOUND, static_cast<WPARAM>(section), section * 3);
-        if (section < 4)
-            Post(window, WM_SCAN_SECTION_DONE, static_cast<WPARAM>(section), section);
-    }
-    PostItem(window, WM_SCAN_ITEM,
-             L"HKEY_CLASSES_ROOT\\CLSID\\{0A4286EA-E355-44FB-8086-AF3DF7645BD9}\\InprocServer32");
-    // Long enough for the animation to move on from its first frame.
-    static_cast<void>(PumpUntil([start = ::GetTickCount64()] { return ::GetTickCount64() - start > 500; }));
-    camera.TakeStates(window, L"scan-progress");
-    progress.EndDialog(IDCANCEL);
+    OpenAndPhotograph(camera, progress, L"scan-progress", [&](HWND window) {
+        camera.Take(window, L"scan-progress-start");
+        for (int section = 0; section < 5; ++section) {
+            Post(window, WM_SCAN_SECTION_STARTED, static_cast<WPARAM>(section), section);
+            Post(window, WM_SCAN_PROBLEM_FOUND, static_cast<WPARAM>(section), section * 3);
+            if (section < 4)
+                Post(window, WM_SCAN_SECTION_DONE, static_cast<WPARAM>(section), section);
+        }
+        PostItem(window, WM_SCAN_ITEM,
+                 L"HKEY_CLASSES_ROOT\\CLSID\\{0A4286EA-E355-44FB-8086-AF3DF7645BD9}\\InprocServer32");
+        // Long enough for the animation to move on from its first frame.
+        static_cast<void>(PumpUntil([start = ::GetTickCount64()] { return ::GetTickCount64() - start > 500; }));
+    });
 }
 
 ResultsWindowLinks QuietResultsLinks()
@@ -150,24 +160,14 @@ void PhotographResults(CPhotographer& camera)
     ResultsSandbox::SetProblems(MakeProblems({{0, 12}, {2, 45}, {5, 75}, {7, 110}, {11, 270}}));
     CScanResultsDialog results;
     results.SetLinks(QuietResultsLinks());
-    if (results.Create()) {
-        camera.TakeStates(results.GetSafeHwnd(), L"results");
-        results.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"results");
-    }
+    OpenAndPhotograph(camera, results, L"results");
     ResultsSandbox::SetProblems({});
 
     std::vector<CScanResultInfo> infos;
     for (int i = 0; i < 6; ++i)
         infos.emplace_back(MakeProblem(1, i), i, i);
     CSectionResultDialog section(infos, L"Percorsi di programma");
-    if (section.Create()) {
-        camera.TakeStates(section.GetSafeHwnd(), L"section-results");
-        section.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"section-results");
-    }
+    OpenAndPhotograph(camera, section, L"section-results");
 }
 
 // --- repair, summary, restore --------------------------------------------------------
@@ -186,16 +186,11 @@ void PhotographRepair(CPhotographer& camera)
     GalleryRepairService service;
     CRepairErrorsDialog& repair = CRepairErrorsDialog::Instance();
     repair.Prepare(service);
-    if (repair.Create()) {
-        const HWND window = repair.GetSafeHwnd();
+    OpenAndPhotograph(camera, repair, L"repair", [](HWND window) {
         Post(window, WM_REPAIR_STARTED, 3);
         PostItem(window, WM_REPAIR_ITEM, L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
         Post(window, WM_REPAIR_PROGRESS, 2);
-        camera.TakeStates(window, L"repair");
-        repair.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"repair");
-    }
+    });
     repair.Prepare(EngineRepairService());
 
     SectionCounters counters;
@@ -207,12 +202,7 @@ void PhotographRepair(CPhotographer& camera)
     }
     CResultStatus& summary = CResultStatus::Instance();
     summary.Prepare(counters);
-    if (summary.Create()) {
-        camera.TakeStates(summary.GetSafeHwnd(), L"summary");
-        summary.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"summary");
-    }
+    OpenAndPhotograph(camera, summary, L"summary");
     summary.Prepare(CCorvaneEngine::Instance().SectionCounters());
 }
 
@@ -265,14 +255,10 @@ void PhotographRestore(CPhotographer& camera)
     GalleryBackupService service;
     CRestoreBackupsDialog& restore = CRestoreBackupsDialog::Instance();
     restore.Prepare(service);
-    if (restore.Create()) {
+    OpenAndPhotograph(camera, restore, L"restore", [](HWND window) {
         PumpMessages();
-        ::SendDlgItemMessageW(restore.GetSafeHwnd(), IDC_RESTORE_LIST, LB_SETSEL, TRUE, 1);
-        camera.TakeStates(restore.GetSafeHwnd(), L"restore");
-        restore.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"restore");
-    }
+        ::SendDlgItemMessageW(window, IDC_RESTORE_LIST, LB_SETSEL, TRUE, 1);
+    });
     restore.Prepare(EngineBackupService());
 }
 
@@ -317,22 +303,12 @@ void PhotographSettingsAndStartup(CPhotographer& camera)
     GallerySettings settingsSource;
     CSettingsDialog settings;
     settings.Prepare(settingsSource);
-    if (settings.Create()) {
-        camera.TakeStates(settings.GetSafeHwnd(), L"settings");
-        settings.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"settings");
-    }
+    OpenAndPhotograph(camera, settings, L"settings");
 
     GalleryStartup startupSource;
     CManageStartupDialog startup;
     startup.Prepare(startupSource);
-    if (startup.Create()) {
-        camera.TakeStates(startup.GetSafeHwnd(), L"startup-manager");
-        startup.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"startup-manager");
-    }
+    OpenAndPhotograph(camera, startup, L"startup-manager");
 }
 
 // --- online windows ------------------------------------------------------------------
@@ -378,15 +354,11 @@ void PhotographOnlineWindows(CPhotographer& camera)
     GallerySendLogService sendLogSource;
     CSendLogDialog& sendLog = CSendLogDialog::Instance();
     sendLog.Prepare(sendLogSource);
-    if (sendLog.Create()) {
-        ::SetDlgItemTextW(sendLog.GetSafeHwnd(), IDC_SEND_LOG_NAME, L"Anna");
-        ::SetDlgItemTextW(sendLog.GetSafeHwnd(), IDC_SEND_LOG_EMAIL, L"anna@example.it");
-        ::SetDlgItemTextW(sendLog.GetSafeHwnd(), IDC_SEND_LOG_DESCRIPTION, L"Il PC è lento all'avvio.");
-        camera.TakeStates(sendLog.GetSafeHwnd(), L"send-log");
-        sendLog.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"send-log");
-    }
+    OpenAndPhotograph(camera, sendLog, L"send-log", [](HWND window) {
+        ::SetDlgItemTextW(window, IDC_SEND_LOG_NAME, L"Anna");
+        ::SetDlgItemTextW(window, IDC_SEND_LOG_EMAIL, L"anna@example.it");
+        ::SetDlgItemTextW(window, IDC_SEND_LOG_DESCRIPTION, L"Il PC è lento all'avvio.");
+    });
     sendLog.Prepare(OnlineSendLogService());
 
     CCustomSolnDialog& solution = CCustomSolnDialog::Instance();
@@ -395,28 +367,18 @@ void PhotographOnlineWindows(CPhotographer& camera)
     for (const auto& [outcome, name] : outcomes) {
         GallerySolutionService source(outcome);
         solution.Prepare(source);
-        if (solution.Create()) {
-            static_cast<void>(PumpUntil([&] { return !solution.IsBusy(); }));
-            camera.TakeStates(solution.GetSafeHwnd(), name);
-            solution.EndDialog(IDCANCEL);
-        } else {
-            camera.Missed(name);
-        }
+        OpenAndPhotograph(camera, solution, name,
+                          [&](HWND) { static_cast<void>(PumpUntil([&] { return !solution.IsBusy(); })); });
     }
     solution.Prepare(OnlineSolutionService());
 
     GalleryDownloadService downloads;
     CDownloadDialog download;
     download.Prepare(downloads);
-    if (download.Create()) {
-        const HWND window = download.GetSafeHwnd();
+    OpenAndPhotograph(camera, download, L"download", [](HWND window) {
         Post(window, WM_DOWNLOAD_STARTED, 4 * 1024 * 1024);
         Post(window, WM_DOWNLOAD_PROGRESS, 1536 * 1024);
-        camera.TakeStates(window, L"download");
-        download.EndDialog(IDCANCEL);
-    } else {
-        camera.Missed(L"download");
-    }
+    });
 }
 
 }  // namespace
