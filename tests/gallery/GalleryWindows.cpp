@@ -20,6 +20,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/ScanMessages.h"
 #include "engine/StartupEntries.h"
+#include "framework/File.h"
 #include "framework/Handles.h"
 #include "online/UpdateMessages.h"
 #include "res/resource.h"
@@ -206,7 +207,8 @@ void PhotographRepair(CPhotographer& camera)
     summary.Prepare(CCorvaneEngine::Instance().SectionCounters());
 }
 
-// Backup files of three dates in a folder of the temp folder, removed afterwards.
+// Three backup files in a folder of the temp folder, removed afterwards. Every line shows
+// the time of this run: Wine kept no creation time set on such files.
 class GalleryBackupService final : public IBackupService {
 public:
     GalleryBackupService()
@@ -215,17 +217,9 @@ public:
         ::GetTempPathW(MAX_PATH, temp);
         m_folder = std::wstring(temp) + L"velmora-gallery-backups";
         ::CreateDirectoryW(m_folder.c_str(), nullptr);
-        const std::array<SYSTEMTIME, 3> dates = {{{2026, 12, 0, 7, 21, 47, 0, 0},
-                                                  {2026, 12, 0, 8, 9, 12, 0, 0},
-                                                  {2026, 12, 0, 9, 15, 3, 0, 0}}};
-        for (const SYSTEMTIME& date : dates) {
-            const std::wstring path =
-                m_folder + L"\\" + std::to_wstring(date.wDay) + L"_" + std::to_wstring(date.wHour) + L".dat";
-            UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-            FILETIME created{};
-            ::SystemTimeToFileTime(&date, &created);
-            ::SetFileTime(file.get(), &created, nullptr, nullptr);
+        for (const wchar_t* name : {L"20261207_2147.dat", L"20261208_0912.dat", L"20261209_1503.dat"}) {
+            const std::wstring path = m_folder + L"\\" + name;
+            static_cast<void>(CFile::WriteAll(path, ""));
             m_paths.push_back(path);
         }
     }
