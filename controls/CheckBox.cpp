@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "controls/ControlResources.h"
 #include "controls/FocusMark.h"
 #include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
-#include "res/resource.h"
 
 namespace {
 

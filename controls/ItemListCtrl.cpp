@@ -1,8 +1,8 @@
 #include "controls/ItemListCtrl.h"
 
 #include "controls/CheckBox.h"
+#include "controls/ControlResources.h"
 #include "framework/Dialog.h"
-#include "res/resource.h"
 
 void CItemListCtrl::OnAttached()
 {

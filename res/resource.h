@@ -37,8 +37,8 @@
 #define IDB_REPAIR_ACTIVE 240
 #define IDB_REPAIR_NORMAL 241            // 113 x 31, "Ripara"
 #define IDB_BUTTON_REPORTS 242           // 180 x 21, caption drawn by the button
-// Check-box strip: eight 13 x 13 frames side by side, magenta transparent.
-#define IDB_CHECKBOX_STRIP 197
+// The check-box strip (IDB_CHECKBOX_STRIP) is numbered by the controls that load it.
+#include "controls/ControlResources.h"
 // Scan results: details icon (16 x 16) and severity bars by problem count (145 x 33).
 #define IDB_DETAILS_ICON 248
 #define IDB_SEVERITY_1 252               // 1 - 30

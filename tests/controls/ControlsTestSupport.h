@@ -1,15 +1,15 @@
 #pragma once
-// Shared by the control tests and the gallery: a skinned host dialog, child creation,
-// message pumping, screen captures and the output folder.
+// Shared by the control tests: a skinned host dialog, child creation, message pumping
+// and the captures (Capture.h).
 
 #include <windows.h>
 
 #include <functional>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "controls/BitmapDialog.h"
+#include "tests/controls/Capture.h"
 
 // The visible top-level window (800 x 600 at the screen's top-left) that holds the test dialogs.
 HWND TestStage();
@@ -44,32 +44,6 @@ void PumpMessages();
 // Handles messages until `done` is true; false when `limitMs` passed first (a safety
 // net against a hang, never a measure of speed).
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000);
-// Paints every pending update of the window and its children now.
-void PaintNow(HWND window);
-
-struct Capture {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;  // row by row, top-down
-    [[nodiscard]] COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    // How many pixels of `area` have exactly `color`.
-    [[nodiscard]] int Count(COLORREF color, RECT area) const;
-    [[nodiscard]] int Count(COLORREF color) const { return Count(color, RECT{0, 0, width, height}); }
-};
-
-// What the window's client area shows (read back from its device context).
-Capture CaptureClient(HWND window);
-// Draws with `paint` into a fresh memory bitmap filled with `fill` and reads it back.
-Capture CaptureDrawing(int width, int height, COLORREF fill, const std::function<void(HDC)>& paint);
-// The pixels of a bitmap.
-Capture CaptureBitmap(HBITMAP bitmap);
-// Writes a 24-bit BMP file.
-bool SaveBmp(const Capture& capture, const std::wstring& path);
-
-// VELMORA_TEST_OUTPUT, or the folder "test-output" beside the test program; created.
-std::wstring TestOutputFolder();
-// A path of the Linux side as Wine opens it (absolute Linux paths go through drive Z:).
-std::wstring HostPath(const char* path);
 
 // A bitmap of one colour; caller owns it.
 HBITMAP CreateSolidBitmap(int width, int height, COLORREF color);
