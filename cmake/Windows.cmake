@@ -267,6 +267,14 @@ if(VELMORA_PCH)
             target_precompile_headers(${target} REUSE_FROM core_tests)
         endif()
     endforeach()
+    # GoogleTest brings <string> into the test header, and GCC 12 then reports its own
+    # inline wmemcpy as out of bounds in test sources: a known false alarm of that header
+    # combination, silenced for the test programs only.
+    foreach(target core_tests framework_tests engine_tests online_tests controls_tests ui_tests velmora-e2e)
+        if(TARGET ${target})
+            target_compile_options(${target} PRIVATE -Wno-array-bounds)
+        endif()
+    endforeach()
     # The journeys' driver lacks the test programs' definitions, which a reused header
     # requires (the compiler would parse the headers again in every source).
     if(TARGET velmora-e2e)
