@@ -46,7 +46,7 @@ started=$(date +%s)
 find_server() {
     local pid
     for pid in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
-        if tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+        if { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
             echo "$pid"
             return
         fi

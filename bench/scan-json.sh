@@ -36,8 +36,14 @@ scan_json() { "$runner" --prefix "$prefix" "$build/velmora-cli.exe" scan --no-pa
 import() { "$runner" --prefix "$prefix" reg import "$(winepath_of "$1")" >/dev/null 2>&1 || true; }
 winepath_of() { echo "Z:${1//\//\\}"; }
 
-# A hive's whole tree as a .reg file below the given key.
-export_hive() { xz -dc "$hives/$1.xz" > "$work/hive"; hivexregedit --export --prefix "$2" "$work/hive" '\' > "$work/$1.reg"; }
+# A hive's whole tree as a .reg file below the given key, in UTF-16 as "reg import" reads
+# the strings of such a file (hex(1) data is UTF-16 already); bytes that are no UTF-8
+# (a few names in the hives) are dropped.
+utf16() { iconv -c -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; }; }
+export_hive() {
+    xz -dc "$hives/$1.xz" > "$work/hive"
+    hivexregedit --export --prefix "$2" "$work/hive" '\' | utf16 > "$work/$1.reg"
+}
 
 fresh_prefix
 "$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" plant --scale "$scale" >/dev/null
@@ -103,7 +109,7 @@ C:\\VelmoraNowhere\\A\\one.exe
 Q:\\VelmoraNoDrive\\x.exe
 PATHS
 } > "$work/scenario.reg"
-iconv -f UTF-8 -t UTF-16LE "$work/scenario.reg" | { printf '\xff\xfe'; cat; } > "$work/scenario16.reg"
+utf16 < "$work/scenario.reg" > "$work/scenario16.reg"
 import "$work/scenario16.reg"
 scan_json scenario.json
 chmod 755 "$c/Locked"

@@ -107,7 +107,8 @@ bool CPathCheckCache::Lookup(const std::wstring& path, const std::wstring& full)
         !IsListableFolder(std::wstring_view(full).substr(0, slash + 1)) ||
         !IsListableName(std::wstring_view(full).substr(slash + 1)))
         return Query(path);
-    Folder& folder = m_folders[full.substr(0, slash + 1)];
+    const std::wstring folderPath = full.substr(0, slash + 1);
+    Folder& folder = m_folders[folderPath];
     if (folder.unlistable)
         return Query(path);
     if (!folder.listed) {
@@ -119,7 +120,6 @@ bool CPathCheckCache::Lookup(const std::wstring& path, const std::wstring& full)
         }
         ++m_counts.listings;
         std::vector<std::wstring> names;
-        const std::wstring folderPath = full.substr(0, slash + 1);
         if (!m_trust(folderPath) || !m_lister(folderPath, names)) {
             folder.unlistable = true;
             return Query(path);
