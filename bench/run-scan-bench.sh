@@ -17,19 +17,27 @@
 # the runs Wine's desktop process is held up, as Windows always has one. The load
 # average is printed with every round. Not a test: it prints figures and judges nothing.
 #
-#   bench/run-scan-bench.sh [--build DIR] [--rounds N] [--log-items N] [SCALE...]
-#                           (default: build/windows, 5, 20000, 1)
+# Every Wine process of the prefix, its wineserver included, runs on one CPU (--cpu):
+# the scan hands each registry request from its worker thread to the wineserver and
+# back, and whenever the scheduler puts the two on different CPUs every hand-off costs
+# a cross-CPU wake-up, which on a virtual machine made the same scan cost four to five
+# times as much from one run to the next. --cpu all lets them run anywhere.
+#
+#   bench/run-scan-bench.sh [--build DIR] [--rounds N] [--log-items N] [--cpu N|all] [SCALE...]
+#                           (default: build/windows, 5, 20000, 0, 1)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/windows"
 rounds=5
 log_items=20000
+cpu=0
 scales=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --build) build="$2"; shift 2 ;;
         --rounds) rounds="$2"; shift 2 ;;
         --log-items) log_items="$2"; shift 2 ;;
+        --cpu) cpu="$2"; shift 2 ;;
         *) scales+=("$1"); shift ;;
     esac
 done
@@ -39,6 +47,9 @@ for tool in velmora-scan-bench.exe velmora-cli.exe; do
 done
 command -v /usr/bin/time >/dev/null || { echo "run-scan-bench.sh: needs /usr/bin/time (package time)" >&2; exit 2; }
 runner="$top/tools/wine-run.sh"
+pin=()
+[ "$cpu" = all ] || pin=(taskset -c "$cpu")
+wine_run() { "${pin[@]}" "$runner" --prefix "$prefix" "$@"; }
 ticks=$(getconf CLK_TCK)
 started=$(date +%s)
 
@@ -68,7 +79,7 @@ measure() {
     local label=$1 before after user sys
     shift
     before=$(server_ticks) || { echo "run-scan-bench.sh: the prefix's wineserver has ended" >&2; exit 1; }
-    /usr/bin/time -o "$work/time.txt" -f "%e %U %S %M" "$runner" --prefix "$prefix" "$@" > "$work/out.txt" 2>/dev/null || true
+    /usr/bin/time -o "$work/time.txt" -f "%e %U %S %M" "${pin[@]}" "$runner" --prefix "$prefix" "$@" > "$work/out.txt" 2>/dev/null || true
     after=$(server_ticks) || { echo "run-scan-bench.sh: the wineserver ended during a run" >&2; exit 1; }
     read -r wall user sys rss <<< "$(tail -1 "$work/time.txt")"
     pcpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
@@ -80,20 +91,20 @@ measure() {
 
 walk() { measure walker "$build/velmora-scan-bench.exe" walk; walked=$(cat "$work/out.txt"); }
 scan() { measure "$1" "$build/velmora-cli.exe" scan --no-pause; problems=$(grep -c ';;' "$work/out.txt" || true); }
-repaired_items() { "$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" log "$1" > /dev/null; }
+repaired_items() { wine_run "$build/velmora-scan-bench.exe" log "$1" > /dev/null; }
 add() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a + b }'; }
 
 for scale in "${scales[@]}"; do
     work=$(mktemp -d /tmp/velmora-bench-XXXXXX)
     prefix="$work/prefix"
     trap '"$runner" --prefix "$prefix" --teardown; rm -rf "$work"' EXIT
-    echo "== scale $scale (load average $(load))"
-    "$runner" --prefix "$prefix" --setup
+    echo "== scale $scale (load average $(load)), on cpu $cpu"
+    wine_run --setup
     cd "$work"
-    "$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" plant --scale "$scale"
+    wine_run "$build/velmora-scan-bench.exe" plant --scale "$scale"
     # Keep Wine's desktop process up for the runs, as Windows always has one.
     mkfifo "$work/hold"
-    ("$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
+    (wine_run "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
     exec 3> "$work/hold"
     sleep 3
     server=$(find_server)
@@ -106,7 +117,7 @@ for scale in "${scales[@]}"; do
     scan "log scan"
     repaired_items 0
     # What the scan's cache of path checks saves over the naive walk's one query per path.
-    cache_line=$("$runner" --prefix "$prefix" "$build/velmora-scan-bench.exe" checks | tail -1)
+    cache_line=$(wine_run "$build/velmora-scan-bench.exe" checks | tail -1)
     walk_ratios=() log_ratios=()
     for round in $(seq 1 "$rounds"); do
         echo "round $round (load average $(load)):"
@@ -130,7 +141,7 @@ for scale in "${scales[@]}"; do
     cd "$top"
     echo "walker examined: $walked"
     echo "the walk, $cache_line"
-    echo "scale $scale, $rounds rounds, cpu = process + wineserver, ratio per round = (its two runs) / (its two baseline runs):"
+    echo "scale $scale, $rounds rounds on cpu $cpu, cpu = process + wineserver, ratio per round = (its two runs) / (its two baseline runs):"
     echo "  scan / walker:       median $(median "${walk_ratios[@]}")  (lowest-highest $(spread "${walk_ratios[@]}"))"
     echo "  log scan / scan:     median $(median "${log_ratios[@]}")  (lowest-highest $(spread "${log_ratios[@]}"))"
     echo "  load average at the end: $(load); elapsed so far $(( $(date +%s) - started )) s"
