@@ -30,14 +30,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/windows"
 rounds=5
 log_items=20000
-cpu=0
+on_cpu=0
 scales=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --build) build="$2"; shift 2 ;;
         --rounds) rounds="$2"; shift 2 ;;
         --log-items) log_items="$2"; shift 2 ;;
-        --cpu) cpu="$2"; shift 2 ;;
+        --cpu) on_cpu="$2"; shift 2 ;;
         *) scales+=("$1"); shift ;;
     esac
 done
@@ -48,7 +48,7 @@ done
 command -v /usr/bin/time >/dev/null || { echo "run-scan-bench.sh: needs /usr/bin/time (package time)" >&2; exit 2; }
 runner="$top/tools/wine-run.sh"
 pin=()
-[ "$cpu" = all ] || pin=(taskset -c "$cpu")
+[ "$on_cpu" = all ] || pin=(taskset -c "$on_cpu")
 wine_run() { "${pin[@]}" "$runner" --prefix "$prefix" "$@"; }
 ticks=$(getconf CLK_TCK)
 started=$(date +%s)
@@ -98,7 +98,7 @@ for scale in "${scales[@]}"; do
     work=$(mktemp -d /tmp/velmora-bench-XXXXXX)
     prefix="$work/prefix"
     trap '"$runner" --prefix "$prefix" --teardown; rm -rf "$work"' EXIT
-    echo "== scale $scale (load average $(load)), on cpu $cpu"
+    echo "== scale $scale (load average $(load)), on cpu $on_cpu"
     wine_run --setup
     cd "$work"
     wine_run "$build/velmora-scan-bench.exe" plant --scale "$scale"
@@ -141,7 +141,7 @@ for scale in "${scales[@]}"; do
     cd "$top"
     echo "walker examined: $walked"
     echo "the walk, $cache_line"
-    echo "scale $scale, $rounds rounds on cpu $cpu, cpu = process + wineserver, ratio per round = (its two runs) / (its two baseline runs):"
+    echo "scale $scale, $rounds rounds on cpu $on_cpu, cpu = process + wineserver, ratio per round = (its two runs) / (its two baseline runs):"
     echo "  scan / walker:       median $(median "${walk_ratios[@]}")  (lowest-highest $(spread "${walk_ratios[@]}"))"
     echo "  log scan / scan:     median $(median "${log_ratios[@]}")  (lowest-highest $(spread "${log_ratios[@]}"))"
     echo "  load average at the end: $(load); elapsed so far $(( $(date +%s) - started )) s"
