@@ -5,6 +5,8 @@
 //
 //   velmora-scan-bench plant [--scale F]   plant everything (once per prefix)
 //   velmora-scan-bench walk                the minimal walker; prints what it examined
+//   velmora-scan-bench checks              the same walk with the scan's cache of path checks;
+//                                          prints how many queries the cache made
 //   velmora-scan-bench log N               writes a "log.dat" of N repaired items (0: removes it)
 //   velmora-scan-bench hold                owns a window until standard input closes
 //
@@ -12,6 +14,7 @@
 
 #include "core/PathText.h"
 #include "engine/FileSystem.h"
+#include "engine/PathCheckCache.h"
 #include "engine/Registry.h"
 #include "engine/RepairedItems.h"
 #include "engine/Scanners.h"
@@ -74,14 +77,21 @@ public:
     }
 
     // A file that exists (one of a fixed pool) or one that does not, with the extension.
+    // As in real registries, a program's folder holds several of the named files, each
+    // named by several values, and the missing files of an uninstalled program share
+    // its vanished folder; some files are missing from folders that still exist.
     std::wstring FilePath(const wchar_t* extension, int missingPercent)
     {
+        const std::wstring app = L"\\app" + std::to_wstring(m_random.Next() % 200);
+        const std::wstring file = L"\\file" + std::to_wstring(m_random.Next() % 8) + extension;
         if (m_random.Chance(missingPercent)) {
             ++m_missing;
-            return kBenchRoot + L"\\gone\\app" + std::to_wstring(m_random.Next() % 100000) + L"\\file" + extension;
+            if (m_random.Chance(30))
+                return kBenchRoot + L"\\apps" + app + L"\\missing" + std::to_wstring(m_random.Next() % 1000) +
+                       extension;
+            return kBenchRoot + L"\\gone\\app" + std::to_wstring(m_random.Next() % 3000) + file;
         }
-        const std::wstring path =
-            kBenchRoot + L"\\apps\\app" + std::to_wstring(m_random.Next() % 200) + L"\\file" + extension;
+        const std::wstring path = kBenchRoot + L"\\apps" + app + file;
         EnsureFile(path);
         return path;
     }
@@ -253,6 +263,9 @@ struct WalkCounts {
     long emptyKeys = 0;
     long links = 0;
     long brokenLinks = 0;
+    CPathCheckCache* cache = nullptr;  // null: the naive walk, one query per candidate
+
+    bool Exists(const std::wstring& path) const { return cache ? cache->Exists(path) : FileExists(path); }
 };
 
 void TestCandidate(const std::wstring& text, WalkCounts& counts)
@@ -261,7 +274,7 @@ void TestCandidate(const std::wstring& text, WalkCounts& counts)
     if (!LooksAbsolute(t) || !IsSingleFilePath(t) || IsInstallerCommand(t) || !HasKnownExtension(t))
         return;
     ++counts.candidates;
-    if (!FileExists(BeginsWithSystemRoot(t) ? ExpandEnv(NormaliseSystemRoot(t)) : t))
+    if (!counts.Exists(BeginsWithSystemRoot(t) ? ExpandEnv(NormaliseSystemRoot(t)) : t))
         ++counts.missing;
 }
 
@@ -366,7 +379,7 @@ void WalkLinks(const std::wstring& folder, IShellLinkW* link, IPersistFile* file
                           link->Resolve(nullptr, 0x79) == S_OK;
             wchar_t target[1024] = {};
             if (intact && link->GetPath(target, 1024, nullptr, 0) == S_OK && target[0])
-                intact = FileExists(target);
+                intact = counts.Exists(target);
             if (!intact)
                 ++counts.brokenLinks;
         }
@@ -374,9 +387,10 @@ void WalkLinks(const std::wstring& folder, IShellLinkW* link, IPersistFile* file
     ::FindClose(find);
 }
 
-int Walk()
+int Walk(CPathCheckCache* cache)
 {
     WalkCounts counts;
+    counts.cache = cache;
     const HKEY lm = HKEY_LOCAL_MACHINE;
     WalkClasses(counts);
     WalkKey(lm, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", 1, 11, false, counts);
@@ -405,6 +419,12 @@ int Walk()
           " missing=" + std::to_string(counts.missing) + " classes=" + std::to_string(counts.classes) +
           " empty=" + std::to_string(counts.emptyKeys) + " links=" + std::to_string(counts.links) +
           " broken=" + std::to_string(counts.brokenLinks) + "\n");
+    if (cache) {
+        const CPathCheckCache::Counts& checks = cache->GetCounts();
+        Print("through the scan's cache: " + std::to_string(checks.checks) + " path checks took " +
+              std::to_string(checks.queries) + " file queries and " + std::to_string(checks.listings) +
+              " folder listings\n");
+    }
     return 0;
 }
 
@@ -464,7 +484,11 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"walk")
-        return Walk();
+        return Walk(nullptr);
+    if (command == L"checks") {
+        CPathCheckCache cache;
+        return Walk(&cache);
+    }
     if (command == L"log" && argc > 2)
         return WriteRepairedItems(_wtoi(argv[2]));
     if (command == L"hold") {

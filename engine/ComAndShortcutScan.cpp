@@ -224,5 +224,5 @@ bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path)
     wchar_t target[1024] = {};
     if (ctx.shellLink->GetPath(target, 1024, nullptr, 0) != S_OK || target[0] == L'\0')
         return true;
-    return FileExists(target);
+    return ctx.pathChecks.Exists(target);
 }

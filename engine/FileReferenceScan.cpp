@@ -81,7 +81,7 @@ void ScanOpenKeyValues(ScanContext& ctx, HKEY key, const std::wstring& keyPath, 
         // The shared-DLL check tests the value name (the DLL's path), the others the data.
         const std::wstring data = kind == ValueKind::SharedDlls ? std::wstring() : RegDataText(v.data, v.dataBytes);
         const std::wstring& text = kind == ValueKind::SharedDlls ? valueName : data;
-        if (!NamesMissingFile(text))
+        if (!NamesMissingFile(text, &ctx.pathChecks))
             continue;
         CRegistryItem item;
         item.Type = v.type;
@@ -161,14 +161,15 @@ bool LooksAbsolute(const std::wstring& text)
     return ExpandEnv(NormaliseSystemRoot(text)).find(L':') != std::wstring::npos;
 }
 
-bool KnownFileMissing(const std::wstring& text)
+bool KnownFileMissing(const std::wstring& text, CPathCheckCache* checks)
 {
     if (!HasKnownExtension(text))
         return false;
-    return !FileExists(BeginsWithSystemRoot(text) ? ExpandEnv(NormaliseSystemRoot(text)) : text);
+    const std::wstring path = BeginsWithSystemRoot(text) ? ExpandEnv(NormaliseSystemRoot(text)) : text;
+    return checks ? !checks->Exists(path) : !FileExists(path);
 }
 
-bool NamesMissingFile(const std::wstring& text) noexcept
+bool NamesMissingFile(const std::wstring& text, CPathCheckCache* checks) noexcept
 {
     try {
         // Most values are no file path at all: the cheap tests of the text come before
@@ -178,7 +179,7 @@ bool NamesMissingFile(const std::wstring& text) noexcept
         const bool expands = text.find_first_of(std::wstring_view(L"%\0", 2)) != std::wstring::npos;
         const std::wstring& expanded = expands ? (expandedCopy = ExpandEnv(text)) : text;
         return IsSingleFilePath(expanded) && !IsInstallerCommand(expanded) && HasKnownExtension(expanded) &&
-               LooksAbsolute(expanded) && KnownFileMissing(expanded);
+               LooksAbsolute(expanded) && KnownFileMissing(expanded, checks);
     } catch (...) {
         return false;  // one text that cannot be tested must not end the walk
     }
@@ -187,6 +188,6 @@ bool NamesMissingFile(const std::wstring& text) noexcept
 void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstring& displayName,
                     const std::wstring& text)
 {
-    if (NamesMissingFile(text))
+    if (NamesMissingFile(text, &ctx.pathChecks))
         ReportMissingFile(ctx, item, displayName, text);
 }

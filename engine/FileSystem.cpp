@@ -13,14 +13,9 @@ std::wstring LongPathForm(const std::wstring& path)
 {
     if (path.rfind(L"\\\\?\\", 0) == 0)
         return path;
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
+    const std::wstring full = GetFullPath(path);
+    if (full.empty())
         return path;
-    std::vector<wchar_t> buffer(needed + 1);
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed + 1, buffer.data(), nullptr);
-    if (length == 0 || length > needed)
-        return path;
-    std::wstring full(buffer.data(), length);
     if (full.rfind(L"\\\\", 0) == 0)
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
@@ -35,6 +30,18 @@ std::wstring ExpandEnv(const std::wstring& text)
     if (length == 0 || length > 1024)
         return text;
     return buffer;
+}
+
+std::wstring GetFullPath(const std::wstring& path)
+{
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return {};
+    std::vector<wchar_t> buffer(needed + 1);
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed + 1, buffer.data(), nullptr);
+    if (length == 0 || length > needed)
+        return {};
+    return std::wstring(buffer.data(), length);
 }
 
 bool IsNotFoundError(DWORD error)

@@ -10,6 +10,10 @@
 // unexpanded: the text comes back as given).
 [[nodiscard]] std::wstring ExpandEnv(const std::wstring& text);
 
+// GetFullPathNameW: "." and ".." resolved, "/" made "\\", the current folder or drive
+// filled in; empty when it fails.
+[[nodiscard]] std::wstring GetFullPath(const std::wstring& path);
+
 // False only when Windows says the path (file or folder) does not exist: file or path
 // not found, an invalid name or drive. Any other failure (access denied, a device that
 // is not ready, an unreachable share) counts as present, since an unknown answer must

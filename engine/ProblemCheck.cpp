@@ -250,5 +250,6 @@ ProblemState CProblemCheck::ShortcutState(const CError& problem)
     }
     if (!m_context.shellLink)
         return ProblemState::Doubtful;  // nothing can be tested, so nothing is deleted
+    m_context.pathChecks.Clear();  // the last look sees the files as they are now
     return StillBrokenIf(!ShortcutTargetExists(m_context, path));
 }

@@ -12,6 +12,7 @@
 #include "core/RegistryItemIndex.h"
 #include "core/ScanSections.h"
 #include "engine/FileFinder.h"
+#include "engine/PathCheckCache.h"
 #include "framework/Handles.h"
 #include "framework/NotifyTarget.h"
 
@@ -91,6 +92,7 @@ public:
     int ordinal = 0;
     ComPtr<IShellLinkW> shellLink;
     CFileFinder finder;  // its callback is the shortcut handler, with this context as user value
+    CPathCheckCache pathChecks;  // every file check of the scan goes through it
 
 private:
     void Append(CError&& error);

@@ -25,15 +25,17 @@ void CheckPathValue(ScanContext& ctx, const CRegistryItem& item, const std::wstr
                     const std::wstring& text);
 
 // The decision of CheckPathValue: the text, expanded, is an absolute single file path
-// with a known extension, no installer command, and the file is missing.
-[[nodiscard]] bool NamesMissingFile(const std::wstring& text) noexcept;
+// with a known extension, no installer command, and the file is missing (asked of the
+// scan's cache; null: of the file system itself).
+[[nodiscard]] bool NamesMissingFile(const std::wstring& text, CPathCheckCache* checks = nullptr) noexcept;
 
 // True when the lower-case copy, with "\systemroot" made "%systemroot%" and expanded,
 // contains a colon.
 [[nodiscard]] bool LooksAbsolute(const std::wstring& text);
 // True when the text ends in a known extension and its file does not exist. A text
-// beginning with "\SystemRoot\" is looked up on its normalised, expanded form.
-[[nodiscard]] bool KnownFileMissing(const std::wstring& text);
+// beginning with "\SystemRoot\" is looked up on its normalised, expanded form, through
+// the cache when there is one.
+[[nodiscard]] bool KnownFileMissing(const std::wstring& text, CPathCheckCache* checks = nullptr);
 
 // --- COM classes, empty keys, shortcuts ------------------------------------------------
 
