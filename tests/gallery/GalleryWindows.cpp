@@ -15,19 +15,21 @@
 #include <utility>
 #include <vector>
 
-#include "core/SolutionCommands.h"
-#include "engine/CorvaneEngine.h"
+#include "core/SettingsTable.h"
 #include "engine/EngineMessages.h"
+#include "engine/FileSystem.h"
 #include "engine/ScanMessages.h"
 #include "engine/StartupEntries.h"
 #include "framework/File.h"
 #include "framework/Handles.h"
+#include "online/SolutionRunner.h"
 #include "online/UpdateMessages.h"
 #include "res/resource.h"
 #include "tests/gallery/Photographer.h"
 #include "tests/ui/ResultTestSupport.h"
 #include "ui/CustomSolnDialog.h"
 #include "ui/DownloadDialog.h"
+#include "ui/EngineServices.h"
 #include "ui/ManageStartupDialog.h"
 #include "ui/RepairErrorsDialog.h"
 #include "ui/RestoreBackupsDialog.h"
@@ -92,14 +94,19 @@ MainWindowLinks QuietMainWindowLinks()
 void PhotographMainWindow(CPhotographer& camera)
 {
     FakeScanService scans;
-    CScanProgressDialog progress;
+    FakeSettings settings;
+    CScanProgressDialog progress{scans};
     const auto open = [&] {
-        auto window = std::make_unique<CScanDialog>(false, scans, progress);
+        auto window =
+            std::make_unique<CScanDialog>(false, MainWindowServices{scans, settings, progress, L"3.0.6", L"08/12/2026"});
         window->SetLinks(QuietMainWindowLinks());
         return window->Create() ? std::move(window) : nullptr;
     };
+    const auto setProblemCount = [&](const wchar_t* count) {
+        settings.WriteSetting(SettingName(Setting::UnresolvedCount), count);
+    };
 
-    SettingsSandbox::Set(L"IgnoredErrorsCount", L"0");
+    setProblemCount(L"0");
     if (auto window = open())
         camera.TakeStates(window->GetSafeHwnd(), L"main");
     else
@@ -113,7 +120,7 @@ void PhotographMainWindow(CPhotographer& camera)
     }
     // One count for each picture of the gauge.
     for (const wchar_t* count : {L"12", L"45", L"75", L"110", L"131"}) {
-        SettingsSandbox::Set(L"IgnoredErrorsCount", count);
+        setProblemCount(count);
         window->RefreshProblemCount();
         camera.Take(window->GetSafeHwnd(), std::wstring(L"main-problems-") + count);
     }
@@ -126,11 +133,11 @@ void PhotographMainWindow(CPhotographer& camera)
 void PhotographScanProgress(CPhotographer& camera)
 {
     FakeScanService scans;
-    CScanProgressDialog progress;
+    CScanProgressDialog progress{scans};
     IScanService::Selection sections{};
     sections.fill(1);
     sections[9] = 0;
-    progress.Prepare(sections, scans);
+    progress.Prepare(sections);
     OpenAndPhotograph(camera, progress, L"scan-progress", [&](HWND window) {
         camera.Take(window, L"scan-progress-start");
         for (int section = 0; section < 5; ++section) {
@@ -158,11 +165,12 @@ ResultsWindowLinks QuietResultsLinks()
 
 void PhotographResults(CPhotographer& camera)
 {
-    ResultsSandbox::SetProblems(MakeProblems({{0, 12}, {2, 45}, {5, 75}, {7, 110}, {11, 270}}));
-    CScanResultsDialog results;
+    ResultsSandbox sandbox;
+    sandbox.SetProblems(MakeProblems({{0, 12}, {2, 45}, {5, 75}, {7, 110}, {11, 270}}));
+    CEngineServices engineResults{sandbox.engine};
+    CScanResultsDialog results{engineResults};
     results.SetLinks(QuietResultsLinks());
     OpenAndPhotograph(camera, results, L"results");
-    ResultsSandbox::SetProblems({});
 
     std::vector<CScanResultInfo> infos;
     for (int i = 0; i < 6; ++i)
@@ -185,14 +193,12 @@ public:
 void PhotographRepair(CPhotographer& camera)
 {
     GalleryRepairService service;
-    CRepairErrorsDialog& repair = CRepairErrorsDialog::Instance();
-    repair.Prepare(service);
+    CRepairErrorsDialog repair{service};
     OpenAndPhotograph(camera, repair, L"repair", [](HWND window) {
         Post(window, WM_REPAIR_STARTED, 3);
         PostItem(window, WM_REPAIR_ITEM, L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
         Post(window, WM_REPAIR_PROGRESS, 2);
     });
-    repair.Prepare(EngineRepairService());
 
     SectionCounters counters;
     for (int section = 0; section < kSectionCount; ++section) {
@@ -201,10 +207,8 @@ void PhotographRepair(CPhotographer& camera)
         counter.Ignored = section % 3 == 0 ? counter.Found / 2 : 0;
         counter.Repaired = counter.Found - counter.Ignored;
     }
-    CResultStatus& summary = CResultStatus::Instance();
-    summary.Prepare(counters);
+    CResultStatus summary{counters};
     OpenAndPhotograph(camera, summary, L"summary");
-    summary.Prepare(CCorvaneEngine::Instance().SectionCounters());
 }
 
 // Three backup files in a folder of the temp folder, removed afterwards. Every line shows
@@ -235,9 +239,11 @@ public:
     void ListBackups() override
     {
         for (const std::wstring& path : m_paths)
-            static_cast<void>(PostText(CRestoreBackupsDialog::Instance().GetSafeHwnd(), WM_BACKUP_FOUND, path));
+            static_cast<void>(PostText(window->GetSafeHwnd(), WM_BACKUP_FOUND, path));
     }
     RestoreOutcome RestoreBackup(const std::wstring&) override { return RestoreOutcome::Restored; }
+
+    const CDialogBase* window = nullptr;  // the restore window the backups are announced to
 
 private:
     std::wstring m_folder;
@@ -247,34 +253,15 @@ private:
 void PhotographRestore(CPhotographer& camera)
 {
     GalleryBackupService service;
-    CRestoreBackupsDialog& restore = CRestoreBackupsDialog::Instance();
-    restore.Prepare(service);
+    CRestoreBackupsDialog restore{service};
+    service.window = &restore;
     OpenAndPhotograph(camera, restore, L"restore", [](HWND window) {
         PumpMessages();
         ::SendDlgItemMessageW(window, IDC_RESTORE_LIST, LB_SETSEL, TRUE, 1);
     });
-    restore.Prepare(EngineBackupService());
 }
 
 // --- settings and startup manager ----------------------------------------------------
-
-class GallerySettings final : public ISettingsService {
-public:
-    std::wstring ReadSetting(const std::wstring& name) const override
-    {
-        return name == L"StartScanAtProgramStartup" ? L"false" : L"true";
-    }
-    void WriteSetting(const std::wstring&, const std::wstring&) override {}
-    bool HasStartWithWindowsEntry() const override { return true; }
-    void SetStartWithWindowsEntry(bool) override {}
-    bool GetScanSchedule(ScanScheduleSetting& setting) const override
-    {
-        setting = {ScheduleWeekly, 21, 30, 0x22};
-        return true;
-    }
-    bool SetScanSchedule(const ScanScheduleSetting&) override { return true; }
-    void OpenReportFolder() override {}
-};
 
 class GalleryStartup final : public IStartupService {
 public:
@@ -294,14 +281,18 @@ public:
 
 void PhotographSettingsAndStartup(CPhotographer& camera)
 {
-    GallerySettings settingsSource;
-    CSettingsDialog settings;
-    settings.Prepare(settingsSource);
+    FakeSettings settingsSource;
+    for (const Setting setting : {Setting::StartWithWindows, Setting::HideToTrayOnClose, Setting::AutoUpdates})
+        settingsSource.WriteSetting(SettingName(setting), kSettingOn);
+    settingsSource.WriteSetting(SettingName(Setting::ScanAtStartup), kSettingOff);
+    settingsSource.runEntry = true;
+    settingsSource.hasTask = true;
+    settingsSource.schedule = {ScheduleWeekly, 21, 30, 0x22};
+    CSettingsDialog settings{settingsSource};
     OpenAndPhotograph(camera, settings, L"settings");
 
     GalleryStartup startupSource;
-    CManageStartupDialog startup;
-    startup.Prepare(startupSource);
+    CManageStartupDialog startup{startupSource};
     OpenAndPhotograph(camera, startup, L"startup-manager");
 }
 
@@ -331,7 +322,10 @@ public:
         commands = L"2%C:\\adware\\tool.exe;1%adware.exe";
         return m_outcome;
     }
-    std::wstring DescribeSolution(const std::wstring& commands) override { return ::DescribeSolution(commands); }
+    std::wstring DescribeSolution(const std::wstring& commands) override
+    {
+        return ::DescribeSolution(commands, GetModuleFolder() + L"\\backup");
+    }
     std::wstring RunSolution(const std::wstring&, const SolutionProgress&) override { return {}; }
 
 private:
@@ -346,29 +340,24 @@ public:
 void PhotographOnlineWindows(CPhotographer& camera)
 {
     GallerySendLogService sendLogSource;
-    CSendLogDialog& sendLog = CSendLogDialog::Instance();
-    sendLog.Prepare(sendLogSource);
+    CSendLogDialog sendLog{sendLogSource};
     OpenAndPhotograph(camera, sendLog, L"send-log", [](HWND window) {
         ::SetDlgItemTextW(window, IDC_SEND_LOG_NAME, L"Anna");
         ::SetDlgItemTextW(window, IDC_SEND_LOG_EMAIL, L"anna@example.it");
         ::SetDlgItemTextW(window, IDC_SEND_LOG_DESCRIPTION, L"Il PC è lento all'avvio.");
     });
-    sendLog.Prepare(OnlineSendLogService());
 
-    CCustomSolnDialog& solution = CCustomSolnDialog::Instance();
     const std::array<std::pair<FetchOutcome, const wchar_t*>, 2> outcomes = {
         {{FetchOutcome::Ready, L"custom-solution"}, {FetchOutcome::NotReady, L"custom-solution-not-ready"}}};
     for (const auto& [outcome, name] : outcomes) {
         GallerySolutionService source(outcome);
-        solution.Prepare(source);
+        CCustomSolnDialog solution{source};
         OpenAndPhotograph(camera, solution, name,
                           [&](HWND) { static_cast<void>(PumpUntil([&] { return !solution.IsBusy(); })); });
     }
-    solution.Prepare(OnlineSolutionService());
 
     GalleryDownloadService downloads;
-    CDownloadDialog download;
-    download.Prepare(downloads);
+    CDownloadDialog download{downloads};
     OpenAndPhotograph(camera, download, L"download", [](HWND window) {
         Post(window, WM_DOWNLOAD_STARTED, 4 * 1024 * 1024);
         Post(window, WM_DOWNLOAD_PROGRESS, 1536 * 1024);
