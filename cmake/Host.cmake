@@ -36,3 +36,6 @@ foreach(fuzz_source ${fuzz_sources})
         add_test(NAME ${fuzz_name}_corpus COMMAND ${fuzz_name} -runs=0 ${corpus_dir})
     endif()
 endforeach()
+
+# The layers: every include goes the allowed way, and no source file name is used twice.
+add_test(NAME layers COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/architecture/check_layers.py ${CMAKE_SOURCE_DIR})

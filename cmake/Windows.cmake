@@ -4,9 +4,10 @@ set(VELMORA_RUNNER "${CMAKE_SOURCE_DIR}/tools/wine-run.sh")
 set(VELMORA_PREFIX "${CMAKE_BINARY_DIR}/wineprefix")
 set(CMAKE_CROSSCOMPILING_EMULATOR "${VELMORA_RUNNER};--prefix;${VELMORA_PREFIX}")
 
-# Precompiled headers: <windows.h> and GoogleTest are parsed once per build instead of
-# once per source file, which was most of a cold build (see the end of this file). They reach every source of their targets unasked, so a source that
-# forgets to include one of them itself compiles; a build with the option off shows it.
+# Precompiled headers: <windows.h> is parsed once per build instead of once per source
+# file, which was most of a cold build (see the end of this file). It reaches every
+# source of its targets unasked, so a source that forgets to include it still compiles;
+# a build with the option off shows it.
 option(VELMORA_PCH "Precompile the system headers of the Windows build" ON)
 if(VELMORA_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
     # ccache stores no compile that uses a precompiled header unless it may ignore the
@@ -247,11 +248,12 @@ if(e2e_sources)
 endif()
 
 # --- precompiled headers -----------------------------------------------------------
-# One header for the programs and libraries, one with GoogleTest for the test programs;
-# every other target reuses them. The standard library stays out: GCC no longer treats
-# what comes from a precompiled header as a system header, and its string copies then
-# raise false -Warray-bounds warnings in our sources. The portable core gets none, so
-# <windows.h> stays out of it here too.
+# One header for the programs and libraries, one for the test programs (their compile
+# definitions differ); every other target reuses them. The standard library and
+# GoogleTest stay out: GCC no longer treats what comes from a precompiled header as a
+# system header, and its string copies then raise false -Warray-bounds and
+# -Wstringop-overread warnings. The portable core gets none, so <windows.h> stays out of
+# it here too.
 if(VELMORA_PCH)
     target_precompile_headers(velmora_framework PRIVATE <windows.h> <commctrl.h>)
     foreach(target velmora_engine velmora_online velmora_controls velmora_ui Velmora Velmora-next rebooter
@@ -260,19 +262,11 @@ if(VELMORA_PCH)
             target_precompile_headers(${target} REUSE_FROM velmora_framework)
         endif()
     endforeach()
-    set(test_headers <windows.h> <commctrl.h> <gtest/gtest.h>)
+    set(test_headers <windows.h> <commctrl.h>)
     target_precompile_headers(core_tests PRIVATE ${test_headers})
     foreach(target framework_tests engine_tests online_tests controls_tests ui_tests)
         if(TARGET ${target})
             target_precompile_headers(${target} REUSE_FROM core_tests)
-        endif()
-    endforeach()
-    # GoogleTest brings <string> into the test header, and GCC 12 then reports its own
-    # inline wmemcpy as out of bounds in test sources: a known false alarm of that header
-    # combination, silenced for the test programs only.
-    foreach(target core_tests framework_tests engine_tests online_tests controls_tests ui_tests velmora-e2e)
-        if(TARGET ${target})
-            target_compile_options(${target} PRIVATE -Wno-array-bounds)
         endif()
     endforeach()
     # The journeys' driver lacks the test programs' definitions, which a reused header

@@ -121,12 +121,6 @@ void CBitmapButtonEx::SetCaptionFont(int points, UINT format)
     Redraw();
 }
 
-void CBitmapButtonEx::SetCaptionColor(COLORREF color)
-{
-    m_captionColor = color;
-    Redraw();
-}
-
 void CBitmapButtonEx::EnsureFonts()
 {
     if (m_font && m_underlinedFont)
@@ -187,7 +181,7 @@ COLORREF CBitmapButtonEx::ChooseCaptionColor(UINT itemState) const
 {
     if (ChooseState(itemState) == State::Disabled && m_bitmaps[static_cast<size_t>(State::Disabled)])
         return ::GetSysColor(COLOR_GRAYTEXT);
-    return m_captionColor;
+    return kCaptionColor;
 }
 
 void CBitmapButtonEx::DrawItem(const DRAWITEMSTRUCT& item)

@@ -36,9 +36,7 @@ public:
     // Arial of `points` at the display's resolution, weight 400; `format` replaces the
     // DrawText format. Repaints.
     void SetCaptionFont(int points, UINT format);
-    void SetCaptionColor(COLORREF color);
 
-    [[nodiscard]] const std::wstring& GetCaption() const { return m_caption; }
     [[nodiscard]] bool IsHovered() const { return m_hovered; }
     // The state whose bitmap the next drawing uses for the given owner-draw state bits.
     [[nodiscard]] State ChooseState(UINT itemState) const;
@@ -69,7 +67,7 @@ private:
     RECT m_captionRect{};
     bool m_captionRectSet = false;
     UINT m_format = DT_SINGLELINE | DT_VCENTER;
-    COLORREF m_captionColor = RGB(255, 255, 255);
+    static constexpr COLORREF kCaptionColor = RGB(255, 255, 255);
     UniqueGdiObject<HFONT> m_font;
     UniqueGdiObject<HFONT> m_underlinedFont;
 

@@ -24,7 +24,6 @@ public:
     void SetDragEnabled(bool on) { m_dragEnabled = on; }
     // Kept for the windows; the background is drawn opaque, so drawing never uses it.
     void SetTransparentColor(COLORREF color) { m_transparentColor = color; }
-    [[nodiscard]] COLORREF GetTransparentColor() const { return m_transparentColor; }
 
     // The set-up every program window shares: background bitmap (a missing one leaves
     // the default background, the window still works), magenta as transparent colour,

@@ -26,7 +26,6 @@ public:
     [[nodiscard]] bool IsTextOnLeft() const { return m_textOnLeft; }
     [[nodiscard]] const std::wstring& GetText() const { return m_text; }
     // Height of each rendered look: the larger of the box and the parent font's line + 1.
-    [[nodiscard]] int GetImageHeight() const { return m_imageHeight; }
     // How many times the eight looks were rendered (they are rebuilt only when needed).
     [[nodiscard]] unsigned GetRenderCount() const { return m_renderCount; }
     // Owned by the check box (for inspection; never free them).

@@ -29,7 +29,6 @@ public:
 
     // May be null: clicks are then not reported.
     void SetNotifyWindow(HWND window) { m_notifyWindow = window; }
-    [[nodiscard]] HWND GetNotifyWindow() const { return m_notifyWindow; }
 
     // Item check boxes drawn from the program's check-box strip (unchecked and checked
     // frames). False when the strip does not load; the list then keeps the system's boxes.

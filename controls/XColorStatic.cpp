@@ -65,19 +65,6 @@ void CXColorStatic::SetBackgroundColor(COLORREF color)
     Redraw();
 }
 
-void CXColorStatic::SetTextOffset(int x, int y)
-{
-    m_offsetX = x;
-    m_offsetY = y;
-    Redraw();
-}
-
-void CXColorStatic::SetIcon(HICON icon)
-{
-    m_icon = icon;
-    Redraw();
-}
-
 std::wstring CXColorStatic::GetDisplayedText() const
 {
     return m_useStoredText ? m_storedText : m_windowText;
@@ -138,15 +125,9 @@ void CXColorStatic::Paint()
         ::SetBkMode(dc, OPAQUE);
         ::SetBkColor(dc, m_backgroundColor);
     }
-    if (m_icon) {
-        const int width = ::GetSystemMetrics(SM_CXICON);
-        const int height = ::GetSystemMetrics(SM_CYICON);
-        ::DrawIconEx(dc, (client.right - width) / 2, (client.bottom - height) / 2, m_icon, width, height, 0, nullptr,
-                     DI_NORMAL);
-    } else {
+    {  // the font goes back into the DC before the painting ends
         const std::wstring text = GetDisplayedText();
         RECT area = client;
-        ::OffsetRect(&area, m_offsetX, m_offsetY);
         SelectObjectGuard selected(dc, m_font ? static_cast<HGDIOBJ>(m_font.get())
                                               : ::GetStockObject(DEFAULT_GUI_FONT));
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, GetDrawFormat());

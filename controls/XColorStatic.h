@@ -19,12 +19,9 @@ public:
     void SetTextColor(COLORREF color);
     // Also rebuilds the background brush; repaints.
     void SetBackgroundColor(COLORREF color);
-    void SetTextOffset(int x, int y);
     // Shown centred instead of the text. Not owned: pass a shared or longer-living icon.
-    void SetIcon(HICON icon);
 
     [[nodiscard]] COLORREF GetTextColor() const { return m_textColor; }
-    [[nodiscard]] COLORREF GetBackgroundColor() const { return m_backgroundColor; }
     // Owned by the label (for inspection; never free them).
     [[nodiscard]] HFONT GetTextFont() const { return m_font.get(); }
     [[nodiscard]] HBRUSH GetBackgroundBrush() const { return m_backgroundBrush.get(); }
@@ -51,7 +48,4 @@ private:
     std::wstring m_windowText;
     std::wstring m_storedText;
     bool m_useStoredText = false;
-    int m_offsetX = 0;
-    int m_offsetY = 0;
-    HICON m_icon = nullptr;
 };

@@ -1,7 +1,5 @@
 #include "framework/Dialog.h"
 
-HINSTANCE CDialogBase::s_resourceModule = nullptr;
-
 CDialogBase::~CDialogBase()
 {
     if (m_hWnd) {
@@ -13,7 +11,7 @@ CDialogBase::~CDialogBase()
 
 HINSTANCE CDialogBase::ResourceModule()
 {
-    return s_resourceModule ? s_resourceModule : ::GetModuleHandleW(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 INT_PTR CDialogBase::DoModal(HWND parent)

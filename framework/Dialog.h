@@ -23,12 +23,10 @@ public:
 
     [[nodiscard]] HWND GetSafeHwnd() const { return m_hWnd; }
     [[nodiscard]] HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    [[nodiscard]] UINT GetTemplateId() const { return m_templateId; }
     // True while the Windows window exists and is visible.
     [[nodiscard]] bool IsShown() const { return m_hWnd != nullptr && ::IsWindowVisible(m_hWnd); }
 
-    // The module whose resources hold the templates (the program's own by default).
-    static void SetResourceModule(HINSTANCE module) { s_resourceModule = module; }
+    // The module whose resources hold the templates and bitmaps: the program itself.
     [[nodiscard]] static HINSTANCE ResourceModule();
 
 protected:
@@ -55,5 +53,4 @@ private:
 
     UINT m_templateId;
     bool m_modal = false;
-    static HINSTANCE s_resourceModule;
 };

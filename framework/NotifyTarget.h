@@ -14,7 +14,6 @@ public:
     [[nodiscard]] static CNotifyTarget Thread(DWORD threadId);
 
     [[nodiscard]] explicit operator bool() const { return m_window != nullptr || m_thread != 0; }
-    [[nodiscard]] HWND Window() const { return m_window; }
 
     // PostMessageW or PostThreadMessageW; false when there is no receiver or the post fails.
     bool Post(UINT message, WPARAM wParam, LPARAM lParam) const;

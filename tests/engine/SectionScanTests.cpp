@@ -34,7 +34,8 @@ public:
         using CreateKey = LONG(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, ULONG, UNICODE_STRING*, ULONG,
                                        ULONG*);
         const auto create =
-            reinterpret_cast<CreateKey>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtCreateKey"));
+            reinterpret_cast<CreateKey>(reinterpret_cast<void (*)()>(
+                ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtCreateKey")));
         UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
                             static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
         OBJECT_ATTRIBUTES attributes{};
@@ -50,7 +51,8 @@ public:
     {
         using DeleteKey = LONG(NTAPI*)(HANDLE);
         const auto remove =
-            reinterpret_cast<DeleteKey>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey"));
+            reinterpret_cast<DeleteKey>(reinterpret_cast<void (*)()>(
+                ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
         if (m_key && remove)
             remove(m_key.get());
     }
