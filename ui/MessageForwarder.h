@@ -16,6 +16,12 @@ inline constexpr size_t kWorkWindowCount = 4;
 
 // The window that shows the work a message reports; false for messages not passed on.
 [[nodiscard]] bool WorkWindowOf(UINT message, WorkWindow& window);
+// Whether the message reports the work that this window shows.
+[[nodiscard]] inline bool IsWorkOf(WorkWindow window, UINT message)
+{
+    WorkWindow shown{};
+    return WorkWindowOf(message, shown) && shown == window;
+}
 
 // Frees the text a message carries, if it carries one.
 void ReleaseMessageText(UINT message, WPARAM wParam);

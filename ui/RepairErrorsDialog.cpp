@@ -90,28 +90,19 @@ void CRepairErrorsDialog::Close() { EndDialog(IDCANCEL); }
 
 bool CRepairErrorsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    switch (message) {
-    case WM_REPAIR_STARTED:
-    case WM_REPAIR_PROGRESS:
-    case WM_REPAIR_ITEM:
-    case WM_REPAIR_FINISHED:
+    if (IsWorkOf(WorkWindow::Repair, message)) {
         result = 1;
         if (m_closing.Drops(message, wParam))
             return true;
-        if (message == WM_REPAIR_STARTED)
-            OnStarted(wParam);
-        else if (message == WM_REPAIR_PROGRESS)
-            OnProgress(wParam);
-        else if (message == WM_REPAIR_ITEM)
-            OnItem(wParam);
-        else
-            OnFinished();
+        switch (message) {
+        case WM_REPAIR_STARTED: OnStarted(wParam); break;
+        case WM_REPAIR_PROGRESS: OnProgress(wParam); break;
+        case WM_REPAIR_ITEM: OnItem(wParam); break;
+        default: OnFinished(); break;
+        }
         return true;
-    case WM_DESTROY:
-        DiscardQueuedTexts(m_hWnd);
-        break;
-    default:
-        break;
     }
+    if (message == WM_DESTROY)
+        DiscardQueuedTexts(m_hWnd);
     return CBitmapDialog::OnMessage(message, wParam, lParam, result);
 }

@@ -218,34 +218,24 @@ bool CScanProgressDialog::OnCommand(WORD id, WORD code, HWND)
 
 bool CScanProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    switch (message) {
-    case WM_SCAN_PROBLEM_FOUND:
-    case WM_SCAN_ITEM:
-    case WM_SCAN_FINISHED:
-    case WM_SCAN_SECTION_STARTED:
-    case WM_SCAN_SECTION_DONE:
+    if (IsWorkOf(WorkWindow::ScanProgress, message)) {
         result = 1;
         if (m_closing.Drops(message, wParam))
             return true;
-        if (message == WM_SCAN_PROBLEM_FOUND)
-            OnProblemFound(wParam, lParam);
-        else if (message == WM_SCAN_ITEM)
-            OnItem(wParam);
-        else if (message == WM_SCAN_FINISHED)
-            Finish();
-        else if (message == WM_SCAN_SECTION_STARTED)
-            OnSectionStarted(wParam);
-        else
-            OnSectionDone(wParam);
+        switch (message) {
+        case WM_SCAN_PROBLEM_FOUND: OnProblemFound(wParam, lParam); break;
+        case WM_SCAN_ITEM: OnItem(wParam); break;
+        case WM_SCAN_FINISHED: Finish(); break;
+        case WM_SCAN_SECTION_STARTED: OnSectionStarted(wParam); break;
+        default: OnSectionDone(wParam); break;
+        }
         return true;
-    case kIgnoredScanMessage:
+    }
+    if (message == kIgnoredScanMessage) {
         result = 1;
         return true;
-    case WM_DESTROY:
-        DiscardQueuedTexts(m_hWnd);
-        break;
-    default:
-        break;
     }
+    if (message == WM_DESTROY)
+        DiscardQueuedTexts(m_hWnd);
     return CBitmapDialog::OnMessage(message, wParam, lParam, result);
 }
