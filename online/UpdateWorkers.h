@@ -7,23 +7,33 @@
 // stopped worker posts no result and replaces nothing; stopping a download waits only
 // for a replacement already under way. The owner's end waits for every thread.
 
-#include "engine/UpdateWorkerSeam.h"
+#include "framework/NotifyTarget.h"
 #include "framework/WorkerSlot.h"
 #include "online/AutoFindNewVersion.h"
 #include "online/DownloadAppNewVersion.h"
 
 #include <string>
 
-class CUpdateWorkers final : public IUpdateWorkers {
+class CUpdateWorkers final {
 public:
     // ownVersion: compared with the served version; programPath: the file a download
     // replaces.
     CUpdateWorkers(std::wstring ownVersion, std::wstring programPath);
 
-    bool StartUpdateCheck(const CNotifyTarget& notify) override;
-    void SetCheckRequested() override;
-    bool StartUpdateDownload(const CNotifyTarget& notify) override;
-    void StopUpdateDownload() override;
+    CUpdateWorkers(const CUpdateWorkers&) = delete;
+    CUpdateWorkers& operator=(const CUpdateWorkers&) = delete;
+
+    // Stops the previous check worker, then starts a new one posting to notify; false
+    // when the thread cannot start.
+    [[nodiscard]] bool StartUpdateCheck(const CNotifyTarget& notify);
+    // Asks the check worker, if any, to check now (its CheckRequested).
+    void SetCheckRequested();
+    // Stops the previous download worker, then starts a new one posting to notify; false
+    // when the thread cannot start.
+    [[nodiscard]] bool StartUpdateDownload(const CNotifyTarget& notify);
+    // Cancels the download worker: once this returns it posts no result and replaces
+    // nothing (a replacement under way has finished).
+    void StopUpdateDownload();
 
 private:
     std::wstring m_ownVersion;

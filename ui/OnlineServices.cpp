@@ -1,11 +1,11 @@
 #include "ui/OnlineServices.h"
 
-#include "engine/UpdateWorkerSeam.h"
 #include "online/SystemSnapshot.h"
+#include "online/UpdateWorkers.h"
 
 #include <utility>
 
-COnlineServices::COnlineServices(std::wstring productVersion, std::wstring backupFolder, IUpdateWorkers& updates)
+COnlineServices::COnlineServices(std::wstring productVersion, std::wstring backupFolder, CUpdateWorkers& updates)
     : m_productVersion(std::move(productVersion)), m_backupFolder(std::move(backupFolder)), m_updates(updates)
 {
 }

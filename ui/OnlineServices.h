@@ -8,13 +8,13 @@
 
 #include <string>
 
-class IUpdateWorkers;
+class CUpdateWorkers;
 
 class COnlineServices final : public ISendLogService, public ISolutionService, public IDownloadService {
 public:
     // backupFolder: where the repairs keep their backups, which a solution never touches
     // and beside which it keeps its own. The update workers must outlive this object.
-    COnlineServices(std::wstring productVersion, std::wstring backupFolder, IUpdateWorkers& updates);
+    COnlineServices(std::wstring productVersion, std::wstring backupFolder, CUpdateWorkers& updates);
 
     std::wstring BuildSnapshot(std::wstring& marked) override;
     SubmitOutcome SubmitLog(const std::wstring& email, const std::wstring& description, const std::wstring& log,
@@ -35,5 +35,5 @@ public:
 private:
     std::wstring m_productVersion;
     std::wstring m_backupFolder;
-    IUpdateWorkers& m_updates;
+    CUpdateWorkers& m_updates;
 };
