@@ -32,8 +32,8 @@ public:
     }
 
     // Searches folder (a trailing "\" is added when missing) for entries matching mask
-    // ("*" any run of characters, "?" any one, letter case ignored) by their long or
-    // short name, as the file system matches; returns the size of Found. A folder entry
+    // ("*" any run of characters, "?" any one, letter case ignored; none of the DOS
+    // wildcards) by their long or short name; returns the size of Found. A folder entry
     // is listed with a trailing "\".
     // Setting StopRequested from another thread ends the whole search at every depth;
     // a stop set before the search starts is kept (the search then finds nothing), so a
