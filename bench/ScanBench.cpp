@@ -422,8 +422,7 @@ int Walk(CPathCheckCache* cache)
     if (cache) {
         const CPathCheckCache::Counts& checks = cache->GetCounts();
         Print("through the scan's cache: " + std::to_string(checks.checks) + " path checks took " +
-              std::to_string(checks.queries) + " file queries and " + std::to_string(checks.listings) +
-              " folder listings\n");
+              std::to_string(checks.queries) + " file queries\n");
     }
     return 0;
 }

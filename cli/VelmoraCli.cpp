@@ -53,7 +53,9 @@ int RunScanCommand(const std::vector<std::wstring>& args)
     CErrorListEx problems;
     SectionCounters counters;
     CMessageSink sink(&CarriesText);
-    CRegistryScanThread scan(options.sections, ScanTarget{&problems, &counters, &repaired, sink.Target()});
+    ScanTarget target{&problems, &counters, &repaired, sink.Target()};
+    target.progress = false;  // nothing here shows it
+    CRegistryScanThread scan(options.sections, target);
     if (!scan.Start()) {
         WriteBytes(STD_ERROR_HANDLE, "velmora-cli: the scan thread cannot be started\r\n");
         return kExitFailed;

@@ -3,12 +3,14 @@
 // folder's own matches, so the deepest folders come first. Folders that are reparse
 // points (junctions, symbolic links) are never entered, so a link loop cannot make a
 // search endless and nothing outside the searched tree is reached through a link.
+// Each folder is listed once, for its subfolders and its matches alike.
 
 #include "core/ArrayEx.h"
 
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 class CFileFinder {
 public:
@@ -29,8 +31,10 @@ public:
         m_user = user;
     }
 
-    // Searches folder (a trailing "\" is added when missing) for entries matching mask;
-    // returns the size of Found. A folder entry is listed with a trailing "\".
+    // Searches folder (a trailing "\" is added when missing) for entries matching mask
+    // ("*" any run of characters, "?" any one, letter case ignored; none of the DOS
+    // wildcards) by their long or short name; returns the size of Found. A folder entry
+    // is listed with a trailing "\".
     // Setting StopRequested from another thread ends the whole search at every depth;
     // a stop set before the search starts is kept (the search then finds nothing), so a
     // stop that races the start is never lost. Only the owner clears it.
@@ -47,8 +51,8 @@ public:
 
 private:
     void Search(const std::wstring& root, const std::wstring& mask, bool recursive);
-    // Announces the folder, then lists its own entries that match the mask.
-    void SearchFolder(const std::wstring& folder, const std::wstring& mask);
+    // Announces the folder, then reports its own entries that matched the mask.
+    void ReportFolder(const std::wstring& folder, std::vector<std::wstring>& matches);
     void Notify(int code)
     {
         if (m_callback)

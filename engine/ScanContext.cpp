@@ -81,7 +81,7 @@ void ScanContext::EndSection()
 
 bool ScanContext::ItemDue() const
 {
-    if (!running || !m_target.notify)
+    if (!running || !m_target.notify || !m_target.progress)
         return false;
     return !m_itemPosted || m_target.itemIntervalMs == 0 ||
            ::GetTickCount64() - m_lastItemTick >= m_target.itemIntervalMs;
@@ -117,6 +117,8 @@ void ScanContext::Append(CError&& error)
 void ScanContext::PostProblemCount()
 {
     m_problemCountPending = false;
+    if (!m_target.progress)
+        return;
     m_problemPosted = true;
     m_lastProblemTick = ::GetTickCount64();
     if (section >= 0 && section < kSectionCount)

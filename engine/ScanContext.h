@@ -37,6 +37,9 @@ struct ScanTarget {
     // however large the registry is or however many problems it holds; a section's
     // last count is always posted before it ends, and every other message always.
     unsigned itemIntervalMs = kDefaultItemIntervalMs;
+    // False for a receiver that shows no progress: then neither WM_SCAN_ITEM nor
+    // WM_SCAN_PROBLEM_FOUND is posted, only the section and finish messages.
+    bool progress = true;
 
     static constexpr unsigned kDefaultItemIntervalMs = 20;
 };

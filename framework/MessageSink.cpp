@@ -7,10 +7,8 @@
 
 namespace {
 
-// The queue is read in batches every few milliseconds rather than on every post: a scan
-// posts one message per problem, and waking for each costs, under Wine, about as much
-// as the registry work behind it.
-constexpr DWORD kDrainIntervalMs = 20;
+// Without a stop event a pump looks for a stop request this often.
+constexpr DWORD kStopPollMs = 20;
 
 // Only thread messages: hWnd -1 leaves any window's messages alone.
 const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
@@ -18,7 +16,9 @@ const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1
 }  // namespace
 
 CMessageSink::CMessageSink(CarriesText carriesText)
-    : m_thread(::GetCurrentThreadId()), m_carriesText(std::move(carriesText))
+    : m_thread(::GetCurrentThreadId()),
+      m_carriesText(std::move(carriesText)),
+      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // creates the queue before any post
@@ -39,14 +39,29 @@ void CMessageSink::Drain()
     }
 }
 
+void CMessageSink::RequestStop()
+{
+    m_stopRequested = true;
+    if (m_stopEvent)
+        ::SetEvent(m_stopEvent.get());
+}
+
 bool CMessageSink::PumpUntilEnded(HANDLE thread)
 {
     if (!thread)
         return true;
-    while (::WaitForSingleObject(thread, kDrainIntervalMs) == WAIT_TIMEOUT) {
+    // Wakes only for a message, the thread's end or a stop: under Wine every wake-up is
+    // a server request, so none is spent polling an idle queue.
+    const HANDLE handles[] = {thread, m_stopEvent.get()};
+    const DWORD count = m_stopEvent ? 2 : 1;
+    const DWORD timeout = m_stopEvent ? INFINITE : kStopPollMs;
+    for (;;) {
         Drain();
         if (m_stopRequested)
             return false;
+        const DWORD woke = ::MsgWaitForMultipleObjects(count, handles, FALSE, timeout, QS_ALLPOSTMESSAGE);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
+            break;  // the thread has ended, or cannot be waited for
     }
     Drain();
     return true;

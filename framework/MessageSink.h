@@ -5,6 +5,7 @@
 // the receiver frees, see TakeText) is taken on receipt, and what is still queued when
 // the sink goes is freed too.
 
+#include "framework/Handles.h"
 #include "framework/NotifyTarget.h"
 
 #include <windows.h>
@@ -44,7 +45,7 @@ public:
     // Takes messages until one of this kind arrives (true) or the time-out has passed.
     [[nodiscard]] bool WaitFor(UINT message, DWORD timeoutMs);
     // Asks a running pump to return; safe from any thread (a console break handler).
-    void RequestStop() { m_stopRequested = true; }
+    void RequestStop();
 
     [[nodiscard]] bool Received(UINT message) const;
     // The messages of one kind, in order.
@@ -56,4 +57,5 @@ private:
     const DWORD m_thread;
     const CarriesText m_carriesText;
     std::atomic<bool> m_stopRequested{false};
+    UniqueHandle m_stopEvent;  // manual reset: wakes a pump for RequestStop
 };

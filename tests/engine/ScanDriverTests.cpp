@@ -214,4 +214,20 @@ TEST_F(ScanDriver, ItemAndProblemMessagesAreRateLimitedByDefault)
     EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
     EXPECT_EQ(counts.back(), counters[3].Found.load());
     EXPECT_GE(counts.back(), 2000);
+
+    // A receiver that shows no progress gets only the section and finish messages, and
+    // the same problems.
+    CErrorListEx quietProblems;
+    SectionCounters quietCounters;
+    CMessageSink quietSink(&CarriesText);
+    ScanTarget quiet{&quietProblems, &quietCounters, nullptr, quietSink.Target()};
+    quiet.progress = false;
+    CRegistryScanThread quietThread(Sections({3}), quiet);
+    ASSERT_TRUE(quietThread.Start());
+    EXPECT_TRUE(quietSink.PumpUntilEnded(quietThread.GetThreadHandle()));
+    const std::vector<ReceivedMessage> expected = {Msg(WM_SCAN_SECTION_STARTED, 3, 0), Msg(WM_SCAN_SECTION_DONE, 3, 0),
+                                                   Msg(WM_SCAN_FINISHED)};
+    EXPECT_EQ(quietSink.messages, expected);
+    EXPECT_EQ(quietProblems.GetSize(), problems.GetSize());
+    EXPECT_EQ(quietCounters[3].Found.load(), counters[3].Found.load());
 }

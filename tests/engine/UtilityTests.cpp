@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -241,6 +242,29 @@ TEST(FileFinder, DeepestFoldersFirstAndStopEndsEverything)
     EXPECT_EQ(stopping.events.size(), 2u);
     stopped.StopRequested = false;
     EXPECT_EQ(stopped.FindFiles(root, L"*.txt", false), 2);
+}
+
+TEST(FileFinder, MatchesAsTheFileSystemDoes)
+{
+    ScratchFolder scratch(TempFolder(), L"VelmoraFinderMasks");
+    for (const wchar_t* name : {L"a.LNK", L"b.lnk.txt", L"c.txt", L"Shortcut With Long Name.lnkx", L"sub.lnk\\x.txt"})
+        scratch.AddFile(name);
+    const std::wstring root = scratch.Path() + L"\\";
+    for (const wchar_t* mask : {L"*.lnk", L"?.txt", L"*", L"*.?nk", L"B*", L"*.t*t", L"sub.lnk", L"none"}) {
+        std::vector<std::wstring> listed;
+        CFileFind find;
+        for (bool more = find.FindFile(root + mask); more; more = find.FindNextFile())
+            if (!find.IsDots())
+                listed.push_back(find.GetFilePath() + (find.IsDirectory() ? L"\\" : L""));
+        CFileFinder finder;
+        finder.FindFiles(scratch.Path(), mask, false);
+        std::vector<std::wstring> found;
+        for (std::ptrdiff_t i = 0; i < finder.Found.GetSize(); ++i)
+            found.push_back(finder.Found[i]);
+        std::sort(listed.begin(), listed.end());
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, listed) << testing::PrintToString(std::wstring(mask));
+    }
 }
 
 TEST(FileFinder, WalksTreesDeeperThanTheOldPathLimit)

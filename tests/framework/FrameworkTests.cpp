@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 #include "framework/File.h"
 #include "framework/Handles.h"
+#include "framework/MessageSink.h"
 #include "framework/Pacing.h"
 #include "framework/WinThread.h"
 #include "framework/WorkerSlot.h"
@@ -343,6 +344,40 @@ TEST(Handles, PostedTextArrivesOnceAndIsTakenBack)
     EXPECT_EQ(message.hwnd, nullptr);
     EXPECT_EQ(message.lParam, 18);
     EXPECT_EQ(TakeText(message.wParam), text);
+}
+
+TEST(MessageSink, PumpTakesPostsUntilTheThreadEndsAndAStopWakesIt)
+{
+    CMessageSink sink([](UINT) { return false; });
+    struct Poster {
+        CNotifyTarget target;
+        static DWORD WINAPI Run(void* self)
+        {
+            for (WPARAM i = 0; i < 3; ++i) {
+                (void)static_cast<Poster*>(self)->target.Post(WM_APP + 1, i, 0);
+                ::Sleep(30);
+            }
+            return 0;
+        }
+    } poster{sink.Target()};
+    UniqueHandle posting(::CreateThread(nullptr, 0, &Poster::Run, &poster, 0, nullptr));
+    ASSERT_TRUE(static_cast<bool>(posting));
+    EXPECT_TRUE(sink.PumpUntilEnded(posting.get()));
+    EXPECT_EQ(sink.Only(WM_APP + 1).size(), 3u);
+
+    // A thread that never ends: only the stop, requested from another thread, ends the pump.
+    UniqueHandle never(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle stopping(::CreateThread(
+        nullptr, 0,
+        [](void* target) -> DWORD {
+            ::Sleep(50);
+            static_cast<CMessageSink*>(target)->RequestStop();
+            return 0;
+        },
+        &sink, 0, nullptr));
+    ASSERT_TRUE(static_cast<bool>(stopping));
+    EXPECT_FALSE(sink.PumpUntilEnded(never.get()));
+    ::WaitForSingleObject(stopping.get(), INFINITE);
 }
 
 // ---- dialog base --------------------------------------------------------------------
