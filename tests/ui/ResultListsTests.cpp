@@ -291,7 +291,7 @@ TEST_F(ResultsListTest, PaintsRowsWithTheirCountsAndPictures)
 {
     Open(MakeProblems({{2, 3}, {7, 95}}));
     list.ToggleRow(0);
-    const ClientPixels shown = ReadClient(Window());
+    const Capture shown = ReadClient(Window());
     ASSERT_FALSE(shown.pixels.empty());
     const COLORREF grey = CScanResultContainer::kBackground;
     EXPECT_EQ(shown.At(150, 3 * kSectionRow), grey) << "below the rows: the list's background";
@@ -362,7 +362,7 @@ TEST_F(SectionListTest, RowsAlternateAndTheClickedOneStandsOut)
 {
     Open(3);
     Click(Window(), 200, kProblemRow + 30);
-    const ClientPixels shown = ReadClient(Window());
+    const Capture shown = ReadClient(Window());
     ASSERT_FALSE(shown.pixels.empty());
     EXPECT_EQ(shown.At(420, 3), CSectionResultsContainer::kEvenRow);
     EXPECT_EQ(shown.At(420, kProblemRow + 3), CSectionResultsContainer::kClickedRow);
@@ -373,7 +373,7 @@ TEST_F(SectionListTest, RowsAlternateAndTheClickedOneStandsOut)
     EXPECT_GT(shown.Count(RGB(45, 54, 63), RECT{25, 5, 410, 19}), 20);
     EXPECT_GT(shown.Count(RGB(45, 54, 63), RECT{25, 20, 410, 55}), 20);
     Click(Window(), 200, 2 * kProblemRow + 30);
-    const ClientPixels after = ReadClient(Window());
+    const Capture after = ReadClient(Window());
     EXPECT_EQ(after.At(420, kProblemRow + 3), CSectionResultsContainer::kOddRow) << "the old highlight is gone";
     EXPECT_EQ(after.At(420, 2 * kProblemRow + 3), CSectionResultsContainer::kClickedRow);
 }
@@ -385,7 +385,7 @@ TEST_F(SectionListTest, LongPathsWrapInsideTheirBoxAndStayOutOfTheNextRow)
                               L"444444444444}\\InprocServer32\\Very\\Deep\\Key\\With\\Many\\Levels\\Below\\It  contains "
                               L"an invalid path C:\\Program Files\\Some Vendor\\Some Product\\Subfolder\\library.dll";
     ::InvalidateRect(Window(), nullptr, FALSE);
-    const ClientPixels shown = ReadClient(Window());
+    const Capture shown = ReadClient(Window());
     ASSERT_FALSE(shown.pixels.empty());
     const COLORREF ink = RGB(45, 54, 63);
     // Two lines of text inside the box, nothing to the right of it.

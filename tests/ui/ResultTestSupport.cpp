@@ -63,42 +63,6 @@ void TurnWheel(HWND window, int delta)
 
 void ScrollBar(HWND window, int code) { ::SendMessageW(window, WM_VSCROLL, MAKEWPARAM(code, 0), 0); }
 
-int ClientPixels::Count(COLORREF color, RECT area) const
-{
-    int count = 0;
-    for (int y = std::max<int>(0, area.top); y < std::min<int>(height, area.bottom); ++y)
-        for (int x = std::max<int>(0, area.left); x < std::min<int>(width, area.right); ++x)
-            count += At(x, y) == color ? 1 : 0;
-    return count;
-}
-
-ClientPixels ReadClient(HWND window)
-{
-    ClientPixels result;
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT client{};
-    ::GetClientRect(window, &client);
-    result.width = client.right;
-    result.height = client.bottom;
-    if (result.width <= 0 || result.height <= 0)
-        return result;
-    const HDC screen = ::GetDC(window);
-    UniqueMemoryDc memory(::CreateCompatibleDC(screen));
-    void* bits = nullptr;
-    UniqueGdiObject<HBITMAP> bitmap = CreateTopDownDib(screen, result.width, result.height, &bits);
-    if (memory && bitmap && bits) {
-        SelectObjectGuard selected(memory.get(), bitmap.get());
-        ::BitBlt(memory.get(), 0, 0, result.width, result.height, screen, 0, 0, SRCCOPY);
-        ::GdiFlush();
-        const auto* quads = static_cast<const RGBQUAD*>(bits);
-        result.pixels.reserve(static_cast<size_t>(result.width) * result.height);
-        for (int i = 0; i < result.width * result.height; ++i)
-            result.pixels.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
-    }
-    ::ReleaseDC(window, screen);
-    return result;
-}
-
 std::optional<std::string> FileBytes(const std::wstring& path)
 {
     std::string bytes;

@@ -6,6 +6,7 @@
 
 #include "core/ProblemRecord.h"
 #include "engine/CorvaneEngine.h"
+#include "tests/controls/Capture.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include <windows.h>
@@ -45,15 +46,11 @@ void TurnWheel(HWND window, int delta);
 void ScrollBar(HWND window, int code);
 
 // What the window's client area shows now, after painting what is pending.
-struct ClientPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;  // row by row, top-down
-    [[nodiscard]] COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    // How many pixels of the area have exactly this colour.
-    [[nodiscard]] int Count(COLORREF color, RECT area) const;
-};
-[[nodiscard]] ClientPixels ReadClient(HWND window);
+[[nodiscard]] inline Capture ReadClient(HWND window)
+{
+    PaintNow(window);
+    return CaptureClient(window);
+}
 
 // The bytes of a file, or nothing when it cannot be read.
 [[nodiscard]] std::optional<std::string> FileBytes(const std::wstring& path);
