@@ -469,6 +469,7 @@ int WriteRepairedItems(int count)
 
 int wmain(int argc, wchar_t** argv)
 {
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"plant") {
         double scale = 1.0;

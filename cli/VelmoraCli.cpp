@@ -82,6 +82,8 @@ int RunScanCommand(const std::vector<std::wstring>& args)
 
 int wmain(int argc, wchar_t** argv)
 {
+    // Before anything loads a library by name: only from the system's folder.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.empty()) {
         WriteBytes(STD_ERROR_HANDLE, CliUsage() + ServiceCommandsUsage() + UpdateCommandUsage() + OnlineCommandsUsage());

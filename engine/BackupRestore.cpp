@@ -8,6 +8,7 @@
 #include "engine/BackupWriter.h"
 #include "engine/FileFinder.h"
 #include "engine/FileSystem.h"
+#include "engine/HandleFiles.h"
 #include "engine/LinkGuard.h"
 #include "engine/Registry.h"
 #include "framework/File.h"
@@ -221,23 +222,16 @@ RestoreOutcome RestoreEntry(const BackupEntry& entry)
     }
 }
 
-// Creates the missing folders of path's parent chain, from the top down.
-void CreateParentFolders(const std::wstring& path)
-{
-    for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
-        ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);  // an existing one is fine
-}
-
 RestoreOutcome RestoreFile(const std::wstring& filesFolder, const PreservedFile& file)
 {
     // A junction on the way would put the file, and the folders made for it, wherever it points.
     if (ParentChainHoldsLink(file.OriginalPath))
         return RestoreOutcome::Failed;
     const std::wstring storedCopy = filesFolder + L'\\' + file.StoredName;
-    return PutInPlace(FileOccupant(storedCopy, file.OriginalPath), [&] {
-        CreateParentFolders(file.OriginalPath);
-        return !ParentChainHoldsLink(file.OriginalPath) && CopyToNewFile(storedCopy, file.OriginalPath);
-    });
+    // Folders and file are made relative to handles opened without following links, so
+    // none swapped for a junction after the check above can send them elsewhere.
+    return PutInPlace(FileOccupant(storedCopy, file.OriginalPath),
+                      [&] { return CopyToNewFileByHandles(storedCopy, file.OriginalPath); });
 }
 
 }  // namespace
@@ -272,7 +266,7 @@ RestoreOutcome RestoreBackupFile(const std::wstring& backupPath, const std::wstr
         return outcome;
     if (!NoneIsLink({FolderOf(repairedItemsPath), repairedItemsPath}))
         return RestoreOutcome::Failed;
-    if (FileExists(repairedItemsPath) && !::DeleteFileW(repairedItemsPath.c_str()))
+    if (FileExists(repairedItemsPath) && !DeleteFileByHandles(repairedItemsPath))
         return RestoreOutcome::Failed;
     return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include "core/BackupFile.h"
 #include "core/Utf16Text.h"
+#include "engine/HandleFiles.h"
 #include "engine/LinkGuard.h"
 #include "engine/LocalTime.h"
 
@@ -56,21 +57,44 @@ bool NameTaken(const std::wstring& backupPath)
 
 }  // namespace
 
-bool CopyToNewFile(const std::wstring& source, const std::wstring& target)
-{
-    UniqueHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return in && CopyOpenFileToNewFile(in.get(), target);
-}
-
 bool CopyOpenFileToNewFile(HANDLE source, const std::wstring& target)
 {
-    LARGE_INTEGER start{};
-    if (!IsRegularFile(source) || !::SetFilePointerEx(source, start, nullptr, FILE_BEGIN))
+    if (!IsRegularFile(source))
         return false;
     UniqueHandle out(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                    nullptr));
     if (!out)
+        return false;
+    const bool copied = CopyIntoOpenFile(source, out.get());
+    out.reset();
+    if (!copied)
+        ::DeleteFileW(target.c_str());
+    return copied;
+}
+
+bool CopyToNewFileByHandles(const std::wstring& source, const std::wstring& target)
+{
+    const std::size_t slash = target.rfind(L'\\');
+    if (slash == std::wstring::npos)
+        return false;
+    UniqueHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!in || !IsRegularFile(in.get()))
+        return false;
+    const UniqueHandle folder = OpenFolderByHandles(target.substr(0, slash), true);
+    const UniqueHandle out = folder ? CreateFileInFolder(folder.get(), target.substr(slash + 1)) : UniqueHandle();
+    if (!out)
+        return false;
+    if (CopyIntoOpenFile(in.get(), out.get()))
+        return true;
+    static_cast<void>(DeleteThroughHandle(out.get()));
+    return false;
+}
+
+bool CopyIntoOpenFile(HANDLE source, HANDLE out)
+{
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(source, start, nullptr, FILE_BEGIN))
         return false;
     std::vector<char> buffer(kCopyChunk);
     bool copied = true;
@@ -82,16 +106,12 @@ bool CopyOpenFileToNewFile(HANDLE source, const std::wstring& target)
         }
         if (read == 0)
             break;
-        if (!WriteAllFlushed(out.get(), std::string_view(buffer.data(), read))) {
+        if (!WriteAllFlushed(out, std::string_view(buffer.data(), read))) {
             copied = false;
             break;
         }
     }
-    copied = copied && ::FlushFileBuffers(out.get());
-    out.reset();
-    if (!copied)
-        ::DeleteFileW(target.c_str());
-    return copied;
+    return copied && ::FlushFileBuffers(out);
 }
 
 CBackupWriter::CBackupWriter(std::wstring path, UniqueHandle file) : m_path(std::move(path)), m_file(std::move(file))

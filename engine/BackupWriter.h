@@ -68,8 +68,13 @@ private:
     bool m_failed = false;
 };
 
-// Copies source to a new file at target (never over an existing one) and flushes it.
-// False, with no target file left behind, when anything fails.
-[[nodiscard]] bool CopyToNewFile(const std::wstring& source, const std::wstring& target);
-// The same from a file held open for reading, from its start.
+// Copies a file held open for reading, from its start, to a new file at target (never
+// over an existing one) and flushes it. False, with no target file left behind, when
+// anything fails.
 [[nodiscard]] bool CopyOpenFileToNewFile(HANDLE source, const std::wstring& target);
+// Copies the file source in the same way, the target created relative to its folder's
+// handle and the folders on the way opened (missing ones created) without following a
+// link (OpenFolderByHandles).
+[[nodiscard]] bool CopyToNewFileByHandles(const std::wstring& source, const std::wstring& target);
+// Copies the whole of source, from its start, into the open file out, flushed.
+[[nodiscard]] bool CopyIntoOpenFile(HANDLE source, HANDLE out);

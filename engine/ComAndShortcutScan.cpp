@@ -211,6 +211,34 @@ bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path)
     HRESULT result = E_FAIL;
     try {
         result = file->Load(path.c_str(), STGM_READ);
+    } catch (...) {
+        result = E_FAIL;
+    }
+    return LoadedShortcutTargetExists(ctx, result);
+}
+
+bool ShortcutStreamTargetExists(ScanContext& ctx, IStream* stream)
+{
+    if (!ctx.running)
+        return false;
+    if (!ctx.shellLink)
+        return true;
+    ComPtr<IPersistStream> persist;
+    if (FAILED(ctx.shellLink.As(persist)))
+        return true;  // nothing can be tested; see ScanShortcuts
+    HRESULT result = E_FAIL;
+    try {
+        result = persist->Load(stream);
+    } catch (...) {
+        result = E_FAIL;
+    }
+    return LoadedShortcutTargetExists(ctx, result);
+}
+
+bool LoadedShortcutTargetExists(ScanContext& ctx, HRESULT loaded)
+{
+    HRESULT result = loaded;
+    try {
         if (SUCCEEDED(result))
             result = ctx.shellLink->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | SLR_NOSEARCH | SLR_NOTRACK |
                                                          SLR_NOLINKINFO);

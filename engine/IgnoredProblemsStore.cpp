@@ -4,6 +4,7 @@
 #include "core/TextSplit.h"
 #include "core/Utf16Text.h"
 #include "engine/FileSystem.h"
+#include "engine/HandleFiles.h"
 #include "engine/LinkGuard.h"
 #include "engine/RepairedItems.h"
 #include "engine/Settings.h"
@@ -59,7 +60,7 @@ bool CIgnoredProblemsStore::SaveUnresolvedProblems(CErrorListEx& problems, Secti
     }
     problems = std::move(remaining);
 
-    const bool saved = safe && CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
+    const bool saved = safe && ReplaceFileByHandles(path, utf16::EncodeLe(text));
     const std::ptrdiff_t held = saved ? written : RecordsOnDisk(path);
     (void)WriteSetting(SettingName(Setting::UnresolvedCount), std::to_wstring(held));
     return saved;
@@ -79,7 +80,7 @@ bool CIgnoredProblemsStore::AddUnresolvedProblems(const CErrorListEx& problems)
         text += FormatProblemLine(problem);
     for (const CError& problem : problems)
         text += FormatProblemLine(problem);
-    const bool saved = CFile::ReplaceAtomically(path, utf16::EncodeLe(text));
+    const bool saved = ReplaceFileByHandles(path, utf16::EncodeLe(text));
     (void)WriteSetting(SettingName(Setting::UnresolvedCount), std::to_wstring(RecordsOnDisk(path)));
     return saved;
 }
@@ -91,7 +92,7 @@ bool CIgnoredProblemsStore::ClearUnresolvedProblems()
     if (IsLinkOrUnreadable(CRepairedItems::FolderPath()) || IsLinkOrUnreadable(path))
         cleared = false;
     else if (FileExists(path))
-        cleared = ::DeleteFileW(path.c_str()) != 0;
+        cleared = DeleteFileByHandles(path);
     (void)WriteSetting(SettingName(Setting::UnresolvedCount), std::to_wstring(cleared ? 0 : RecordsOnDisk(path)));
     return cleared;
 }

@@ -7,6 +7,8 @@
 #include "engine/Scanners.h"
 #include "framework/Handles.h"
 
+#include <shlwapi.h>
+
 #include <variant>
 #include <vector>
 
@@ -112,6 +114,9 @@ std::variant<LiveValue, ProblemState> MatchingLiveValue(const CRegistryItem& ite
             return ProblemState::Gone;
     return live;
 }
+
+// No shortcut the shell writes comes near this; a larger file is not read into memory.
+constexpr LONGLONG kMaxShortcutBytes = 1024 * 1024;
 
 ProblemState StillBrokenIf(bool broken) { return broken ? ProblemState::Holds : ProblemState::Gone; }
 
@@ -244,12 +249,37 @@ ProblemState CProblemCheck::ShortcutState(const CError& problem)
         return ProblemState::Gone;
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
         return ProblemState::Doubtful;
+    if (!HasShellLink())
+        return ProblemState::Doubtful;  // nothing can be tested, so nothing is deleted
+    m_context.pathChecks.Clear();  // the last look sees the files as they are now
+    return StillBrokenIf(!ShortcutTargetExists(m_context, path));
+}
+
+bool CProblemCheck::HasShellLink()
+{
     if (!m_shellLinkTried) {
         m_shellLinkTried = true;
         m_context.CreateShellLink();
     }
-    if (!m_context.shellLink)
-        return ProblemState::Doubtful;  // nothing can be tested, so nothing is deleted
-    m_context.pathChecks.Clear();  // the last look sees the files as they are now
-    return StillBrokenIf(!ShortcutTargetExists(m_context, path));
+    return static_cast<bool>(m_context.shellLink);
+}
+
+ProblemState CProblemCheck::RecheckShortcutFile(HANDLE file)
+{
+    LARGE_INTEGER size{};
+    LARGE_INTEGER start{};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || size.QuadPart > kMaxShortcutBytes ||
+        !::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        return ProblemState::Doubtful;
+    std::vector<BYTE> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size() ||
+        !HasShellLink())
+        return ProblemState::Doubtful;
+    ComPtr<IStream> stream;
+    *stream.put() = ::SHCreateMemStream(bytes.data(), read);
+    if (!stream)
+        return ProblemState::Doubtful;
+    m_context.pathChecks.Clear();
+    return StillBrokenIf(!ShortcutStreamTargetExists(m_context, stream.get()));
 }

@@ -42,10 +42,17 @@ public:
     // path is Doubtful.
     [[nodiscard]] ProblemState Recheck(const CError& problem);
 
+    // A shortcut once more, from the bytes of the file the caller holds open to delete
+    // it (so no other file can take its place after the check): Holds while its target
+    // is still missing.
+    [[nodiscard]] ProblemState RecheckShortcutFile(HANDLE file);
+
 private:
     [[nodiscard]] ProblemState ValueState(const CError& problem) const;
     [[nodiscard]] ProblemState EmptyKeyState(const CError& problem) const;
     [[nodiscard]] ProblemState ShortcutState(const CError& problem);
+
+    [[nodiscard]] bool HasShellLink();
 
     ScanContext m_context;  // lends the scan's own shortcut test its shell-link object
     bool m_shellLinkTried = false;

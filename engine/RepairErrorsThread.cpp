@@ -2,11 +2,14 @@
 
 #include "core/BackupFile.h"
 #include "engine/EngineMessages.h"
+#include "engine/HandleFiles.h"
 #include "engine/IgnoredProblemsStore.h"
 #include "engine/ProblemCheck.h"
 #include "engine/Registry.h"
 #include "framework/Handles.h"
 #include "framework/Pacing.h"
+
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -87,16 +90,71 @@ CRepairErrorsThread::Outcome CRepairErrorsThread::Handle(const CError& problem, 
             m_target.repaired->Add(problem.Item);
         return Outcome::Repaired;
     }
-    return Remove(problem);
+    return Remove(problem, check);
 }
 
-CRepairErrorsThread::Outcome CRepairErrorsThread::Remove(const CError& problem)
+namespace {
+
+// The shortcut at path, reached from the open profile folder one real folder at a time
+// and opened itself, never a link, held against writers and deletion by others; nothing
+// when anything on the way is not what the scan walked.
+UniqueHandle OpenShortcutFromProfile(HANDLE profile, const std::wstring& profilePath, const std::wstring& path)
 {
-    if (problem.ErrorType == MissingShortcut) {
-        if (!m_backup->PreserveFile(problem.Subject))
-            return BackupRefused();
-        return ::DeleteFileW(problem.Subject.c_str()) ? Outcome::Repaired : Outcome::LeftAlone;
+    if (!PathInsideFolder(path, profilePath))
+        return UniqueHandle();
+    UniqueHandle folder;
+    HANDLE current = profile;
+    std::size_t start = profilePath.size() + 1;
+    for (std::size_t slash = path.find(L'\\', start); slash != std::wstring::npos; slash = path.find(L'\\', start)) {
+        UniqueHandle next = OpenEntryWithoutFollowing(current, path.substr(start, slash - start),
+                                                      FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE);
+        const auto facts = next ? FactsOf(next.get()) : std::nullopt;
+        if (!facts || !facts->IsFolder() || facts->IsLink())
+            return UniqueHandle();
+        folder = std::move(next);
+        current = folder.get();
+        start = slash + 1;
     }
+    UniqueHandle file =
+        OpenEntryWithoutFollowing(current, path.substr(start), GENERIC_READ | DELETE, FILE_SHARE_READ);
+    const auto facts = file ? FactsOf(file.get()) : std::nullopt;
+    if (!facts || facts->IsFolder() || facts->IsLink())
+        return UniqueHandle();
+    return file;
+}
+
+}  // namespace
+
+CRepairErrorsThread::Outcome CRepairErrorsThread::RemoveShortcut(const CError& problem, CProblemCheck& check)
+{
+    if (!m_profile) {
+        // The profile as the system records it, not as the inherited environment says.
+        wchar_t profile[MAX_PATH] = {};
+        if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)))
+            return Outcome::LeftAlone;
+        m_profilePath = profile;
+        m_profile = OpenFolderByHandles(m_profilePath, false);
+        if (!m_profile)
+            return Outcome::LeftAlone;
+    }
+    const UniqueHandle file = OpenShortcutFromProfile(m_profile.get(), m_profilePath, problem.Subject);
+    if (!file)
+        return Outcome::LeftAlone;
+    switch (check.RecheckShortcutFile(file.get())) {
+    case ProblemState::Holds: break;
+    case ProblemState::Gone: return Outcome::Gone;
+    case ProblemState::Doubtful: return Outcome::LeftAlone;
+    }
+    if (!m_backup->PreserveOpenFile(file.get(), problem.Subject))
+        return BackupRefused();
+    return DeleteThroughHandle(file.get()) ? Outcome::Repaired : Outcome::LeftAlone;
+}
+
+CRepairErrorsThread::Outcome CRepairErrorsThread::Remove(const CError& problem, CProblemCheck& check)
+{
+    if (problem.ErrorType == MissingShortcut)
+        return RemoveShortcut(problem, check);
     if (!m_backup->AppendRegistryEntry(problem.ErrorType, problem.Item))
         return BackupRefused();
     const HKEY root = RootToHKey(problem.Item.Root);

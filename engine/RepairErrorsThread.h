@@ -28,6 +28,7 @@
 #include "core/ScanSections.h"
 #include "engine/BackupWriter.h"
 #include "engine/RepairedItems.h"
+#include "framework/Handles.h"
 #include "framework/NotifyTarget.h"
 #include "framework/WinThread.h"
 
@@ -76,7 +77,10 @@ private:
     enum class Outcome { Repaired, Gone, LeftAlone };
 
     Outcome Handle(const CError& problem, class CProblemCheck& check);
-    Outcome Remove(const CError& problem);
+    Outcome Remove(const CError& problem, class CProblemCheck& check);
+    // Through handles from the user's profile folder, which every program of the user
+    // can change: re-checked, kept and deleted through the one handle of the file.
+    Outcome RemoveShortcut(const CError& problem, class CProblemCheck& check);
     // A refused backup write: marks the whole backup failed when the writer broke.
     Outcome BackupRefused();
     void KeepUnrepaired();
@@ -92,6 +96,8 @@ private:
     std::optional<CBackupWriter> m_backup;  // the worker's own; closed when it ends
     std::wstring m_backupPath;  // written by the worker before it posts WM_REPAIR_STARTED
     CErrorListEx m_unrepaired;  // written by the worker; read once it has ended
+    UniqueHandle m_profile;     // the user's profile folder, opened at the first shortcut
+    std::wstring m_profilePath;
 };
 
 // The text WM_REPAIR_ITEM carries: the file (type 0), hive\key\value (type 1),

@@ -3,6 +3,7 @@
 #include "core/ProblemRecord.h"
 #include "core/Utf16Text.h"
 #include "engine/FileSystem.h"
+#include "engine/HandleFiles.h"
 #include "engine/LinkGuard.h"
 #include "framework/File.h"
 
@@ -33,5 +34,5 @@ bool CRepairedItems::Save() const
     const std::wstring path = FilePath();
     if (!EnsureRealFolder(FolderPath()) || IsLinkOrUnreadable(path))
         return false;
-    return CFile::ReplaceAtomically(path, utf16::EncodeLe(FormatRepairedItemsText(*this)));
+    return ReplaceFileByHandles(path, utf16::EncodeLe(FormatRepairedItemsText(*this)));
 }

@@ -2,8 +2,9 @@
 
 #include "core/ScanReport.h"
 #include "core/Utf16Text.h"
+#include "engine/AccessRules.h"
+#include "engine/HandleFiles.h"
 #include "engine/LocalTime.h"
-#include "framework/File.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -23,14 +24,31 @@ bool WriteScanReportFile(const std::wstring& productVersion, const std::wstring&
     if (base.empty())
         return false;
     baseFolder = base;
+    const std::wstring folderPath = base + L"\\Velmora";
+    const UniqueHandle folder = OpenReportFolder(base);
+    if (!folder)
+        return false;
     const CalendarTime now = LocalCalendarTime();
-    const std::wstring path = base + L"\\Velmora\\" + ReportFileName(productVersion, now);
+    const std::wstring name = ReportFileName(productVersion, now);
     const std::wstring page = BuildScanReport(ScanReportHead{productVersion, releaseDate, now}, problems);
     // Replaced in one move: a report cut short by a full disk never appears.
-    if (!CFile::ReplaceAtomically(path, utf16::ToUtf8(page)))
+    if (!ReplaceFileInFolder(folder.get(), name, utf16::ToUtf8(page)))
         return false;
-    reportPath = path;
+    reportPath = folderPath + L"\\" + name;
     return true;
+}
+
+UniqueHandle OpenReportFolder(const std::wstring& base)
+{
+    CAdministratorsOnly security(ReadersToo::Users);
+    const UniqueHandle parent = OpenFolderByHandles(base, false);
+    if (!parent || !security.Attributes())
+        return UniqueHandle();
+    UniqueHandle folder = OpenFolderEntry(parent.get(), L"Velmora", true, security.Attributes());
+    // Whoever owns the folder may change what it holds and where it leads.
+    if (!folder || !OwnedByAdministratorsOrOwnerOf(folder.get(), parent.get()))
+        return UniqueHandle();
+    return folder;
 }
 
 void OpenReportFolderInShell()

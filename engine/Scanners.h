@@ -55,3 +55,7 @@ void ShortcutHandler(CFileFinder& finder, int code, void* user);
 // missing, and whenever the scan was stopped. A link without a file-system target
 // counts as intact.
 [[nodiscard]] bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path);
+// The same for a shortcut's bytes, read from a file held open.
+[[nodiscard]] bool ShortcutStreamTargetExists(ScanContext& ctx, IStream* stream);
+// The common end of both, once the link was loaded with the given result.
+[[nodiscard]] bool LoadedShortcutTargetExists(ScanContext& ctx, HRESULT loaded);

@@ -107,6 +107,14 @@ struct Module {
     static void Release(Handle h) { ::FreeLibrary(h); }
 };
 
+// Memory the system allocated with LocalAlloc for the caller (security descriptors, SID texts).
+struct Local {
+    using Handle = HLOCAL;
+    static Handle Empty() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Release(Handle h) { ::LocalFree(h); }
+};
+
 }  // namespace handle_traits
 
 using UniqueHKey = UniqueResource<handle_traits::HKey>;
@@ -116,6 +124,7 @@ template <typename T>
 using UniqueGdiObject = UniqueResource<handle_traits::Gdi<T>>;
 using UniqueBstr = UniqueResource<handle_traits::Bstr>;
 using UniqueModule = UniqueResource<handle_traits::Module>;
+using UniqueLocal = UniqueResource<handle_traits::Local>;
 // A memory DC from CreateCompatibleDC (DeleteDC, not ReleaseDC).
 using UniqueMemoryDc = UniqueResource<handle_traits::Dc>;
 

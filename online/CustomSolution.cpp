@@ -3,16 +3,19 @@
 #include "core/BackupFile.h"
 #include "core/SolutionCommands.h"
 #include "core/SolutionPathRules.h"
+#include "core/SolutionRegistryRules.h"
 #include "core/TextSplit.h"
 #include "engine/FileSystem.h"
 #include "engine/Registry.h"
 #include "framework/Handles.h"
-#include "online/HandleFiles.h"
+#include "engine/HandleFiles.h"
 #include "online/SystemSnapshot.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -99,10 +102,84 @@ bool SameTime(const FILETIME& left, const FILETIME& right)
     return left.dwLowDateTime == right.dwLowDateTime && left.dwHighDateTime == right.dwHighDateTime;
 }
 
+bool SameNameIgnoringCase(const std::wstring& left, const wchar_t* right)
+{
+    return ::CompareStringOrdinal(left.c_str(), -1, right, -1, TRUE) == CSTR_EQUAL;
+}
+
+// Names whose values come from the machine's own settings, not from the environment this
+// elevated process inherited from the user (who may set any variable, SystemRoot too).
+std::optional<std::wstring> MachineVariable(const std::wstring& name)
+{
+    const auto shellFolder = [](int csidl) -> std::optional<std::wstring> {
+        wchar_t folder[MAX_PATH] = {};
+        if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)))
+            return std::nullopt;
+        return std::wstring(folder);
+    };
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::nullopt;
+    if (SameNameIgnoringCase(name, L"SystemRoot") || SameNameIgnoringCase(name, L"windir"))
+        return std::wstring(windows, length);
+    if (SameNameIgnoringCase(name, L"SystemDrive"))
+        return std::wstring(windows, 2);
+    if (SameNameIgnoringCase(name, L"ProgramFiles"))
+        return shellFolder(CSIDL_PROGRAM_FILES);
+    if (SameNameIgnoringCase(name, L"ProgramFiles(x86)"))
+        return shellFolder(CSIDL_PROGRAM_FILESX86);
+    if (SameNameIgnoringCase(name, L"CommonProgramFiles"))
+        return shellFolder(CSIDL_PROGRAM_FILES_COMMON);
+    if (SameNameIgnoringCase(name, L"CommonProgramFiles(x86)"))
+        return shellFolder(CSIDL_PROGRAM_FILES_COMMONX86);
+    return std::nullopt;
+}
+
+struct LibraryPath {
+    std::wstring path;
+    bool machineOnly = true;  // false once a variable the user sets was expanded in it
+};
+
+// A library path from the registry with its variables expanded. The machine's own are
+// trusted; any other is expanded from the environment only to find the file, and makes
+// the library one a user may have chosen.
+LibraryPath ExpandLibraryPath(const std::wstring& text)
+{
+    LibraryPath library;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t open = text.find(L'%', at);
+        const std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+        if (close == std::wstring::npos) {
+            library.path += text.substr(at);
+            break;
+        }
+        library.path += text.substr(at, open - at);
+        const std::wstring name = text.substr(open + 1, close - open - 1);
+        at = close + 1;
+        if (const auto value = name.empty() ? std::nullopt : MachineVariable(name)) {
+            library.path += *value;
+            continue;
+        }
+        library.machineOnly = false;
+        const DWORD needed = ::GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+        std::wstring value(needed, L'\0');
+        const DWORD written = needed == 0 ? 0 : ::GetEnvironmentVariableW(name.c_str(), value.data(), needed);
+        if (name.empty() || written == 0 || written >= needed) {
+            library.path += L"%" + name + L"%";
+            continue;
+        }
+        value.resize(written);
+        library.path += value;
+    }
+    return library;
+}
+
 class CActionRunner {
 public:
-    CActionRunner(const CSolutionPathGuard& guard, ISolutionBackup& backup, const std::vector<KeptProcess>& processes)
-        : m_guard(guard), m_backup(backup), m_processes(processes)
+    CActionRunner(const CSolutionPathGuard& guard, ISolutionBackup& backup, const std::vector<KeptProcess>& processes,
+                  const std::vector<std::wstring>& userChosenLibraries)
+        : m_guard(guard), m_backup(backup), m_processes(processes), m_userChosenLibraries(userChosenLibraries)
     {
     }
 
@@ -126,7 +203,7 @@ public:
                 RemoveRegistryValue({fields[1], fields[2], fields[3]});
             break;
         case SolutionAction::RemoveDll:
-            RemoveDll(fields[1]);
+            RemoveDll(fields[1], true);
             break;
         case SolutionAction::RemoveBho:
             RemoveBho(fields[1], fields.size() >= 3 ? fields[2] : std::wstring());
@@ -247,9 +324,11 @@ private:
                             : L"Registry Item =  " + where + L" was not deleted" + kLineEnd;
     }
 
-    // Its own code runs only once the file it was loaded from is kept: the file stays
-    // open, held against writers and deletion, from the check through to its deletion.
-    void RemoveDll(const std::wstring& path)
+    // Its own code runs only once the file it was loaded from is kept, and only from a
+    // place no standard user can change: the file stays open, held against writers and
+    // deletion, from the check through the load to its deletion. A library whose code
+    // may not run is kept and deleted all the same.
+    void RemoveDll(const std::wstring& path, bool mayRunCode)
     {
         if (path.empty())
             return;
@@ -258,15 +337,21 @@ private:
             m_report += L"Dll = " + path + L" was not deleted." + kLineEnd;
             return;
         }
-        if (!Unregister(path))
+        if (!mayRunCode || !m_guard.MayRunCodeOf(file.get()) || !Unregister(file.get()))
             m_report += L"Dll = " + path + L" could not be unregistered because it was not registered." + kLineEnd;
         const bool deleted = DeleteThroughHandle(file.get());
         m_report += L"Dll = " + path + (deleted ? L" has been deleted." : L" was not deleted.") + kLineEnd;
     }
 
-    static bool Unregister(const std::wstring& path)
+    // Loaded by the final path of the open file, with its own folder and the system's as
+    // the only places its imports are looked for.
+    static bool Unregister(HANDLE file)
     {
-        UniqueModule library(::LoadLibraryW(path.c_str()));
+        const std::wstring where = FinalPathOf(file);
+        if (where.empty())
+            return false;
+        UniqueModule library(
+            ::LoadLibraryExW(where.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
         if (!library)
             return false;
         using Unregistration = HRESULT(STDAPICALLTYPE*)();
@@ -277,7 +362,8 @@ private:
 
     void RemoveBho(const std::wstring& classId, const std::wstring& library)
     {
-        RemoveDll(library);
+        RemoveDll(library, std::find(m_userChosenLibraries.begin(), m_userChosenLibraries.end(), library) ==
+                               m_userChosenLibraries.end());
         UniqueHKey parent;
         const LONG opened =
             ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjectsKey, 0, KEY_ALL_ACCESS, parent.put());
@@ -315,6 +401,7 @@ private:
     const CSolutionPathGuard& m_guard;
     ISolutionBackup& m_backup;
     const std::vector<KeptProcess>& m_processes;
+    const std::vector<std::wstring>& m_userChosenLibraries;
     std::wstring m_report;
 };
 
@@ -325,6 +412,7 @@ void CCustomSolution::Parse(const std::wstring& commands)
     m_actions.SetSize(0);
     m_refusals.clear();
     m_processes.clear();
+    m_userChosenLibraries.clear();
     m_parsed = false;
     for (const SolutionCommand& command : SplitSolutionCommands(commands)) {
         switch (command.action) {
@@ -337,11 +425,8 @@ void CCustomSolution::Parse(const std::wstring& commands)
             AddPathAction(command.action, command.argument);
             break;
         case SolutionAction::RemoveRegistryValue:
-            if (const auto value = SplitRegistryArgument(command.argument)) {
-                const auto root = SolutionHive(value->hive);
-                if (root && ValueExists(*root, value->keyPath, value->valueName))
-                    m_actions.Add(RegistryValueLine(*value));
-            }
+            if (const auto value = SplitRegistryArgument(command.argument))
+                AddRegistryValue(*value);
             break;
         case SolutionAction::RemoveBho:
             AddHelperObject(command.argument);
@@ -349,6 +434,19 @@ void CCustomSolution::Parse(const std::wstring& commands)
         }
     }
     m_parsed = true;
+}
+
+void CCustomSolution::AddRegistryValue(const RegistryValueArgument& value)
+{
+    const auto root = SolutionHive(value.hive);
+    if (!root)
+        return;
+    if (const auto refusal = RegistryValueRefusal(value.hive, value.keyPath, value.valueName)) {
+        m_refusals += RegistryRefusalLine(value.hive + L"\\" + value.keyPath + L" /" + value.valueName, *refusal);
+        return;
+    }
+    if (ValueExists(*root, value.keyPath, value.valueName))
+        m_actions.Add(RegistryValueLine(value));
 }
 
 void CCustomSolution::KeepProcesses(const std::wstring& executable)
@@ -415,9 +513,15 @@ void CCustomSolution::AddHelperObject(const std::wstring& classId)
 {
     if (!RegKeyExists(std::wstring(kBrowserHelperObjectsKey) + L"\\" + classId, HKEY_LOCAL_MACHINE))
         return;
-    const std::wstring server = RegReadString(HKEY_CLASSES_ROOT, L"CLSID\\" + classId + L"\\InprocServer32", L"");
+    // The machine's class only: the merged view would take a class any program of the
+    // user may register under HKEY_CURRENT_USER\Software\Classes.
+    const std::wstring server =
+        RegReadString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\" + classId + L"\\InprocServer32", L"");
+    const LibraryPath expanded = ExpandLibraryPath(server);
     bool exists = false;
-    const std::wstring library = server.empty() ? std::wstring() : AllowedPath(ExpandEnv(server), exists);
+    const std::wstring library = server.empty() ? std::wstring() : AllowedPath(expanded.path, exists);
+    if (exists && !expanded.machineOnly)
+        m_userChosenLibraries.push_back(library);
     m_actions.Add(HelperObjectLine(classId, exists ? library : std::wstring()));
 }
 
@@ -425,7 +529,7 @@ std::wstring CCustomSolution::Execute(ISolutionBackup& backup, const SolutionPro
 {
     if (m_actions.IsEmpty() && m_refusals.empty())
         return kSolutionStaffMessage;
-    CActionRunner runner(m_guard, backup, m_processes);
+    CActionRunner runner(m_guard, backup, m_processes, m_userChosenLibraries);
     const auto total = static_cast<std::size_t>(m_actions.GetSize());
     for (std::size_t i = 0; i < total; ++i) {
         runner.Run(SplitTokens(m_actions[static_cast<std::ptrdiff_t>(i)], L';'));

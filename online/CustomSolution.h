@@ -5,8 +5,9 @@
 // the ones after it.
 //
 // The commands arrive over plain HTTP and run elevated, so each path is made canonical
-// and checked before it becomes an action line (CSolutionPathGuard), and a command it
-// refuses becomes a report line that says why. Files and folders are then opened without
+// and checked before it becomes an action line (CSolutionPathGuard), registry values
+// Windows needs to start are never touched (core/SolutionRegistryRules.h), and a command
+// it refuses becomes a report line that says why. Files and folders are then opened without
 // following links and removed through their handles; a process is held open from Parse
 // on and ended only while it is still the one that was found.
 //
@@ -60,6 +61,7 @@ public:
 
 private:
     void KeepProcesses(const std::wstring& executable);
+    void AddRegistryValue(const RegistryValueArgument& value);
     void AddPathAction(SolutionAction action, const std::wstring& argument);
     void AddHelperObject(const std::wstring& classId);
     // The canonical path, or empty after a refusal line was written.
@@ -69,5 +71,7 @@ private:
     CStringArrayEx m_actions;
     std::wstring m_refusals;
     std::vector<KeptProcess> m_processes;
+    // Browser helper libraries whose registered path holds a variable the user sets.
+    std::vector<std::wstring> m_userChosenLibraries;
     bool m_parsed = false;
 };

@@ -1,5 +1,6 @@
 #include "online/SolutionPathGuard.h"
 
+#include "engine/AccessRules.h"
 #include "engine/FileSystem.h"
 #include "engine/RepairedItems.h"
 #include "engine/ReportWriter.h"
@@ -95,11 +96,24 @@ ProtectedPlaces ThisMachinesProtectedPlaces(const std::wstring& backupFolder)
     const std::wstring reports = CommonAppDataFolder();
     places.own = {GetModuleFolder(), backupFolder, CRepairedItems::FolderPath(),
                   reports.empty() ? std::wstring() : reports + L"\\Velmora"};
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring windows = SystemFolder(&::GetSystemWindowsDirectoryW);
+    places.userWritable = {ProfilesFolder(),
+                           ShellFolder(CSIDL_PROFILE),
+                           ShellFolder(CSIDL_APPDATA),
+                           ShellFolder(CSIDL_LOCAL_APPDATA),
+                           ShellFolder(CSIDL_COMMON_APPDATA),
+                           tempLength > 0 && tempLength <= MAX_PATH ? std::wstring(temp, tempLength) : std::wstring(),
+                           windows.empty() ? std::wstring() : windows + L"\\Temp"};
     return places;
 }
 
 CSolutionPathGuard::CSolutionPathGuard(const ProtectedPlaces& places)
-    : m_sealed(Resolve(places.sealed)), m_held(Resolve(places.held)), m_own(Resolve(places.own))
+    : m_sealed(Resolve(places.sealed)),
+      m_held(Resolve(places.held)),
+      m_own(Resolve(places.own)),
+      m_userWritable(Resolve(places.userWritable))
 {
 }
 
@@ -229,4 +243,29 @@ std::optional<SolutionRefusal> CSolutionPathGuard::WalkFrom(HANDLE folder, int d
             return refusal;
     }
     return std::nullopt;
+}
+
+bool CSolutionPathGuard::MayRunCodeOf(HANDLE library) const
+{
+    const std::wstring where = FinalPathOf(library);
+    if (where.empty() || ClassifyPathSpelling(where) != PathSpelling::DriveAbsolute)
+        return false;
+    for (const Place& place : m_userWritable)
+        if (PathIsWithin(where, place.path))
+            return false;
+    if (!OnlyAdministratorsCanChange(library, ChangeScope::Contents))
+        return false;
+    // Whoever may add to the library's folder may plant what it imports there; whoever
+    // may rename an entry of a folder further up may put another library in its place.
+    ChangeScope scope = ChangeScope::Contents;
+    for (std::size_t slash = where.rfind(L'\\'); slash != std::wstring::npos && slash >= 2;
+         slash = slash == 2 ? std::wstring::npos : where.rfind(L'\\', slash - 1)) {
+        const std::wstring folder = where.substr(0, slash == 2 ? 3 : slash);
+        const UniqueHandle handle = OpenWithoutFollowing(folder, READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll);
+        const auto facts = handle ? FactsOf(handle.get()) : std::nullopt;
+        if (!facts || !facts->IsFolder() || facts->IsLink() || !OnlyAdministratorsCanChange(handle.get(), scope))
+            return false;
+        scope = ChangeScope::Entries;
+    }
+    return true;
 }

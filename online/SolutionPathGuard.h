@@ -7,7 +7,7 @@
 // they exist, by file identity, so no other spelling, short name or link reaches them.
 
 #include "core/SolutionPathRules.h"
-#include "online/HandleFiles.h"
+#include "engine/HandleFiles.h"
 
 #include <cstddef>
 #include <optional>
@@ -24,6 +24,10 @@ struct ProtectedPlaces {
     // This program's own folders (its installation, its backups, its data): neither
     // they, nor anything inside them, nor a folder holding them.
     std::vector<std::wstring> own;
+    // Where a standard user may create or change files: the profiles, the per-user and
+    // common application-data folders, the temporary folders. A library there never
+    // runs elevated, whatever its access list says.
+    std::vector<std::wstring> userWritable;
 };
 
 // The places of this machine and this program; backupFolder is where the run keeps what it removes.
@@ -55,6 +59,11 @@ public:
 
     [[nodiscard]] bool IsProtected(const FileIdentity& identity) const;
 
+    // Whether a library's own code may run elevated: it lies nowhere a standard user
+    // writes by name, and the open file and every folder above it can be changed by
+    // administrators and SYSTEM alone.
+    [[nodiscard]] bool MayRunCodeOf(HANDLE library) const;
+
 private:
     struct Place {
         std::wstring path;
@@ -68,4 +77,5 @@ private:
     std::vector<Place> m_sealed;
     std::vector<Place> m_held;
     std::vector<Place> m_own;
+    std::vector<Place> m_userWritable;
 };

@@ -6,9 +6,11 @@
 #include "tests/e2e/Driver.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 int wmain(int argc, wchar_t** argv)
 {
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i + 1 < argc; ++i) {
         const std::wstring name = argv[i];

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,9 +112,8 @@ protected:
         helperObject = std::wstring(kHelperObjectsKey) + L"\\" + kClassId;
         ASSERT_NE(RegCreate(HKEY_LOCAL_MACHINE, helperObject), nullptr);
         SetString(HKEY_LOCAL_MACHINE, helperObject, L"NoExplorer", L"1");
-        const std::wstring server = std::wstring(L"CLSID\\") + kClassId + L"\\InprocServer32";
-        ASSERT_NE(RegCreate(HKEY_CLASSES_ROOT, server), nullptr);
-        SetString(HKEY_CLASSES_ROOT, server, L"", root + L"\\fake.dll");
+        ASSERT_NE(RegCreate(HKEY_LOCAL_MACHINE, Server()), nullptr);
+        SetString(HKEY_LOCAL_MACHINE, Server(), L"", root + L"\\fake.dll");
         std::wstring self(MAX_PATH, L'\0');
         self.resize(::GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
         helperPath = root + L"\\SolnHelper.exe";
@@ -140,7 +140,7 @@ protected:
         }
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kValueKey);
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, helperObject.c_str());
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClassId).c_str());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\CLSID\\") + kClassId).c_str());
         for (const wchar_t* file : {L"\\loose.txt", L"\\dir\\a.txt", L"\\dir\\sub\\b.txt", L"\\dir\\locked.txt",
                                     L"\\fake.dll", L"\\probe.dll", L"\\SolnHelper.exe"}) {
             ::SetFileAttributesW((root + file).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -153,6 +153,10 @@ protected:
             ::RemoveDirectoryW((root + folder).c_str());
     }
 
+    static std::wstring Server()
+    {
+        return std::wstring(L"Software\\Classes\\CLSID\\") + kClassId + L"\\InprocServer32";
+    }
     static HKEY RegCreate(HKEY parent, const std::wstring& path)
     {
         UniqueHKey key;
@@ -437,7 +441,8 @@ TEST_F(Sandbox, HostileSolutionTouchesNothingProtectedAndItsBackupRestores)
     EXPECT_EQ(GetFileLength(root + L"\\dir\\sub\\b.txt"), 1);
 }
 
-TEST_F(Sandbox, ALibrarysOwnCodeRunsOnlyOnceItIsKept)
+// A library where a standard user writes is kept and deleted, its own code never run.
+TEST_F(Sandbox, ALibraryAUserCouldHavePlacedNeverRunsElevated)
 {
     const std::wstring library = root + L"\\probe.dll";
     ASSERT_TRUE(::CopyFileW((GetModuleFolder() + L"\\solution_probe.dll").c_str(), library.c_str(), TRUE));
@@ -445,11 +450,197 @@ TEST_F(Sandbox, ALibrarysOwnCodeRunsOnlyOnceItIsKept)
     solution.Parse(L"5%" + library);
     CRecordingBackup refusing(false);
     EXPECT_EQ(solution.Execute(refusing), L"Dll = " + library + L" was not deleted.\r\n");
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered")) << "its code ran without a copy kept";
+    EXPECT_TRUE(Exists(library));
     CRecordingBackup keeping(true);
-    EXPECT_EQ(solution.Execute(keeping), L"Dll = " + library + L" has been deleted.\r\n");
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered"));
+    EXPECT_EQ(solution.Execute(keeping), L"Dll = " + library +
+                                             L" could not be unregistered because it was not registered.\r\nDll = " +
+                                             library + L" has been deleted.\r\n");
+    EXPECT_EQ(keeping.files, std::vector<std::wstring>{library});
     EXPECT_FALSE(Exists(library));
+    EXPECT_FALSE(Exists(library + L".loaded")) << "its code ran";
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered"));
+}
+
+// The machine's class names its library through a variable the user sets, in the user's
+// profile: the library is kept and deleted without being loaded, and the helper object's
+// key goes after its backup line.
+TEST_F(Sandbox, ABrowserHelperInTheUsersProfileIsRemovedWithoutLoadingIt)
+{
+    const std::wstring appData = ExpandEnv(L"%APPDATA%");
+    const std::wstring folderName = L"velmora-helper-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring folder = appData + L"\\" + folderName;
+    const std::wstring library = folder + L"\\helper.dll";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW((GetModuleFolder() + L"\\solution_probe.dll").c_str(), library.c_str(), TRUE));
+    const std::wstring named = L"%APPDATA%\\" + folderName + L"\\helper.dll";
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, Server().c_str(), L"", REG_EXPAND_SZ, named.c_str(),
+                      static_cast<DWORD>((named.size() + 1) * sizeof(wchar_t)));
+    const auto size = GetFileLength(library);
+
+    CCustomSolution solution(Places());
+    solution.Parse(L"6%" + std::wstring(kClassId));
+    ASSERT_EQ(solution.Actions().GetSize(), 1);
+    EXPECT_EQ(solution.Actions()[0], L"6;" + std::wstring(kClassId) + L";" + library);
+    auto backup = std::make_unique<CRepairBackupForSolution>(root + L"\\backup");
+    const std::wstring report = solution.Execute(*backup);
+    const std::wstring backupPath = backup->Path();
+    backup.reset();
+    EXPECT_EQ(report, L"Dll = " + library + L" could not be unregistered because it was not registered.\r\nDll = " +
+                          library + L" has been deleted.\r\nBHO = " + kClassId + L" has been removed\r\n");
+    const bool loaded = Exists(library + L".loaded");
+    const bool gone = !Exists(library);
+    const bool keyGone = !RegKeyExistsForTest(helperObject);
+    ASSERT_FALSE(backupPath.empty());
+    const RestoreOutcome restored = RestoreBackupFile(backupPath, root + L"\\log.dat");
+    const auto restoredSize = GetFileLength(library);
+    ::DeleteFileW((library + L".loaded").c_str());
+    ::DeleteFileW(library.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    EXPECT_FALSE(loaded) << "the library was loaded";
+    EXPECT_TRUE(gone);
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kValueKey, L"Unregistered"));
+    EXPECT_TRUE(keyGone);
+    // What the backup kept brings both back.
+    EXPECT_EQ(restored, RestoreOutcome::Restored);
+    EXPECT_EQ(restoredSize, size);
+    EXPECT_TRUE(RegKeyExistsForTest(helperObject));
+}
+
+namespace {
+
+// A value planted where no solution may remove anything, with the spelling a solution
+// names its key by.
+struct RefusedPlace {
+    HKEY root;
+    const wchar_t* hive;
+    std::wstring key;
+    std::wstring spelled;
+    std::wstring value = L"VelmoraProbe";
+};
+
+std::optional<std::pair<DWORD, std::vector<BYTE>>> ValueBytes(HKEY root, const std::wstring& key,
+                                                              const std::wstring& name)
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<BYTE> bytes(size);
+    if (::RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    bytes.resize(size);
+    return std::make_pair(type, bytes);
+}
+
+// The topmost key on the way to key that does not exist yet; empty when key exists.
+std::wstring FirstMissingKey(HKEY root, const std::wstring& key)
+{
+    for (std::size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
+        const std::wstring part = key.substr(0, end);
+        UniqueHKey opened;
+        if (::RegOpenKeyExW(root, part.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS)
+            return part;
+        if (end == std::wstring::npos)
+            return {};
+    }
+}
+
+}  // namespace
+
+// Values under every place Windows needs to start or to let anyone log on, and the
+// program's own, named in every spelling, stay byte for byte; the one allowed Run value
+// goes after its backup line and comes back with the restore.
+TEST_F(Sandbox, RegistryPlacesWindowsNeedsStayAndTheAllowedValueComesBack)
+{
+    const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::wstring winNt = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\";
+    const std::vector<RefusedPlace> places = {
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+         L"system\\\\ControlSet001\\Control\\SESSION MANAGER\\"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"SYSTEM\\CurrentControlSet\\Control\\Lsa",
+         L"SYSTEM\\CurrentControlSet\\Control\\lsa"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"SYSTEM\\CurrentControlSet\\Services\\VelmoraProbe",
+         L"\\SYSTEM\\CurrentControlSet\\Services\\VelmoraProbe"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"SAM\\VelmoraProbe", L"sam\\VelmoraProbe"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"SECURITY\\VelmoraProbe", L"Security\\VelmoraProbe\\"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"HARDWARE\\DESCRIPTION\\System",
+         L"hardware\\description\\system"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"BCD00000000\\VelmoraProbe", L"bcd00000000\\VelmoraProbe"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", winNt + L"Winlogon",
+         L"SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\WINLOGON"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", winNt + L"Windows", winNt + L"Windows\\\\"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"Software\\Policies\\VelmoraProbe",
+         L"software\\policies\\VelmoraProbe"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE",
+         L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\VelmoraProbe",
+         L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\VelmoraProbe"},
+        {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", winNt + L"Winlogon", winNt + L"Winlogon"},
+        {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", L"Software\\Policies\\VelmoraProbe",
+         L"Software\\Policies\\VelmoraProbe"},
+        {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER",
+         L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\VelmoraProbe",
+         L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\VelmoraProbe"},
+        {HKEY_USERS, L"HKEY_USERS", L".DEFAULT\\Software\\VelmoraProbe", L".default\\Software\\VelmoraProbe"},
+        {HKEY_USERS, L"HKEY_USERS", L"S-1-5-18\\Software\\VelmoraProbe", L"S-1-5-18\\Software\\VelmoraProbe"},
+        {HKEY_USERS, L"HKEY_USERS", L"S-1-5-19\\Software\\VelmoraProbe", L"S-1-5-19\\Software\\VelmoraProbe"},
+        {HKEY_USERS, L"HKEY_USERS", L"S-1-5-20\\Software\\VelmoraProbe", L"S-1-5-20\\Software\\VelmoraProbe"},
+        {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", L"Software\\Velmora", L"Software\\Velmora"},
+        {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", run, run, L"Velmora"},
+    };
+    std::vector<std::wstring> madeKeys;  // per place, the topmost key made here; empty when it was there
+    std::wstring commands;
+    for (const RefusedPlace& place : places) {
+        ASSERT_FALSE(ValueBytes(place.root, place.key, place.value)) << place.key;
+        madeKeys.push_back(FirstMissingKey(place.root, place.key));
+        ASSERT_NE(RegCreate(place.root, place.key), nullptr) << place.key;
+        SetString(place.root, place.key, place.value.c_str(), L"C:\\needed.exe");
+        commands += L"4%" + std::wstring(place.hive) + L":" + place.spelled + L":" + place.value + L";";
+    }
+    SetString(HKEY_CURRENT_USER, run, L"VelmoraTestAdware", L"C:\\adware.exe");
+    commands += L"4%HKEY_CURRENT_USER:" + run + L":VelmoraTestAdware";
+    std::vector<std::pair<DWORD, std::vector<BYTE>>> before;
+    for (const RefusedPlace& place : places)
+        before.push_back(*ValueBytes(place.root, place.key, place.value));
+
+    CCustomSolution solution(Places());
+    solution.Parse(commands);
+    auto backup = std::make_unique<CRepairBackupForSolution>(root + L"\\backup");
+    const std::wstring report = solution.Execute(*backup);
+    const std::wstring backupPath = backup->Path();
+    backup.reset();
+    std::vector<std::optional<std::pair<DWORD, std::vector<BYTE>>>> after;
+    for (const RefusedPlace& place : places)
+        after.push_back(ValueBytes(place.root, place.key, place.value));
+    const bool adwareGone = !ValueExists(HKEY_CURRENT_USER, run, L"VelmoraTestAdware");
+    const RestoreOutcome restored =
+        backupPath.empty() ? RestoreOutcome::Failed : RestoreBackupFile(backupPath, root + L"\\log.dat");
+    const auto adwareBack = ValueBytes(HKEY_CURRENT_USER, run, L"VelmoraTestAdware");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, run.c_str(), L"VelmoraTestAdware");
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        if (!madeKeys[i].empty())
+            ::RegDeleteTreeW(places[i].root, madeKeys[i].c_str());
+        else
+            ::RegDeleteKeyValueW(places[i].root, places[i].key.c_str(), places[i].value.c_str());
+    }
+
+    for (std::size_t i = 0; i < places.size(); ++i)
+        EXPECT_EQ(after[i], before[i]) << places[i].key;
+    std::size_t refusals = 0;
+    for (std::size_t at = report.find(L"Comando rifiutato: "); at != std::wstring::npos;
+         at = report.find(L"Comando rifiutato: ", at + 1))
+        ++refusals;
+    EXPECT_EQ(refusals, places.size()) << report;
+    EXPECT_NE(report.find(L"Registry Item = HKEY_CURRENT_USER\\" + run + L" /VelmoraTestAdware has been deleted"),
+              std::wstring::npos)
+        << report;
+    EXPECT_TRUE(adwareGone);
+    EXPECT_EQ(restored, RestoreOutcome::Restored);
+    ASSERT_TRUE(adwareBack);
+    const std::wstring data(reinterpret_cast<const wchar_t*>(adwareBack->second.data()),
+                            adwareBack->second.size() / sizeof(wchar_t));
+    EXPECT_EQ(data, std::wstring(L"C:\\adware.exe", 14));
 }
 
 TEST_F(Sandbox, CopiesStopAtTheRunsBoundsAndWhatIsNotCopiedStays)
