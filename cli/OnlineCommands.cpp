@@ -49,9 +49,10 @@ int FetchOrRunSolution(const OnlineOptions& options, const std::wstring& backupF
     case FetchOutcome::Ready:
         break;
     }
-    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nOperazioni:\r\n" + DescribeSolution(commands, backupFolder));
+    CPreparedSolution solution(commands, backupFolder);
+    PrintText(L"Istruzioni:\r\n" + comments + L"\r\nOperazioni:\r\n" + solution.Description());
     if (options.run)
-        PrintText(L"Rapporto:\r\n" + RunSolution(commands, backupFolder) + L"\r\n");
+        PrintText(L"Rapporto:\r\n" + solution.Run({}) + L"\r\n");
     return kExitOk;
 }
 

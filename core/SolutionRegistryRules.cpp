@@ -1,6 +1,7 @@
 #include "core/SolutionRegistryRules.h"
 
 #include <array>
+#include <initializer_list>
 #include <vector>
 
 namespace {

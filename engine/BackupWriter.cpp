@@ -2,6 +2,7 @@
 
 #include "core/BackupFile.h"
 #include "core/Utf16Text.h"
+#include "engine/AccessRules.h"
 #include "engine/HandleFiles.h"
 #include "engine/LinkGuard.h"
 #include "engine/LocalTime.h"
@@ -48,6 +49,26 @@ std::wstring StoredCopyName(int number, const std::wstring& originalPath)
         originalPath.size() - dot <= kLongestKeptExtension)
         name += originalPath.substr(dot);
     return name;
+}
+
+// The backups hold what a repair or a solution removed, possibly from places only
+// administrators may read: their folders are for administrators and SYSTEM alone, and
+// what is created inside inherits that. A folder that was there already is given the
+// same list where it can be (an earlier version left it open to every user).
+bool EnsureAdministratorsFolder(const std::wstring& folder)
+{
+    CAdministratorsOnly security(ReadersToo::None);
+    if (IsLinkOrUnreadable(folder) || !security.Attributes())
+        return false;
+    if (!::CreateDirectoryW(folder.c_str(), security.Attributes()) && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        const UniqueHandle existing =
+            OpenWithoutFollowing(folder, READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        const auto facts = existing ? FactsOf(existing.get()) : std::nullopt;
+        if (facts && facts->IsFolder() && !facts->IsLink())
+            static_cast<void>(security.ApplyTo(existing.get()));
+    }
+    return EnsureRealFolder(folder);
 }
 
 bool NameTaken(const std::wstring& backupPath)
@@ -125,7 +146,7 @@ std::optional<CBackupWriter> CBackupWriter::Create(const std::wstring& folder)
 
 std::optional<CBackupWriter> CBackupWriter::Create(const std::wstring& folder, const CalendarTime& time)
 {
-    if (!EnsureRealFolder(folder))
+    if (!EnsureAdministratorsFolder(folder))
         return std::nullopt;
     for (int sequence = 1; sequence <= kMaxBackupsPerMinute; ++sequence) {
         std::wstring path = folder + L'\\' + BackupFileName(time, sequence);
@@ -158,7 +179,7 @@ bool CBackupWriter::OpenListing()
     if (m_listing)
         return true;
     const std::wstring folder = PreservedFilesFolder(m_path);
-    if (!EnsureRealFolder(folder))
+    if (!EnsureAdministratorsFolder(folder))
         return false;
     const std::wstring listing = folder + L'\\' + std::wstring(kPreservedFilesListing);
     m_listing.reset(::CreateFileW(listing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
@@ -198,7 +219,7 @@ bool CBackupWriter::PreserveOpenFile(HANDLE file, const std::wstring& path)
 std::wstring CBackupWriter::SaveText(const std::wstring& fileName, const std::wstring& text)
 {
     const std::wstring folder = PreservedFilesFolder(m_path);
-    if (!EnsureRealFolder(folder))
+    if (!EnsureAdministratorsFolder(folder))
         return {};
     const std::wstring path = folder + L'\\' + fileName;
     UniqueHandle file(

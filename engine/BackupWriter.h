@@ -19,7 +19,8 @@
 
 class CBackupWriter {
 public:
-    // Creates a new, empty backup file in folder (the folder is created when missing),
+    // Creates a new, empty backup file in folder (the folder is created when missing, and
+    // it and the ".files" folder get an access list for SYSTEM and Administrators alone),
     // named after the minute of time. A name taken by an earlier backup of the same
     // minute (its file or its ".files" folder) is never reused: "_2", "_3"... follow.
     // Nothing when the folder or the new file is a link or junction, or no file could

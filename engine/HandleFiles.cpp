@@ -55,8 +55,9 @@ UniqueHandle OpenRelative(HANDLE folder, const std::wstring& name, DWORD access,
 
 constexpr DWORD kFolderWalkAccess = FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
                                     FILE_READ_ATTRIBUTES | READ_CONTROL;
-// Held against renaming and deletion by others while it is used.
-constexpr DWORD kFolderWalkShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// Others may go on using, renaming or deleting the folders: a walk by handles stays in
+// the folders it opened whatever becomes of their names.
+constexpr DWORD kFolderWalkShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 bool IsRealFolder(HANDLE handle)
 {

@@ -108,7 +108,7 @@ UniqueHandle OpenShortcutFromProfile(HANDLE profile, const std::wstring& profile
     for (std::size_t slash = path.find(L'\\', start); slash != std::wstring::npos; slash = path.find(L'\\', start)) {
         UniqueHandle next = OpenEntryWithoutFollowing(current, path.substr(start, slash - start),
                                                       FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-                                                      FILE_SHARE_READ | FILE_SHARE_WRITE);
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         const auto facts = next ? FactsOf(next.get()) : std::nullopt;
         if (!facts || !facts->IsFolder() || facts->IsLink())
             return UniqueHandle();

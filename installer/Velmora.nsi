@@ -35,6 +35,10 @@ AllowSkipFiles off
 !define SYNCHRONIZE 0x00100000
 ; A program that is ending stops a running repair first; that takes a few seconds at most.
 !define EXIT_WAIT_MS 20000
+; Folders for administrators: owned by Administrators, full control for SYSTEM and
+; Administrators only, not inherited from above; and read access for every user.
+!define ADMINISTRATORS_SDDL "O:BAG:SYD:PAI(A;OICI;0x1F01FF;;;SY)(A;OICI;0x1F01FF;;;BA)"
+!define USERS_READ_SDDL "(A;OICI;0x1200A9;;;BU)"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -105,6 +109,26 @@ FunctionEnd
 !insertmacro DEFINE_CLOSE_RUNNING_PROGRAM ""
 !insertmacro DEFINE_CLOSE_RUNNING_PROGRAM "un."
 
+; Gives the folder in $0 the access list in $1 (owner Administrators, protected, full
+; control for SYSTEM and Administrators, passed on to what it holds). A link or junction
+; in its place is removed first, so the list never lands on whatever it points to.
+Function ProtectFolder
+    System::Call 'kernel32::GetFileAttributesW(w r0) i .r2'
+    ${If} $2 <> -1
+    ${AndIf} $2 & 0x400
+        RMDir "$0"
+    ${EndIf}
+    CreateDirectory "$0"
+    System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w r1, i 1, *p .r3, p 0) i .r2'
+    ${If} $2 <> 0
+        System::Call 'advapi32::GetSecurityDescriptorOwner(p r3, *p .r4, *i .r5) i .r2'
+        System::Call 'advapi32::GetSecurityDescriptorDacl(p r3, *i .r5, *p .r6, *i .r7) i .r2'
+        ; OWNER, DACL and PROTECTED_DACL security information.
+        System::Call 'advapi32::SetNamedSecurityInfoW(w r0, i 1, i 0x80000005, p r4, p 0, p r6, p 0) i .r2'
+        System::Call 'kernel32::LocalFree(p r3)'
+    ${EndIf}
+FunctionEnd
+
 Function .onInit
     SetShellVarContext all
     SetRegView 64
@@ -119,6 +143,22 @@ Section "Velmora"
     File "${BUILD_DIR}/velmora-cli.exe"
     File "${SOURCE_DIR}/res/Loading.gif"
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    ; Outside Program Files the folder would inherit rights for every user, who could then
+    ; put libraries beside the elevated program or read its backups.
+    StrLen $2 "$PROGRAMFILES64\"
+    StrCpy $3 "$INSTDIR" $2
+    StrLen $4 "$PROGRAMFILES\"
+    StrCpy $5 "$INSTDIR" $4
+    ${If} $3 != "$PROGRAMFILES64\"
+    ${AndIf} $5 != "$PROGRAMFILES\"
+        StrCpy $0 "$INSTDIR"
+        StrCpy $1 "${ADMINISTRATORS_SDDL}${USERS_READ_SDDL}"
+        Call ProtectFolder
+    ${EndIf}
+    ; The scan reports: written by the elevated program, read by every user.
+    StrCpy $0 "$APPDATA\Velmora"
+    StrCpy $1 "${ADMINISTRATORS_SDDL}${USERS_READ_SDDL}"
+    Call ProtectFolder
 
     CreateShortcut "${SHORTCUT}" "$INSTDIR\Velmora.exe" "" "$INSTDIR\Velmora.exe" 0
 

@@ -14,7 +14,9 @@
 // Nothing is removed without a way back: registry values and keys get a backup line,
 // files, DLLs and the files of folders a preserved copy, before they go; whatever could
 // not be kept stays where it is and is reported as not removed. A DLL's own code runs
-// (to unregister it) only once its copy is kept.
+// (to unregister it) only once its copy is kept, and only when neither its path nor its
+// file could have been chosen by a standard user (CSolutionPathGuard::MayRunCodeOf); a
+// browser helper's library is read from the machine's classes alone.
 
 #include "core/ArrayEx.h"
 #include "core/SolutionCommands.h"

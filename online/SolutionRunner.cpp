@@ -34,20 +34,21 @@ constexpr std::size_t kShownReportChars = 4000;
 
 }  // namespace
 
-std::wstring DescribeSolution(const std::wstring& commands, const std::wstring& backupFolder)
+CPreparedSolution::CPreparedSolution(const std::wstring& commands, std::wstring backupFolder)
+    : m_backupFolder(std::move(backupFolder)), m_solution(ThisMachinesProtectedPlaces(m_backupFolder))
 {
-    CCustomSolution solution(ThisMachinesProtectedPlaces(backupFolder));
-    solution.Parse(commands);
-    return DescribeActionLines(solution.Actions()) + solution.Refusals();
+    m_solution.Parse(commands);
 }
 
-std::wstring RunSolution(const std::wstring& commands, const std::wstring& backupFolder,
-                         const SolutionProgress& progress)
+std::wstring CPreparedSolution::Description() const
 {
-    CCustomSolution solution(ThisMachinesProtectedPlaces(backupFolder));
-    solution.Parse(commands);
-    CRepairBackupForSolution backup(backupFolder);
-    const std::wstring report = solution.Execute(backup, progress);
+    return DescribeActionLines(m_solution.Actions()) + m_solution.Refusals();
+}
+
+std::wstring CPreparedSolution::Run(const SolutionProgress& progress)
+{
+    CRepairBackupForSolution backup(m_backupFolder);
+    const std::wstring report = m_solution.Execute(backup, progress);
     const std::wstring savedPath = report.size() > kShownReportChars ? backup.SaveReport(report) : std::wstring();
     static_cast<void>(ForgetPendingLog());
     return ShownReport(report, kShownReportChars, savedPath);

@@ -28,18 +28,22 @@ BOOL CCustomSolnDialog::OnInitDialog()
 {
     SetUpSkinnedPanel(*this, kPanelSkin, L"Velmora - Soluzione personalizzata");
     SetUpControls();
-    m_commands.clear();
+    m_solution.reset();
     m_ready = false;
     ::SetWindowTextW(GetDlgItem(IDC_SOLUTION_STATUS), kFetching);
     ::EnableWindow(GetDlgItem(IDC_SOLUTION_RUN), FALSE);
     ISolutionService& service = m_service;
     const auto fetch = [this, &service](const std::atomic<bool>& abandoned) {
         m_fetchedComments.clear();
-        m_fetchedCommands.clear();
+        m_fetchedSolution.reset();
         m_fetchedActions.clear();
-        m_fetched = service.FetchSolution(m_fetchedComments, m_fetchedCommands, abandoned);
-        if (m_fetched == FetchOutcome::Ready && !abandoned)
-            m_fetchedActions = service.DescribeSolution(m_fetchedCommands);
+        std::wstring commands;
+        m_fetched = service.FetchSolution(m_fetchedComments, commands, abandoned);
+        if (m_fetched == FetchOutcome::Ready && !abandoned) {
+            m_fetchedSolution = service.PrepareSolution(commands);
+            if (m_fetchedSolution)
+                m_fetchedActions = m_fetchedSolution->Description();
+        }
     };
     if (!m_worker.Start(m_hWnd, WM_SOLUTION_FETCHED, fetch)) {
         m_fetched = FetchOutcome::Failed;
@@ -53,8 +57,8 @@ void CCustomSolnDialog::OnFetched()
     m_worker.Finish();
     switch (m_fetched) {
     case FetchOutcome::Ready:
-        m_commands = m_fetchedCommands;
-        m_ready = true;
+        m_solution = std::move(m_fetchedSolution);
+        m_ready = m_solution != nullptr;
         ShowSolution(m_fetchedComments);
         break;
     case FetchOutcome::Failed:
@@ -108,14 +112,13 @@ void CCustomSolnDialog::RunCommand()
 {
     if (!m_ready || m_worker.IsBusy())
         return;
-    ISolutionService& service = m_service;
     // The actions are not abandoned halfway: the flag is not looked at.
-    const bool started =
-        m_worker.Start(m_hWnd, WM_SOLUTION_RUN_DONE, [this, &service, commands = m_commands](const std::atomic<bool>&) {
-            m_report = service.RunSolution(commands, [window = m_hWnd](std::size_t done, std::size_t total) {
-                ::PostMessageW(window, WM_SOLUTION_PROGRESS, done, static_cast<LPARAM>(total));
-            });
+    IPreparedSolution& solution = *m_solution;
+    const bool started = m_worker.Start(m_hWnd, WM_SOLUTION_RUN_DONE, [this, &solution](const std::atomic<bool>&) {
+        m_report = solution.Run([window = m_hWnd](std::size_t done, std::size_t total) {
+            ::PostMessageW(window, WM_SOLUTION_PROGRESS, done, static_cast<LPARAM>(total));
         });
+    });
     if (!started)
         return;
     m_running = true;

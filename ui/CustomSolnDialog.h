@@ -14,6 +14,7 @@
 #include "online/SolutionRunner.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 // What the custom-solution window asks of the online services, on its worker. The
@@ -24,11 +25,10 @@ public:
     // Set `abandoned` ends it early as Failed.
     [[nodiscard]] virtual FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
                                                      const std::atomic<bool>& abandoned) = 0;
-    // What the commands would do on this machine, in plain words (DescribeSolution). It
-    // checks every path the commands name, so the window asks for it on its worker.
-    [[nodiscard]] virtual std::wstring DescribeSolution(const std::wstring& commands) = 0;
-    // Runs the solution, telling `progress` after each action, and returns its report.
-    [[nodiscard]] virtual std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) = 0;
+    // The commands parsed once (CPreparedSolution): what they would do, and then exactly
+    // that when run. It checks every path the commands name, so the window asks for it
+    // on its worker.
+    [[nodiscard]] virtual std::unique_ptr<IPreparedSolution> PrepareSolution(const std::wstring& commands) = 0;
 };
 
 inline constexpr wchar_t kSolutionReady[] =
@@ -62,14 +62,14 @@ private:
     void ShowNotReady();
 
     ISolutionService& m_service;
-    std::wstring m_commands;
+    std::unique_ptr<IPreparedSolution> m_solution;  // what was shown; run as it was parsed
     bool m_ready = false;
     CWindowTask m_worker;
     bool m_running = false;  // the worker carries out the actions, which are not abandoned
     // Written by the worker, read after it has ended.
     FetchOutcome m_fetched = FetchOutcome::Failed;
     std::wstring m_fetchedComments;
-    std::wstring m_fetchedCommands;
+    std::unique_ptr<IPreparedSolution> m_fetchedSolution;
     std::wstring m_fetchedActions;
     std::wstring m_report;
 

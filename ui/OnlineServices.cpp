@@ -25,14 +25,9 @@ FetchOutcome COnlineServices::FetchSolution(std::wstring& comments, std::wstring
     return ::FetchSolution(comments, commands, &abandoned);
 }
 
-std::wstring COnlineServices::DescribeSolution(const std::wstring& commands)
+std::unique_ptr<IPreparedSolution> COnlineServices::PrepareSolution(const std::wstring& commands)
 {
-    return ::DescribeSolution(commands, m_backupFolder);
-}
-
-std::wstring COnlineServices::RunSolution(const std::wstring& commands, const SolutionProgress& progress)
-{
-    return ::RunSolution(commands, m_backupFolder, progress);
+    return std::make_unique<CPreparedSolution>(commands, m_backupFolder);
 }
 
 bool COnlineServices::StartUpdateCheck(HWND notify)

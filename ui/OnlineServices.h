@@ -23,8 +23,7 @@ public:
 
     FetchOutcome FetchSolution(std::wstring& comments, std::wstring& commands,
                                const std::atomic<bool>& abandoned) override;
-    std::wstring DescribeSolution(const std::wstring& commands) override;
-    std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override;
+    std::unique_ptr<IPreparedSolution> PrepareSolution(const std::wstring& commands) override;
 
     // The self-update's workers post to `notify`; false when a worker cannot start. The
     // check is started with its check requested.

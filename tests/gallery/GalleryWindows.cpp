@@ -322,11 +322,10 @@ public:
         commands = L"2%C:\\adware\\tool.exe;1%adware.exe";
         return m_outcome;
     }
-    std::wstring DescribeSolution(const std::wstring& commands) override
+    std::unique_ptr<IPreparedSolution> PrepareSolution(const std::wstring& commands) override
     {
-        return ::DescribeSolution(commands, GetModuleFolder() + L"\\backup");
+        return std::make_unique<CPreparedSolution>(commands, GetModuleFolder() + L"\\backup");
     }
-    std::wstring RunSolution(const std::wstring&, const SolutionProgress&) override { return {}; }
 
 private:
     FetchOutcome m_outcome;

@@ -106,6 +106,11 @@ else
 fi
 check "the scheduled scan could not be set" "${runner[@]}" "$installed_cli" schedule daily 10:00 >/dev/null
 
+echo "== report of the installed program"
+check "the setup program made no report folder" test -d "$reports"
+check "the installed program could not write a report" "${runner[@]}" "$installed_cli" report
+check "no report in the report folder" compgen -G "$reports/vlm_*.html"
+
 echo "== scan of the installed program"
 scan_names_nothing_of_ours "after the installation" "$installed_cli"
 

@@ -97,7 +97,7 @@ TEST(LogJourney, SubmittedLogGetsItsSolutionRunWithAWayBack)
     const std::wstring backupFolder = GetModuleFolder() + L"\\backup";
     const std::filesystem::path backups = backupFolder;
     const std::set<std::filesystem::path> before = FolderEntries(backups);
-    const std::wstring report = RunSolution(commands, backupFolder);
+    const std::wstring report = CPreparedSolution(commands, backupFolder).Run({});
     EXPECT_EQ(report, L"File = " + planted + L" has been deleted\r\nRegistry Item = HKEY_CURRENT_USER\\Software\\"
                                             L"VelmoraJourney /Adware has been deleted\r\n");
     EXPECT_FALSE(HasPendingLog());

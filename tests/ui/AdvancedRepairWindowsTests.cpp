@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,19 +97,36 @@ public:
         commands = solution;
         return outcome;
     }
-    std::wstring DescribeSolution(const std::wstring& commands) override
+    // Described as the program describes it; run as a stand-in that tells what it was
+    // given and can be held between its two actions.
+    class CPrepared final : public IPreparedSolution {
+    public:
+        CPrepared(FakeSolutionService& service, std::wstring commands)
+            : m_service(service), m_commands(std::move(commands)), m_real(m_commands, BackupFolder())
+        {
+        }
+        std::wstring Description() const override { return m_real.Description(); }
+        std::wstring Run(const SolutionProgress& progress) override
+        {
+            m_service.runs.push_back(m_commands);
+            progress(1, 2);
+            // The test looks at the window between the two actions.
+            for (int i = 0; i < 1000 && m_service.holdRun; ++i)
+                ::Sleep(10);
+            progress(2, 2);
+            return m_service.report;
+        }
+
+    private:
+        FakeSolutionService& m_service;
+        std::wstring m_commands;
+        CPreparedSolution m_real;
+    };
+
+    std::unique_ptr<IPreparedSolution> PrepareSolution(const std::wstring& commands) override
     {
-        return ::DescribeSolution(commands, BackupFolder());
-    }
-    std::wstring RunSolution(const std::wstring& commands, const SolutionProgress& progress) override
-    {
-        runs.push_back(commands);
-        progress(1, 2);
-        // The test looks at the window between the two actions.
-        for (int i = 0; i < 1000 && holdRun; ++i)
-            ::Sleep(10);
-        progress(2, 2);
-        return report;
+        ++prepared;
+        return std::make_unique<CPrepared>(*this, commands);
     }
 
     bool hold = false;
@@ -118,6 +136,7 @@ public:
     FetchOutcome outcome = FetchOutcome::Ready;
     std::wstring report = L"File = C:\\adware\\tool.exe has been deleted\r\n";
     std::vector<std::wstring> runs;
+    int prepared = 0;
 };
 
 class SolutionWindowTest : public testing::Test {
@@ -213,7 +232,7 @@ TEST_F(SolutionWindowTest, ReadySolutionShowsItsActionsBeforeTheyRun)
     ASSERT_TRUE(file);
     file.reset();
     service.solution = L"2%" + adware + L";1%adware.exe";
-    const std::wstring described = DescribeSolution(service.solution, BackupFolder());
+    const std::wstring described = CPreparedSolution(service.solution, BackupFolder()).Description();
     Open();
     const std::wstring instructions = ControlText(window.GetSafeHwnd(), IDC_SOLUTION_INSTRUCTIONS);
     ::DeleteFileW(adware.c_str());
@@ -226,6 +245,7 @@ TEST_F(SolutionWindowTest, ReadySolutionShowsItsActionsBeforeTheyRun)
 
     Run();
     EXPECT_EQ(service.runs, std::vector<std::wstring>{service.solution});
+    EXPECT_EQ(service.prepared, 1) << "what runs is the solution parsed for the window";
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{service.report});
     EXPECT_TRUE(window.IsShown()) << "a report of actions leaves the window open";
 

@@ -155,8 +155,13 @@ TEST_F(ResultsWindowTest, ReportThatCannotBeWrittenSaysSoAndTheWindowStays)
     const std::wstring folder = CommonAppDataFolder() + L"\\Velmora";
     if (::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "the report folder exists in this prefix";
+    // A file where the folder belongs: no folder can be made there.
+    UniqueHandle blocker(::CreateFileW(folder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(blocker);
+    blocker.reset();
     Open(MakeProblems({{2, 1}}));
     Command(Window(), IDC_RESULTS_REPORT);
+    ::DeleteFileW(folder.c_str());
     ASSERT_EQ(prompts.prompts.size(), 1u);
     EXPECT_EQ(prompts.prompts[0].text, kReportFailed);
     EXPECT_EQ(prompts.prompts[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
@@ -170,7 +175,8 @@ TEST_F(ResultsWindowTest, WrittenReportIsOfferedAndOpenedOnYes)
     const std::wstring base = CommonAppDataFolder();
     ASSERT_FALSE(base.empty());
     const std::wstring folder = base + L"\\Velmora";
-    const bool madeFolder = ::CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
+    // Missing, the report makes it.
+    const bool madeFolder = ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
     Open(MakeProblems({{2, 1}}));
     prompts.answer = IDYES;
     Command(Window(), IDC_RESULTS_REPORT);
