@@ -1,5 +1,7 @@
 #include "core/SolutionRegistryRules.h"
 
+#include "core/PathText.h"
+
 #include <array>
 #include <initializer_list>
 #include <vector>
@@ -8,19 +10,9 @@ namespace {
 
 enum class Hive { Machine, User, ClassesRoot, Users };
 
-// Registry names compare without regard to case; the keys named here are plain ASCII.
-std::wstring Folded(std::wstring_view text)
-{
-    std::wstring folded(text);
-    for (wchar_t& c : folded)
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    return folded;
-}
-
 std::optional<Hive> HiveOf(std::wstring_view name)
 {
-    const std::wstring folded = Folded(name);
+    const std::wstring folded = ToLowerAscii(name);
     if (folded == L"hkey_local_machine" || folded == L"hklm")
         return Hive::Machine;
     if (folded == L"hkey_current_user" || folded == L"hkcu")
@@ -32,7 +24,8 @@ std::optional<Hive> HiveOf(std::wstring_view name)
     return std::nullopt;
 }
 
-// The key's components, folded, without empty ones and without the 32-bit view.
+// The key's components in lower case (registry names compare without regard to case,
+// and the keys named here are plain ASCII), without empty ones and the 32-bit view.
 std::vector<std::wstring> Components(std::wstring_view keyPath)
 {
     std::vector<std::wstring> parts;
@@ -41,7 +34,7 @@ std::vector<std::wstring> Components(std::wstring_view keyPath)
         std::size_t end = keyPath.find(L'\\', start);
         if (end == std::wstring_view::npos)
             end = keyPath.size();
-        std::wstring part = Folded(keyPath.substr(start, end - start));
+        std::wstring part = ToLowerAscii(keyPath.substr(start, end - start));
         if (!part.empty() && part != L"wow6432node")
             parts.push_back(std::move(part));
         start = end + 1;
@@ -96,7 +89,7 @@ bool IsProgramSettings(const std::vector<std::wstring>& software, std::wstring_v
     return StartsWith(software, {L"software", L"velmora"}) ||
            (software.size() == 5 &&
             StartsWith(software, {L"software", L"microsoft", L"windows", L"currentversion", L"run"}) &&
-            Folded(valueName) == L"velmora");
+            ToLowerAscii(valueName) == L"velmora");
 }
 
 }  // namespace

@@ -199,46 +199,23 @@ void ShortcutHandler(CFileFinder& finder, int code, void* user)
     }
 }
 
-bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path)
-{
-    if (!ctx.running)
-        return false;
-    if (!ctx.shellLink)
-        return true;
-    ComPtr<IPersistFile> file;
-    if (FAILED(ctx.shellLink.As(file)))
-        return true;  // nothing can be tested; see ScanShortcuts
-    HRESULT result = E_FAIL;
-    try {
-        result = file->Load(path.c_str(), STGM_READ);
-    } catch (...) {
-        result = E_FAIL;
-    }
-    return LoadedShortcutTargetExists(ctx, result);
-}
+namespace {
 
-bool ShortcutStreamTargetExists(ScanContext& ctx, IStream* stream)
+// Loads the link through the persistence interface Persist of the shell-link object
+// (load calls it) and tests its target.
+template <typename Persist, typename Load>
+bool LoadedTargetExists(ScanContext& ctx, Load load)
 {
     if (!ctx.running)
         return false;
     if (!ctx.shellLink)
         return true;
-    ComPtr<IPersistStream> persist;
+    ComPtr<Persist> persist;
     if (FAILED(ctx.shellLink.As(persist)))
         return true;  // nothing can be tested; see ScanShortcuts
     HRESULT result = E_FAIL;
     try {
-        result = persist->Load(stream);
-    } catch (...) {
-        result = E_FAIL;
-    }
-    return LoadedShortcutTargetExists(ctx, result);
-}
-
-bool LoadedShortcutTargetExists(ScanContext& ctx, HRESULT loaded)
-{
-    HRESULT result = loaded;
-    try {
+        result = load(*persist.get());
         if (SUCCEEDED(result))
             result = ctx.shellLink->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | SLR_NOSEARCH | SLR_NOTRACK |
                                                          SLR_NOLINKINFO);
@@ -253,4 +230,17 @@ bool LoadedShortcutTargetExists(ScanContext& ctx, HRESULT loaded)
     if (ctx.shellLink->GetPath(target, 1024, nullptr, 0) != S_OK || target[0] == L'\0')
         return true;
     return ctx.pathChecks.Exists(target);
+}
+
+}  // namespace
+
+bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path)
+{
+    return LoadedTargetExists<IPersistFile>(ctx,
+                                            [&path](IPersistFile& file) { return file.Load(path.c_str(), STGM_READ); });
+}
+
+bool ShortcutStreamTargetExists(ScanContext& ctx, IStream* stream)
+{
+    return LoadedTargetExists<IPersistStream>(ctx, [stream](IPersistStream& persist) { return persist.Load(stream); });
 }

@@ -57,5 +57,3 @@ void ShortcutHandler(CFileFinder& finder, int code, void* user);
 [[nodiscard]] bool ShortcutTargetExists(ScanContext& ctx, const std::wstring& path);
 // The same for a shortcut's bytes, read from a file held open.
 [[nodiscard]] bool ShortcutStreamTargetExists(ScanContext& ctx, IStream* stream);
-// The common end of both, once the link was loaded with the given result.
-[[nodiscard]] bool LoadedShortcutTargetExists(ScanContext& ctx, HRESULT loaded);
