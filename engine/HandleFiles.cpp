@@ -79,8 +79,10 @@ UniqueHandle OpenFolderByHandles(const std::wstring& folder, bool createMissing,
     UniqueHandle current(::CreateFileW(folder.substr(0, 3).c_str(), kFolderWalkAccess, kFolderWalkShare, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                        nullptr));
-    if (!current || !IsRealFolder(current.get()))
+    if (!current || !IsRealFolder(current.get())) {
+        ::SetLastError(ERROR_DIRECTORY);
         return UniqueHandle();
+    }
     for (std::size_t start = 3; start < folder.size();) {
         std::size_t end = folder.find_first_of(L"\\/", start);
         if (end == std::wstring::npos)
@@ -101,8 +103,13 @@ UniqueHandle OpenFolderEntry(HANDLE folder, const std::wstring& name, bool creat
 {
     UniqueHandle entry = OpenRelative(folder, name, kFolderWalkAccess, kFolderWalkShare,
                                       createMissing ? FILE_OPEN_IF : FILE_OPEN, FILE_DIRECTORY_FILE, security);
-    if (!entry || !IsRealFolder(entry.get()))
+    if (!entry)
         return UniqueHandle();
+    if (!IsRealFolder(entry.get())) {
+        // A link or a file in the folder's place: not a missing folder.
+        ::SetLastError(ERROR_DIRECTORY);
+        return UniqueHandle();
+    }
     return entry;
 }
 
