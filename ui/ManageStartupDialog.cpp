@@ -60,7 +60,7 @@ void CManageStartupDialog::SetUpControls()
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
-        column.cx = kColumns[i].width;
+        column.cx = Scale().Px(kColumns[i].width);
         ListView_InsertColumn(list, static_cast<int>(i), &column);
     }
     SetUpCaptionButton(m_remove, m_hWnd, IDC_STARTUP_REMOVE, IDB_BUTTON_WIDE, L"Rimuovi selezione",

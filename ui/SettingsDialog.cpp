@@ -118,7 +118,8 @@ void CSettingsDialog::SetUpControls()
         const DayBox& day = kDays[i];
         if (m_dayBoxes[i].GetSafeHwnd() || m_dayBoxes[i].SubclassDlgItem(day.boxId, m_hWnd))
             PlaceControl(m_hWnd, day.boxId, {day.x, day.y, CCheckBox::kBoxSize, CCheckBox::kBoxSize});
-        const ControlPlace labelPlace{day.x + 20, day.y, 48, 21};
+        // The room up to the next day's box: "Domenica" needs more than 48 pixels.
+        const ControlPlace labelPlace{day.x + 20, day.y, 50, 21};
         SetUpLabel(m_dayLabels[i], m_hWnd, day.labelId, kOptionLook, day.label, &labelPlace);
     }
     SetUpCaptionButton(m_save, m_hWnd, IDOK, IDB_BUTTON, L"Salvare", {240, 353, 81, 21});
