@@ -11,6 +11,7 @@
 
 namespace {
 
+constexpr int kTextHeight = 13;   // of the text's font, at 96 DPI
 constexpr int kTextGapRight = 5;  // from the box to text on its right
 constexpr int kTextGapLeft = 6;   // from text on the left to the box
 // Just inside the box's border, where the mark shows on the white face and the blue one.
@@ -42,7 +43,7 @@ void CCheckBox::FollowDpi()
 {
     m_dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
     m_boxSize = CDpiScale(m_dpi).Px(kBoxSize);
-    m_textFont.reset(::CreateFontW(CDpiScale(m_dpi).Px(13), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    m_textFont.reset(::CreateFontW(CDpiScale(m_dpi).Px(kTextHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                    DEFAULT_PITCH | FF_SWISS, kTextFace));
     MeasureImageHeight();

@@ -1,7 +1,7 @@
 // Every window of the program, in every state of the gallery's tour, laid out at 96 DPI
 // and again after a move to a 192-DPI monitor (the WM_DPICHANGED a window gets there):
 // the text of each label and button fits its rectangle in the font it is painted in, no
-// two controls with text overlap, and every control lies inside its window.
+// two texts overlap, and every text lies inside its window.
 
 #include "controls/CheckBox.h"
 #include "controls/DpiScale.h"
