@@ -50,7 +50,7 @@ BOOL CManageStartupDialog::OnInitDialog()
 
 void CManageStartupDialog::SetUpControls()
 {
-    const ControlPlace titlePlace{50, 30, 181, 21};
+    const ControlPlace titlePlace{50, 30, 181, 30};
     SetUpLabel(m_title, m_hWnd, IDC_STARTUP_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"GESTIONE AVVIO", &titlePlace);
     const HWND list = GetDlgItem(IDC_STARTUP_LIST);
     if (!m_list.GetSafeHwnd())

@@ -1,5 +1,6 @@
 // Every window of the program, in every state of the gallery's tour, laid out at 96 DPI
-// and again after a move to a 192-DPI monitor (the WM_DPICHANGED a window gets there):
+// and again after a move to a 120, 144 and 192-DPI monitor (the WM_DPICHANGED a window
+// gets there):
 // the text of each label and button fits its rectangle in the font it is painted in, no
 // two texts overlap, and every text lies inside its window.
 
@@ -152,16 +153,18 @@ void MoveToDpi(HWND window, int dpi)
     ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
-// Looks at each window of the tour as it is, then on a 192-DPI monitor, then back.
+// Looks at each window of the tour as it is, then on each other monitor and back.
 class CLayoutInspector final : public IWindowCamera {
 public:
     void Take(HWND window, const std::wstring& name) override
     {
         const int dpi = CDpiScale::OfWindow(window).Dpi();
         ExpectLaidOut(window, name);
-        MoveToDpi(window, 2 * CDpiScale::kBaseDpi);
-        ExpectLaidOut(window, name);
-        MoveToDpi(window, dpi);
+        for (const int other : {120, 144, 192}) {
+            MoveToDpi(window, other);
+            ExpectLaidOut(window, name);
+            MoveToDpi(window, dpi);
+        }
         ++seen;
     }
     void TakeStates(HWND window, const std::wstring& name) override { Take(window, name); }
@@ -170,7 +173,7 @@ public:
     int seen = 0;
 };
 
-TEST(DpiLayout, EveryWindowFitsItsTextAt96And192Dpi)
+TEST(DpiLayout, EveryWindowFitsItsTextAtEveryScale)
 {
     CLayoutInspector inspector;
     PhotographEveryWindow(inspector);
