@@ -201,9 +201,10 @@ velmora_test_executable(engine_tests engine velmora_engine gtest_main)
 velmora_test_executable(online_tests online velmora_online gtest_main)
 velmora_test_executable(controls_tests controls velmora_controls gtest_main)
 velmora_test_executable(ui_tests ui velmora_ui gtest_main)
-# The window tests read back what windows show as the control tests do.
+# The window tests read back what windows show as the control tests do, and the layout
+# tests take the gallery's tour of every window.
 if(TARGET ui_tests)
-    target_sources(ui_tests PRIVATE tests/controls/Capture.cpp)
+    target_sources(ui_tests PRIVATE tests/controls/Capture.cpp tests/gallery/GalleryWindows.cpp)
 endif()
 velmora_uses_log_service(online_tests)
 if(TARGET online_tests)

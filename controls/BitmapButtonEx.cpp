@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "controls/DpiScale.h"
 #include "controls/FocusMark.h"
 #include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
@@ -11,14 +12,12 @@ namespace {
 // Inside the face's rounded border.
 constexpr int kFocusMarkInset = 3;
 
-UniqueGdiObject<HFONT> CreateArial(int points, int weight, bool underline)
+UniqueGdiObject<HFONT> CreateArial(int points, int weight, bool underline, CDpiScale scale)
 {
-    const HDC screen = ::GetDC(nullptr);
-    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
-    return UniqueGdiObject<HFONT>(::CreateFontW(height, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
-                                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                                CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    return UniqueGdiObject<HFONT>(::CreateFontW(scale.FontHeight(points), 0, 0, 0, weight, FALSE,
+                                                underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                                L"Arial"));
 }
 
 UniqueGdiObject<HBITMAP> LoadBitmapResource(UINT id)
@@ -93,7 +92,9 @@ void CBitmapButtonEx::SizeToNormalBitmap()
     BITMAP info{};
     if (!m_hWnd || !m_bitmaps[0] || ::GetObjectW(m_bitmaps[0], sizeof(info), &info) != sizeof(info))
         return;
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const CDpiScale scale = CDpiScale::OfWindow(m_hWnd);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, scale.Px(info.bmWidth), scale.Px(info.bmHeight),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CBitmapButtonEx::SetCaption(std::wstring caption)
@@ -111,13 +112,41 @@ void CBitmapButtonEx::SetCaptionRect(const RECT& rect)
 
 void CBitmapButtonEx::SetCaptionFont(int points, UINT format)
 {
-    auto font = CreateArial(points, FW_NORMAL, false);
-    auto underlined = CreateArial(points, FW_NORMAL, true);
+    const CDpiScale scale = CDpiScale::OfWindow(m_hWnd);
+    auto font = CreateArial(points, FW_NORMAL, false, scale);
+    auto underlined = CreateArial(points, FW_NORMAL, true, scale);
+    if (font && underlined) {
+        m_font = std::move(font);
+        m_underlinedFont = std::move(underlined);
+        m_captionPoints = points;
+    }
+    m_format = format;
+    Redraw();
+}
+
+void CBitmapButtonEx::FollowDpi()
+{
+    const int dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
+    if (dpi == m_dpi)
+        return;
+    if (m_captionRectSet) {
+        const auto scaled = [this, dpi](LONG pixels) { return ::MulDiv(pixels, dpi, m_dpi); };
+        m_captionRect = {scaled(m_captionRect.left), scaled(m_captionRect.top), scaled(m_captionRect.right),
+                         scaled(m_captionRect.bottom)};
+    }
+    if (m_captionPoints > 0) {
+        m_dpi = dpi;
+        SetCaptionFont(m_captionPoints, m_format);
+        return;
+    }
+    // Copies of the button's own font, when it was drawn already.
+    auto font = RescaleFont(m_font.get(), m_dpi, dpi);
+    auto underlined = RescaleFont(m_underlinedFont.get(), m_dpi, dpi);
     if (font && underlined) {
         m_font = std::move(font);
         m_underlinedFont = std::move(underlined);
     }
-    m_format = format;
+    m_dpi = dpi;
     Redraw();
 }
 
@@ -159,6 +188,7 @@ void CBitmapButtonEx::RedrawParentBehind()
 void CBitmapButtonEx::OnAttached()
 {
     CCtrlButton::OnAttached();
+    m_dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
     const LONG_PTR style = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
     ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
     // Without the reflection the parent would receive WM_DRAWITEM and nothing would be drawn.
@@ -283,6 +313,14 @@ LRESULT CBitmapButtonEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         Redraw();
         return result;
     }
+    case WM_GETFONT:
+        // The font the caption is painted in, so that what asks measures what shows.
+        if (m_font)
+            return reinterpret_cast<LRESULT>(m_font.get());
+        break;
+    case kDpiChangedAfterParent:
+        FollowDpi();
+        return 0;
     case BM_SETSTYLE:
         // The dialog manager toggles default-button styles; the button must stay owner-drawn.
         return DefaultProc(message, (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lParam);

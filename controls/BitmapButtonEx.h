@@ -27,13 +27,13 @@ public:
     // `normalId` again) for pressed, hover and disabled, loaded from the resource module.
     // False when a bitmap does not load; the button keeps what it had.
     [[nodiscard]] bool LoadStateBitmaps(COLORREF transparent, UINT normalId, UINT otherId = 0);
-    // Resizes the button to its normal bitmap, keeping its place.
+    // Resizes the button to its normal bitmap at the window's scale, keeping its place.
     void SizeToNormalBitmap();
 
     void SetCaption(std::wstring caption);
     // In client coordinates; until set, the whole client area.
     void SetCaptionRect(const RECT& rect);
-    // Arial of `points` at the display's resolution, weight 400; `format` replaces the
+    // Arial of `points` at the window's DPI, weight 400; `format` replaces the
     // DrawText format. Repaints.
     void SetCaptionFont(int points, UINT format);
 
@@ -55,6 +55,8 @@ private:
     bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void DrawItem(const DRAWITEMSTRUCT& item);
     void EnsureFonts();
+    // Caption place and font follow the window to the DPI it now lays out for.
+    void FollowDpi();
     void Redraw();
     void CheckHoverEnded();
     void RedrawParentBehind();
@@ -70,6 +72,8 @@ private:
     static constexpr COLORREF kCaptionColor = RGB(255, 255, 255);
     UniqueGdiObject<HFONT> m_font;
     UniqueGdiObject<HFONT> m_underlinedFont;
+    int m_captionPoints = 0;  // 0 until a caption font is chosen
+    int m_dpi = 0;            // the DPI the caption rectangle and font are for
 
     bool m_hovered = false;
     HCURSOR m_handCursor = nullptr;   // system cursors: shared, never destroyed

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -20,17 +21,18 @@ void CBitmapDialog::SetUpSkinnedWindow(UINT bitmapId, int width, int height, int
     SetTransparentColor(RGB(255, 0, 255));
     SetTransparentLabels(true);
     SetDragEnabled(true);
-    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2,
-                   (::GetSystemMetrics(SM_CYFULLSCREEN) - centringHeight) / 2, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const CDpiScale scale = Scale();
+    ::SetWindowPos(m_hWnd, nullptr, (::GetSystemMetrics(SM_CXFULLSCREEN) - scale.Px(width)) / 2,
+                   (::GetSystemMetrics(SM_CYFULLSCREEN) - scale.Px(centringHeight)) / 2, scale.Px(width),
+                   scale.Px(height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CBitmapDialog::SetSkinBitmap(UINT resourceId)
 {
     m_skin.reset();
     m_skinSize = {};
-    m_skin.reset(static_cast<HBITMAP>(
-        ::LoadImageW(ResourceModule(), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    m_skinId = resourceId;
+    m_skin = LoadScaledBitmap(resourceId, Scale());
     if (!m_skin)
         return false;
     BITMAP info{};
@@ -71,9 +73,62 @@ void CBitmapDialog::PaintBackground(HDC dc) const
                      height - 1, 1, 1, SRCCOPY);
 }
 
+void CBitmapDialog::LayOutFor(int dpi, const RECT* suggested)
+{
+    const int oldDpi = Scale().Dpi();
+    CDpiScale::Adopt(m_hWnd, CDpiScale(dpi));
+    if (dpi == oldDpi)
+        return;
+    const auto scaled = [dpi, oldDpi](LONG pixels) { return ::MulDiv(pixels, dpi, oldDpi); };
+    // Every control scales from where it is, whether the template or the window put it
+    // there; edges are scaled rather than sizes, so neighbours stay neighbours.
+    const auto usedFont = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    UniqueGdiObject<HFONT> font = RescaleFont(usedFont, oldDpi, dpi);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT place{};
+        ::GetWindowRect(child, &place);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+        ::SetWindowPos(child, nullptr, scaled(place.left), scaled(place.top), scaled(place.right) - scaled(place.left),
+                       scaled(place.bottom) - scaled(place.top), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (font && usedFont && reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)) == usedFont)
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    }
+    // The font the controls used goes only now that none uses it.
+    if (font)
+        m_rescaledFont = std::move(font);
+    if (m_skinId)
+        static_cast<void>(SetSkinBitmap(m_skinId));
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    const RECT place = suggested ? *suggested
+                                 : RECT{window.left, window.top, window.left + scaled(window.right - window.left),
+                                        window.top + scaled(window.bottom - window.top)};
+    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // The skinned controls make their fonts and pictures again for the new DPI.
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        ::SendMessageW(child, kDpiChangedAfterParent, 0, 0);
+    OnDpiChanged();
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 bool CBitmapDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
+    case WM_DPICHANGED:
+        LayOutFor(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        result = 0;
+        return true;
+    case WM_GETFONT:
+        // After a move to another DPI, the template's font made for it.
+        if (!m_rescaledFont)
+            return false;
+        result = reinterpret_cast<LRESULT>(m_rescaledFont.get());
+        return true;
+    case WM_NCDESTROY:
+        CDpiScale::Forget(m_hWnd);
+        m_rescaledFont.reset();
+        return false;
     case WM_ERASEBKGND:
         if (!m_skin)
             return false;

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "controls/ControlResources.h"
+#include "controls/DpiScale.h"
 #include "controls/FocusMark.h"
 #include "controls/ParentBackground.h"
 #include "framework/Dialog.h"
 
 namespace {
 
+constexpr int kTextHeight = 13;   // of the text's font, at 96 DPI
 constexpr int kTextGapRight = 5;  // from the box to text on its right
 constexpr int kTextGapLeft = 6;   // from text on the left to the box
 // Just inside the box's border, where the mark shows on the white face and the blue one.
@@ -25,18 +27,27 @@ void CCheckBox::OnAttached()
     ReadText();
     const HWND parent = ::GetParent(m_hWnd);
     m_parentFont = parent ? reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
-    m_textFont.reset(::CreateFontW(13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Verdana"));
     m_strip.reset(static_cast<HBITMAP>(::LoadImageW(CDialogBase::ResourceModule(),
                                                     MAKEINTRESOURCEW(IDB_CHECKBOX_STRIP), IMAGE_BITMAP, 0, 0,
                                                     LR_DEFAULTCOLOR)));
-    MeasureImageHeight();
+    FollowDpi();
     // The check state now lives here: an owner-drawn button keeps none of its own.
     m_checked = DefaultProc(BM_GETCHECK, 0, 0) == BST_CHECKED;
     ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
     m_frame = FrameOf(::IsWindowEnabled(m_hWnd) ? Look::Normal : Look::Disabled, m_checked);
     m_imagesValid = false;
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CCheckBox::FollowDpi()
+{
+    m_dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
+    m_boxSize = CDpiScale(m_dpi).Px(kBoxSize);
+    m_textFont.reset(::CreateFontW(CDpiScale(m_dpi).Px(kTextHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                   DEFAULT_PITCH | FF_SWISS, kTextFace));
+    MeasureImageHeight();
+    m_imagesValid = false;
 }
 
 int CCheckBox::FrameOf(Look look, bool checked) const
@@ -89,7 +100,7 @@ void CCheckBox::MeasureImageHeight()
         }
         ::ReleaseDC(m_hWnd, dc);
     }
-    m_imageHeight = std::max(kBoxSize, lineHeight + 1);
+    m_imageHeight = std::max(m_boxSize, lineHeight + 1);
 }
 
 void CCheckBox::DrawBackgroundBehind(HDC dc, int frameTop) const
@@ -98,7 +109,7 @@ void CCheckBox::DrawBackgroundBehind(HDC dc, int frameTop) const
     ::GetClientRect(m_hWnd, &client);
     // The look is centred vertically in the control: its row r shows the control's row r + top.
     const int top = (client.bottom - m_imageHeight) / 2;
-    const RECT band{0, top, std::max<int>(client.right, kBoxSize), top + m_imageHeight};
+    const RECT band{0, top, std::max<int>(client.right, m_boxSize), top + m_imageHeight};
     static_cast<void>(PaintParentBackground(m_hWnd, dc, band, POINT{0, frameTop - top}));
 }
 
@@ -108,11 +119,12 @@ void CCheckBox::DrawText(HDC dc, const RECT& area, int frame) const
         return;
     RECT textArea = area;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    const CDpiScale scale(m_dpi);
     if (m_textOnLeft) {
-        textArea.right = area.right - kBoxSize - kTextGapLeft;
+        textArea.right = area.right - m_boxSize - scale.Px(kTextGapLeft);
         format |= DT_RIGHT;
     } else {
-        textArea.left = area.left + kBoxSize + kTextGapRight;
+        textArea.left = area.left + m_boxSize + scale.Px(kTextGapRight);
         format |= DT_LEFT;
     }
     SelectObjectGuard selected(dc, m_textFont ? static_cast<HGDIOBJ>(m_textFont.get())
@@ -136,7 +148,7 @@ void CCheckBox::RenderImages(HDC reference)
 {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    const int width = std::max<int>(client.right, kBoxSize);
+    const int width = std::max<int>(client.right, m_boxSize);
     const int height = m_imageHeight * kFrameCount;
     UniqueMemoryDc canvas(::CreateCompatibleDC(reference));
     UniqueGdiObject<HBITMAP> images(::CreateCompatibleBitmap(reference, width, height));
@@ -148,12 +160,14 @@ void CCheckBox::RenderImages(HDC reference)
         for (int frame = 0; frame < kFrameCount; ++frame) {
             const int top = frame * m_imageHeight;
             DrawBackgroundBehind(canvas.get(), top);
-            const int boxLeft = m_textOnLeft ? width - kBoxSize : 0;
-            const int boxTop = top + (m_imageHeight - kBoxSize) / 2;
+            const int boxLeft = m_textOnLeft ? width - m_boxSize : 0;
+            const int boxTop = top + (m_imageHeight - m_boxSize) / 2;
             if (strip) {
+                // Stretched whole pixels: a smoothing filter would blend the magenta key
+                // into the box's border.
                 SelectObjectGuard selectedStrip(strip.get(), m_strip.get());
-                ::TransparentBlt(canvas.get(), boxLeft, boxTop, kBoxSize, kBoxSize, strip.get(), frame * kBoxSize, 0,
-                                 kBoxSize, kBoxSize, kStripTransparent);
+                ::TransparentBlt(canvas.get(), boxLeft, boxTop, m_boxSize, m_boxSize, strip.get(), frame * kBoxSize,
+                                 0, kBoxSize, kBoxSize, kStripTransparent);
             }
             DrawText(canvas.get(), RECT{0, top, width, top + m_imageHeight}, frame);
         }
@@ -289,6 +303,15 @@ LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ENABLE:
         SetFrame(FrameOf(wParam ? Look::Normal : Look::Disabled, m_checked));
         break;
+    case WM_GETFONT:
+        // The font the text is painted in, so that what asks measures what shows.
+        return reinterpret_cast<LRESULT>(m_textFont.get());
+    case kDpiChangedAfterParent:
+        if (CDpiScale::OfWindow(m_hWnd).Dpi() != m_dpi) {
+            FollowDpi();
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        }
+        return 0;
     case WM_SETTEXT: {
         const LRESULT result = DefaultProc(message, wParam, lParam);
         ReadText();

@@ -13,10 +13,12 @@
 
 class CCheckBox : public CSubclassedWindow {
 public:
+    // At 96 DPI; the box grows with the window's DPI.
     static constexpr int kBoxSize = 13;
     static constexpr int kFrameCount = 8;
     static constexpr size_t kMaxTextLength = 64;
     static constexpr COLORREF kTextColor = 0x3F362D;
+    static constexpr wchar_t kTextFace[] = L"Verdana";
     static constexpr COLORREF kStripTransparent = RGB(255, 0, 255);
 
     CCheckBox() = default;
@@ -44,6 +46,8 @@ private:
     [[nodiscard]] bool IsCursorInside(LPARAM clientPoint) const;
     [[nodiscard]] bool IsCursorInside() const;
     void ReadText();
+    // Box, gaps and font follow the window to the DPI it now lays out for.
+    void FollowDpi();
     void MeasureImageHeight();
     void RenderImages(HDC reference);
     void DrawBackgroundBehind(HDC dc, int frameTop) const;
@@ -67,5 +71,7 @@ private:
     COLORREF m_imagesFace = 0;
     bool m_imagesValid = false;
     int m_imageHeight = kBoxSize;
+    int m_dpi = 96;             // the DPI the box and the font are made for
+    int m_boxSize = kBoxSize;   // the box at that DPI
     unsigned m_renderCount = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "controls/CheckBox.h"
 #include "controls/ControlResources.h"
+#include "controls/DpiScale.h"
 #include "framework/Dialog.h"
 
 void CItemListCtrl::OnAttached()
@@ -23,7 +24,7 @@ bool CItemListCtrl::UseSkinnedCheckBoxes()
         CDialogBase::ResourceModule(), MAKEINTRESOURCEW(IDB_CHECKBOX_STRIP), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     if (!strip)
         return false;
-    const int size = CCheckBox::kBoxSize;
+    const int size = CDpiScale::OfWindow(m_hWnd).Px(CCheckBox::kBoxSize);
     UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0));
     if (!images)
         return false;
@@ -43,7 +44,10 @@ bool CItemListCtrl::UseSkinnedCheckBoxes()
         {
             SelectObjectGuard fromStrip(source.get(), strip.get());
             SelectObjectGuard intoImage(target.get(), image.get());
-            ::BitBlt(target.get(), 0, 0, size, size, source.get(), frame * size, 0, SRCCOPY);
+            // Whole pixels, so that the magenta key stays exact for the mask.
+            ::SetStretchBltMode(target.get(), COLORONCOLOR);
+            ::StretchBlt(target.get(), 0, 0, size, size, source.get(), frame * CCheckBox::kBoxSize, 0,
+                         CCheckBox::kBoxSize, CCheckBox::kBoxSize, SRCCOPY);
         }
         added = ::ImageList_AddMasked(images.get(), image.get(), CCheckBox::kStripTransparent) >= 0;
     }

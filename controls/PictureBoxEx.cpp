@@ -1,5 +1,7 @@
 #include "controls/PictureBoxEx.h"
 
+#include "controls/DpiScale.h"
+
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -215,8 +217,9 @@ bool CPictureBoxEx::Prepare(std::shared_ptr<Canvas> canvas)
     std::fill(canvas->bits, canvas->bits + count, canvas->background);
     m_canvas = std::move(canvas);
     if (m_hWnd) {
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, static_cast<int>(m_canvas->width), static_cast<int>(m_canvas->height),
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const CDpiScale scale = CDpiScale::OfWindow(m_hWnd);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, scale.Px(static_cast<int>(m_canvas->width)),
+                       scale.Px(static_cast<int>(m_canvas->height)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
     }
     return true;
@@ -294,8 +297,13 @@ void CPictureBoxEx::Paint()
     if (source) {
         std::lock_guard<std::mutex> guard(m_canvas->lock);
         SelectObjectGuard selected(source.get(), m_canvas->bitmap.get());
-        ::BitBlt(dc, 0, 0, static_cast<int>(m_canvas->width), static_cast<int>(m_canvas->height), source.get(), 0, 0,
-                 SRCCOPY);
+        // The picture fills the control, which the window sized for its DPI.
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::StretchBlt(dc, 0, 0, client.right, client.bottom, source.get(), 0, 0, static_cast<int>(m_canvas->width),
+                     static_cast<int>(m_canvas->height), SRCCOPY);
     }
     ::EndPaint(m_hWnd, &paint);
 }

@@ -1,5 +1,7 @@
 #include "controls/XColorStatic.h"
 
+#include "controls/DpiScale.h"
+
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,7 @@ void CXColorStatic::OnAttached()
     LOGFONTW description{};
     if (source && ::GetObjectW(source, sizeof(description), &description) == sizeof(description))
         m_font.reset(::CreateFontIndirectW(&description));
+    m_fontDpi = CDpiScale::OfWindow(m_hWnd).Dpi();
     const int length = ::GetWindowTextLengthW(m_hWnd);
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
     const int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
@@ -31,14 +34,26 @@ void CXColorStatic::OnAttached()
 
 void CXColorStatic::SetTextFont(int points, int weight)
 {
-    const HDC screen = ::GetDC(nullptr);
-    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
-    UniqueGdiObject<HFONT> font(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                              DEFAULT_PITCH | FF_SWISS, L"Arial"));
-    if (font)
+    const CDpiScale scale = CDpiScale::OfWindow(m_hWnd);
+    UniqueGdiObject<HFONT> font(::CreateFontW(scale.FontHeight(points), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                              CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    if (font) {
         m_font = std::move(font);
+        m_fontDpi = scale.Dpi();
+    }
+    Redraw();
+}
+
+void CXColorStatic::FollowDpi()
+{
+    const int dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
+    if (dpi == m_fontDpi || !m_font)
+        return;
+    if (auto font = RescaleFont(m_font.get(), m_fontDpi, dpi)) {
+        m_font = std::move(font);
+        m_fontDpi = dpi;
+    }
     Redraw();
 }
 
@@ -91,6 +106,9 @@ UINT CXColorStatic::GetDrawFormat() const
         format |= DT_LEFT;
         break;
     }
+    // A text that may be longer than the label (a path, say) ends in an ellipsis, on one line.
+    if ((style & SS_ELLIPSISMASK) == SS_ENDELLIPSIS)
+        return format | DT_END_ELLIPSIS | DT_SINGLELINE | ((style & SS_CENTERIMAGE) ? DT_VCENTER : 0);
     format |= (style & SS_CENTERIMAGE) ? (DT_VCENTER | DT_SINGLELINE) : DT_WORDBREAK;
     return format;
 }
@@ -140,6 +158,14 @@ LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_PAINT:
         Paint();
+        return 0;
+    case WM_GETFONT:
+        // The font the label paints in, so that what asks measures what shows.
+        if (m_font)
+            return reinterpret_cast<LRESULT>(m_font.get());
+        break;
+    case kDpiChangedAfterParent:
+        FollowDpi();
         return 0;
     case WM_ERASEBKGND:
         if (!IsTransparent()) {

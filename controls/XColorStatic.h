@@ -12,7 +12,7 @@ class CXColorStatic : public CSubclassedWindow {
 public:
     CXColorStatic();
 
-    // Arial of `points` at the display's resolution and `weight` (400 or 700); repaints.
+    // Arial of `points` at the window's DPI and `weight` (400 or 700); repaints.
     void SetTextFont(int points, int weight);
     // Shows `text` instead of the window text from now on; repaints.
     void SetStaticText(std::wstring text);
@@ -40,11 +40,14 @@ private:
     // A see-through label cannot erase its old text itself: the parent repaints the
     // background under it, and the label is painted again on top.
     void Redraw();
+    // The font follows the window to the DPI it now lays out for.
+    void FollowDpi();
 
     COLORREF m_textColor;
     COLORREF m_backgroundColor;
     UniqueGdiObject<HBRUSH> m_backgroundBrush;
     UniqueGdiObject<HFONT> m_font;
+    int m_fontDpi = 0;  // the DPI m_font is made for
     std::wstring m_windowText;
     std::wstring m_storedText;
     bool m_useStoredText = false;

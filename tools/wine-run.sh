@@ -13,7 +13,8 @@
 #
 # One persistent wineserver per prefix keeps the Schedule service and volatile keys
 # alive between the run's processes. Without a display, an Xvfb server is started for
-# the prefix's lifetime, so windows can be created and photographed.
+# the prefix's lifetime, so windows can be created and photographed; VELMORA_SCREEN sets
+# its size (WIDTHxHEIGHTxDEPTH, default 1280x1024x24).
 set -u
 
 prefix=""
@@ -50,7 +51,7 @@ start_display() {
     local n
     for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+        Xvfb ":$n" -screen 0 "${VELMORA_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 9>&- &
         echo $! > "$state/xvfb.pid"
         for _ in $(seq 1 50); do
             [ -e "/tmp/.X11-unix/X$n" ] && break

@@ -50,7 +50,7 @@ BOOL CManageStartupDialog::OnInitDialog()
 
 void CManageStartupDialog::SetUpControls()
 {
-    const ControlPlace titlePlace{50, 30, 181, 21};
+    const ControlPlace titlePlace{50, 30, 181, 30};
     SetUpLabel(m_title, m_hWnd, IDC_STARTUP_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"GESTIONE AVVIO", &titlePlace);
     const HWND list = GetDlgItem(IDC_STARTUP_LIST);
     if (!m_list.GetSafeHwnd())
@@ -60,7 +60,7 @@ void CManageStartupDialog::SetUpControls()
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
-        column.cx = kColumns[i].width;
+        column.cx = Scale().Px(kColumns[i].width);
         ListView_InsertColumn(list, static_cast<int>(i), &column);
     }
     SetUpCaptionButton(m_remove, m_hWnd, IDC_STARTUP_REMOVE, IDB_BUTTON_WIDE, L"Rimuovi selezione",

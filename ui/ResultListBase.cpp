@@ -1,5 +1,6 @@
 #include "ui/ResultListBase.h"
 
+#include "controls/DpiScale.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -147,7 +148,9 @@ bool CResultListBase::CreateIn(HWND parent, int id, const RECT& place)
     if (!GetSafeHwnd() && !Create(parent))
         return false;
     ::SetWindowLongPtrW(m_hWnd, GWLP_ID, id);
-    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+    m_dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
+    const RECT pixels = CDpiScale(m_dpi).Rect(place);
+    ::SetWindowPos(m_hWnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(m_hWnd, SW_SHOW);
     UpdateScrollBar();
@@ -159,7 +162,7 @@ int CResultListBase::GetPageHeight() const
     RECT client{};
     if (m_hWnd)
         ::GetClientRect(m_hWnd, &client);
-    return client.bottom;
+    return CDpiScale(m_dpi).ToBase(client.bottom);
 }
 
 void CResultListBase::BeginFill()
@@ -210,7 +213,11 @@ void CResultListBase::ScrollTo(int position)
     m_position = target;
     if (!m_hWnd)
         return;
-    ::ScrollWindowEx(m_hWnd, 0, moved, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    // Scaled rows need not move by whole pixels: they are drawn again instead.
+    if (CDpiScale(m_dpi).IsBase())
+        ::ScrollWindowEx(m_hWnd, 0, moved, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    else
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
     ::SetScrollPos(m_hWnd, SB_VERT, m_position, TRUE);
 }
 
@@ -236,7 +243,9 @@ void CResultListBase::RedrawContent(int top, int height)
 {
     if (!m_hWnd)
         return;
-    const RECT band{0, top - m_position, 0x7FFF, top - m_position + height};
+    const CDpiScale scale(m_dpi);
+    // One pixel more on each side for the rows' edges that fall between pixels.
+    const RECT band{0, scale.Px(top - m_position) - 1, 0x7FFF, scale.Px(top - m_position + height) + 1};
     ::InvalidateRect(m_hWnd, &band, FALSE);
 }
 
@@ -255,11 +264,26 @@ void CResultListBase::Paint()
         SelectObjectGuard selected(memory.get(), canvas.get());
         UniqueGdiObject<HBRUSH> fill(::CreateSolidBrush(m_background));
         ::FillRect(target, &client, fill.get());
-        if (!m_busy)
-            DrawRows(target, client.bottom);
+        if (!m_busy) {
+            // The rows are laid out in 96-DPI pixels and drawn at the window's scale.
+            const CDpiScale scale(m_dpi);
+            const int oldMode = ::SetGraphicsMode(target, GM_ADVANCED);
+            const float factor = static_cast<float>(scale.Dpi()) / static_cast<float>(CDpiScale::kBaseDpi);
+            const XFORM scaling{factor, 0.0F, 0.0F, factor, 0.0F, 0.0F};
+            ::SetWorldTransform(target, &scaling);
+            DrawRows(target, scale.ToBase(client.bottom));
+            ::ModifyWorldTransform(target, nullptr, MWT_IDENTITY);
+            ::SetGraphicsMode(target, oldMode);
+        }
         if (target != paint.Dc())
             ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
     }
+}
+
+POINT CResultListBase::ListPoint(LPARAM lParam) const
+{
+    const CDpiScale scale(m_dpi);
+    return POINT{scale.ToBase(ClientX(lParam)), scale.ToBase(ClientY(lParam))};
 }
 
 void CResultListBase::OnOK()
@@ -293,9 +317,16 @@ bool CResultListBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_SIZE:
         UpdateScrollBar();
         return false;
+    case kDpiChangedAfterParent:
+        m_dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
+        UpdateScrollBar();
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return true;
     case WM_LBUTTONDOWN:
-        if (!m_busy)
-            OnContentClick(POINT{ClientX(lParam), ClientY(lParam) + m_position});
+        if (!m_busy) {
+            const POINT point = ListPoint(lParam);
+            OnContentClick(POINT{point.x, point.y + m_position});
+        }
         // The wheel goes to the window with the focus.
         ::SetFocus(m_hWnd);
         return true;

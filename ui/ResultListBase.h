@@ -61,7 +61,8 @@ public:
     {
     }
 
-    // Creates the list as a visible child of `parent` at `place` (client pixels), with
+    // Creates the list as a visible child of `parent` at `place` (client pixels at 96 DPI,
+    // scaled to the window's), with
     // `id` as its control id so it can be found like a control. False on failure.
     [[nodiscard]] bool CreateIn(HWND parent, int id, const RECT& place);
 
@@ -75,12 +76,16 @@ public:
 
 protected:
     // Draws the rows that show in the client area, the scroll position already applied
-    // by the caller through GetScrollPosition. The background is filled before.
+    // by the caller through GetScrollPosition. The background is filled before. Rows,
+    // clicks, heights and positions are in 96-DPI pixels; the drawing is scaled.
     virtual void DrawRows(HDC dc, int clientHeight) = 0;
     // A left click at a point of the content (client point plus scroll position).
     virtual void OnContentClick(POINT content) = 0;
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The client point a mouse message carries, in the rows' 96-DPI pixels.
+    [[nodiscard]] POINT ListPoint(LPARAM lParam) const;
 
     // Empties the list for refilling: no painting or clicks until EndFill.
     void BeginFill();
@@ -99,6 +104,7 @@ private:
     void OnScrollBar(int code);
 
     COLORREF m_background;
+    int m_dpi = 96;  // the DPI the rows are drawn at
     int m_position = 0;
     int m_contentHeight = 0;
     bool m_busy = false;

@@ -39,7 +39,7 @@ CResultStatus::CResultStatus(const SectionCounters& counters) : CBitmapDialog(ID
 BOOL CResultStatus::OnInitDialog()
 {
     SetUpSkinnedPanel(*this, kSummarySkin, L"Velmora - Dati di riparazione");
-    const ControlPlace titlePlace{40, 30, 250, 21};
+    const ControlPlace titlePlace{40, 30, 250, 30};
     SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"DATI DI RIPARAZIONE", &titlePlace);
     for (int section = 0; section < kSectionCount; ++section)
         SetUpRow(section);

@@ -170,8 +170,7 @@ void CScanDialog::SetUpSectionTooltips()
 
 void CScanDialog::SetGauge(UINT bitmapId)
 {
-    UniqueGdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(ResourceModule(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    UniqueGdiObject<HBITMAP> bitmap = LoadScaledBitmap(bitmapId, Scale());
     const HWND gauge = GetDlgItem(IDC_MAIN_GAUGE);
     if (!bitmap || !gauge)
         return;
@@ -184,9 +183,18 @@ void CScanDialog::SetGauge(UINT bitmapId)
 
 void CScanDialog::Place()
 {
-    const int x = (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2;
-    const int y = (::GetSystemMetrics(SM_CYFULLSCREEN) - kHeight) / 2 - 20;
-    ::SetWindowPos(m_hWnd, nullptr, x, y, kWidth, kHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    const CDpiScale scale = Scale();
+    const int width = scale.Px(kWidth);
+    const int height = scale.Px(kHeight);
+    const int x = (::GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2;
+    const int y = (::GetSystemMetrics(SM_CYFULLSCREEN) - height) / 2 - scale.Px(20);
+    ::SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CScanDialog::OnDpiChanged()
+{
+    if (m_gaugeId)
+        SetGauge(m_gaugeId);
 }
 
 // --- problem count and scans ------------------------------------------------------------

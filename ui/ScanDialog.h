@@ -37,6 +37,7 @@ struct MainWindowServices {
 
 class CScanDialog : public CBitmapDialog {
 public:
+    // Its size in 96-DPI pixels.
     static constexpr int kWidth = 770;
     static constexpr int kHeight = 571;
     static constexpr wchar_t kTitle[] = L"Velmora 2011 | Registry Cleaner";
@@ -70,6 +71,7 @@ protected:
     void OnCancel() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDpiChanged() override;
     void OnDestroyed() override;
 
 private:

@@ -154,8 +154,8 @@ void CScanProgressDialog::OnSectionStarted(WPARAM section)
     if (!m_animation.HasImage())
         return;
     const POINT place = AnimationPlace(static_cast<int>(section));
-    ::SetWindowPos(GetDlgItem(IDC_PROGRESS_ANIMATION), nullptr, place.x, place.y, kAnimationMarkSize,
-                   kAnimationMarkSize, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    PlaceControl(m_hWnd, IDC_PROGRESS_ANIMATION, {place.x, place.y, kAnimationMarkSize, kAnimationMarkSize});
+    ::ShowWindow(GetDlgItem(IDC_PROGRESS_ANIMATION), SW_SHOWNA);
 }
 
 void CScanProgressDialog::OnSectionDone(WPARAM section)

@@ -205,7 +205,7 @@ bool CScanResultContainer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
 {
     switch (message) {
     case WM_MOUSEMOVE:
-        OnMouseMove(POINT{ClientX(lParam), ClientY(lParam)});
+        OnMouseMove(ListPoint(lParam));
         return true;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;

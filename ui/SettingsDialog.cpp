@@ -95,7 +95,7 @@ BOOL CSettingsDialog::OnInitDialog()
 
 void CSettingsDialog::SetUpControls()
 {
-    const ControlPlace titlePlace{50, 30, 181, 21};
+    const ControlPlace titlePlace{50, 30, 181, 30};
     SetUpLabel(m_title, m_hWnd, IDC_SETTINGS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"IMPOSTAZIONI", &titlePlace);
     for (size_t i = 0; i < kHeadings.size(); ++i)
         SetUpLabel(m_headings[i], m_hWnd, kHeadings[i].id, kHeadingLook, kHeadings[i].text, &kHeadings[i].place);
@@ -118,7 +118,9 @@ void CSettingsDialog::SetUpControls()
         const DayBox& day = kDays[i];
         if (m_dayBoxes[i].GetSafeHwnd() || m_dayBoxes[i].SubclassDlgItem(day.boxId, m_hWnd))
             PlaceControl(m_hWnd, day.boxId, {day.x, day.y, CCheckBox::kBoxSize, CCheckBox::kBoxSize});
-        const ControlPlace labelPlace{day.x + 20, day.y, 48, 21};
+        // All the room up to the next day's box: "Mercoledì" and "Domenica" need more than
+        // 48 pixels at some scales.
+        const ControlPlace labelPlace{day.x + 18, day.y, 52, 21};
         SetUpLabel(m_dayLabels[i], m_hWnd, day.labelId, kOptionLook, day.label, &labelPlace);
     }
     SetUpCaptionButton(m_save, m_hWnd, IDOK, IDB_BUTTON, L"Salvare", {240, 353, 81, 21});

@@ -12,8 +12,14 @@ void SetUpSkinnedPanel(CBitmapDialog& window, const WindowSkin& skin, const std:
 
 void PlaceControl(HWND dialog, int id, const ControlPlace& place)
 {
-    if (const HWND control = ::GetDlgItem(dialog, id))
-        ::SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const HWND control = ::GetDlgItem(dialog, id);
+    if (!control)
+        return;
+    // Edges are scaled rather than sizes, so controls that touch at 96 DPI still touch.
+    const CDpiScale scale = CDpiScale::OfWindow(dialog);
+    const RECT edges = scale.Rect(RECT{place.x, place.y, place.x + place.width, place.y + place.height});
+    ::SetWindowPos(control, nullptr, edges.left, edges.top, edges.right - edges.left, edges.bottom - edges.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SetUpLabel(CXColorStatic& label, HWND dialog, int id, const LabelLook& look, const std::wstring& text,
@@ -46,7 +52,7 @@ void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceI
     if (!button.GetSafeHwnd())
         return;
     button.SetCaption(caption);
-    button.SetCaptionRect(RECT{0, 0, place.width, place.height});
+    button.SetCaptionRect(CDpiScale::OfWindow(dialog).Rect(RECT{0, 0, place.width, place.height}));
     button.SetCaptionFont(8, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::SetWindowTextW(button.GetSafeHwnd(), caption.c_str());
 }
@@ -59,7 +65,7 @@ HWND CreateControlTooltips(HWND dialog)
                           CDialogBase::ResourceModule(), nullptr);
     if (!tooltips)
         return nullptr;
-    ::SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, 400);
+    ::SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, CDpiScale::OfWindow(dialog).Px(400));
     ::SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 4000);
     ::SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_INITIAL, 350);
     ::SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_RESHOW, 350);

@@ -1,6 +1,7 @@
 #pragma once
 // Set-up steps every skinned window repeats for its template's controls: put a control at
-// its place in client pixels, make a label or a button skinned. A control missing from
+// its place in client pixels (given for 96 DPI, scaled to the window's), make a label or
+// a button skinned. A control missing from
 // the template is skipped, so a window still opens with what it has.
 
 #include "controls/BitmapButtonEx.h"
@@ -26,7 +27,7 @@ struct LabelLook {
 };
 
 // A skinned window's look: its skin bitmap, its client size, and the height the skin
-// paints (the window is centred as if it were that tall).
+// paints (the window is centred as if it were that tall), in 96-DPI pixels.
 struct WindowSkin {
     UINT bitmap;
     int width;

@@ -1,6 +1,6 @@
 // Every window of the program, built from its own class with stand-in services as the
-// window tests build it, put into the states worth reviewing and photographed. This is
-// the one place that constructs the windows for the gallery.
+// window tests build it, put into the states worth reviewing and shown to a camera. This
+// is the one place that constructs every window, for the gallery and the layout tests.
 
 #include "tests/gallery/GalleryWindows.h"
 
@@ -25,7 +25,6 @@
 #include "online/SolutionRunner.h"
 #include "online/UpdateMessages.h"
 #include "res/resource.h"
-#include "tests/gallery/Photographer.h"
 #include "tests/ui/ResultTestSupport.h"
 #include "ui/CustomSolnDialog.h"
 #include "ui/DownloadDialog.h"
@@ -57,7 +56,7 @@ void PostItem(HWND window, UINT message, const std::wstring& text)
 
 // Opens the window, lets `arrange` put it into the state to show, photographs it in
 // every state of its buttons and closes it.
-void OpenAndPhotograph(CPhotographer& camera, CDialogBase& window, const std::wstring& name,
+void OpenAndPhotograph(IWindowCamera& camera, CDialogBase& window, const std::wstring& name,
                        const std::function<void(HWND)>& arrange = {})
 {
     if (!window.Create()) {
@@ -91,7 +90,7 @@ MainWindowLinks QuietMainWindowLinks()
     return links;
 }
 
-void PhotographMainWindow(CPhotographer& camera)
+void PhotographMainWindow(IWindowCamera& camera)
 {
     FakeScanService scans;
     FakeSettings settings;
@@ -130,7 +129,7 @@ void PhotographMainWindow(CPhotographer& camera)
 
 // --- scan progress and results -------------------------------------------------------
 
-void PhotographScanProgress(CPhotographer& camera)
+void PhotographScanProgress(IWindowCamera& camera)
 {
     FakeScanService scans;
     CScanProgressDialog progress{scans};
@@ -163,7 +162,7 @@ ResultsWindowLinks QuietResultsLinks()
     return links;
 }
 
-void PhotographResults(CPhotographer& camera)
+void PhotographResults(IWindowCamera& camera)
 {
     ResultsSandbox sandbox;
     sandbox.SetProblems(MakeProblems({{0, 12}, {2, 45}, {5, 75}, {7, 110}, {11, 270}}));
@@ -190,7 +189,7 @@ public:
     bool RepairLeftProblems() const override { return false; }
 };
 
-void PhotographRepair(CPhotographer& camera)
+void PhotographRepair(IWindowCamera& camera)
 {
     GalleryRepairService service;
     CRepairErrorsDialog repair{service};
@@ -250,7 +249,7 @@ private:
     std::vector<std::wstring> m_paths;
 };
 
-void PhotographRestore(CPhotographer& camera)
+void PhotographRestore(IWindowCamera& camera)
 {
     GalleryBackupService service;
     CRestoreBackupsDialog restore{service};
@@ -279,7 +278,7 @@ public:
     StartupRemoval RemoveStartupEntry(std::size_t, const CRegistryItem&) override { return StartupRemoval::Removed; }
 };
 
-void PhotographSettingsAndStartup(CPhotographer& camera)
+void PhotographSettingsAndStartup(IWindowCamera& camera)
 {
     FakeSettings settingsSource;
     for (const Setting setting : {Setting::StartWithWindows, Setting::HideToTrayOnClose, Setting::AutoUpdates})
@@ -336,7 +335,7 @@ public:
     void StopDownload() override {}
 };
 
-void PhotographOnlineWindows(CPhotographer& camera)
+void PhotographOnlineWindows(IWindowCamera& camera)
 {
     GallerySendLogService sendLogSource;
     CSendLogDialog sendLog{sendLogSource};
@@ -365,7 +364,7 @@ void PhotographOnlineWindows(CPhotographer& camera)
 
 }  // namespace
 
-void PhotographEveryWindow(CPhotographer& camera)
+void PhotographEveryWindow(IWindowCamera& camera)
 {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&classes);

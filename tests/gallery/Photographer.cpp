@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "controls/CheckBox.h"
+#include "controls/DpiScale.h"
 #include "tests/controls/Capture.h"
 
 namespace {
@@ -27,7 +28,7 @@ bool IsCheckBox(HWND button)
 {
     RECT place{};
     ::GetWindowRect(button, &place);
-    return place.right - place.left == CCheckBox::kBoxSize;
+    return place.right - place.left == CDpiScale::OfWindow(button).Px(CCheckBox::kBoxSize);
 }
 
 }  // namespace
