@@ -75,12 +75,11 @@ void CUpdateFlow::CheckCommand()
     // From the tray while the download window is open: that download is the answer.
     if (m_downloadsOpen > 0)
         return;
-    m_reportedCheck = true;
     if (IsConnected()) {
+        m_reportedCheck = true;
         RequestCheck();
         return;
     }
-    m_reportedCheck = false;
     ShowStatus(kStatusUnreachable, kStatusStripNone);
     ShowPrompt(m_window, kNoConnection, kProductTitle, MB_OK);
 }
