@@ -12,9 +12,9 @@ namespace {
 
 constexpr DWORD kProgressIntervalMilliseconds = 200;
 
-int Download(const std::wstring& program, const std::wstring& served)
+int Download(const std::wstring& program, const std::wstring& own, const std::wstring& served)
 {
-    CDownloadAppNewVersion download(nullptr, program);
+    CDownloadAppNewVersion download(nullptr, program, own);
     if (!download.Start()) {
         PrintError(L"the download thread cannot be started");
         return kExitFailed;
@@ -46,8 +46,8 @@ std::string UpdateCommandUsage()
            "  velmora-cli update [--check] [--no-pause]\r\n"
            "\r\n"
            "  update    prints the version of Velmora.exe beside the driver and the served one;\r\n"
-           "            when they differ, downloads the served program and replaces that\r\n"
-           "            Velmora.exe (--check: compare only)\r\n";
+           "            when the served one is newer, downloads the served program and replaces\r\n"
+           "            that Velmora.exe (--check: compare only)\r\n";
 }
 
 int RunUpdateCommand(const std::vector<std::wstring>& args)
@@ -82,7 +82,7 @@ int RunUpdateCommand(const std::vector<std::wstring>& args)
         return kExitFailed;
     }
     PrintLine(L"served: " + check.ServedVersion());
-    if (check.Result() == CAutoFindNewVersion::Outcome::SameVersion) {
+    if (check.Result() == CAutoFindNewVersion::Outcome::NoNewVersion) {
         PrintLine(L"up to date");
         return kExitOk;
     }
@@ -90,5 +90,5 @@ int RunUpdateCommand(const std::vector<std::wstring>& args)
         PrintLine(L"a new version is available");
         return kExitOk;
     }
-    return Download(program, check.ServedVersion());
+    return Download(program, check.OwnVersion(), check.ServedVersion());
 }

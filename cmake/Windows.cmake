@@ -49,9 +49,31 @@ endfunction()
 velmora_library(velmora_framework framework velmora_core ${VELMORA_SYSTEM_LIBS})
 velmora_library(velmora_engine engine velmora_framework)
 velmora_library(velmora_online online velmora_engine)
-# The update key goes into the program as text; a changed key file reconfigures.
+# The update key goes into the program as text; a changed key file reconfigures. The key
+# is the test key when its text is, wherever the file lies and however its lines end.
+if(NOT EXISTS "${VELMORA_UPDATE_PUBLIC_KEY}")
+    message(FATAL_ERROR "VELMORA_UPDATE_PUBLIC_KEY names no file: ${VELMORA_UPDATE_PUBLIC_KEY}")
+endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${VELMORA_UPDATE_PUBLIC_KEY}")
 file(READ "${VELMORA_UPDATE_PUBLIC_KEY}" VELMORA_UPDATE_PUBLIC_KEY_PEM)
+file(READ "${VELMORA_UPDATE_TEST_PUBLIC_KEY}" test_key_pem)
+string(REGEX REPLACE "[ \t\r\n]" "" chosen_key_text "${VELMORA_UPDATE_PUBLIC_KEY_PEM}")
+string(REGEX REPLACE "[ \t\r\n]" "" test_key_text "${test_key_pem}")
+if(chosen_key_text STREQUAL test_key_text)
+    set(VELMORA_TEST_BUILD ON)
+    set(VELMORA_IS_TEST_BUILD true)
+else()
+    set(VELMORA_TEST_BUILD OFF)
+    set(VELMORA_IS_TEST_BUILD false)
+endif()
+if(VELMORA_RELEASE AND VELMORA_TEST_BUILD)
+    message(FATAL_ERROR "VELMORA_RELEASE=ON, but VELMORA_UPDATE_PUBLIC_KEY (${VELMORA_UPDATE_PUBLIC_KEY}) is the "
+                        "test key, whose private half is in the repository: anyone could sign an update for "
+                        "this build. Set -DVELMORA_UPDATE_PUBLIC_KEY=<the public half of the release key>.")
+endif()
+if(VELMORA_TEST_BUILD)
+    message(STATUS "Test build: the update key is the test key; no update server unless UpdateServerUrl is set")
+endif()
 configure_file(cmake/UpdatePublicKey.cpp.in "${CMAKE_BINARY_DIR}/generated/UpdatePublicKey.cpp" @ONLY)
 target_sources(velmora_online PRIVATE "${CMAKE_BINARY_DIR}/generated/UpdatePublicKey.cpp")
 velmora_library(velmora_controls controls velmora_framework)
@@ -68,6 +90,10 @@ list(APPEND VELMORA_RC_INPUTS "${CMAKE_SOURCE_DIR}/controls/ControlResources.h")
 set_source_files_properties(${VELMORA_RC} PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
 # The source root too: the resource numbers the controls choose are included from there.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}")
+# A test build says so in its version resource.
+if(VELMORA_TEST_BUILD)
+    set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DVELMORA_TEST_BUILD")
+endif()
 
 velmora_sources(ui_sources ui)
 list(FILTER ui_sources EXCLUDE REGEX "/WinMain\\.cpp$")
@@ -95,11 +121,19 @@ if(cli_sources)
     target_link_options(velmora-cli PRIVATE -municode)
 endif()
 
-# The setup program, Velmora-<version>-setup.exe beside the programs: it installs them
-# without their debug information, which is for the developers (a quarter of the size).
+# The setup program, Velmora-<version>-setup.exe beside the programs (a test build's is
+# Velmora-<version>-test-setup.exe): it installs them without their debug information,
+# which is for the developers (a quarter of the size).
 find_program(VELMORA_MAKENSIS makensis)
 if(VELMORA_MAKENSIS AND TARGET velmora-cli)
-    set(VELMORA_SETUP "${CMAKE_BINARY_DIR}/Velmora-${PROJECT_VERSION}-setup.exe")
+    if(VELMORA_TEST_BUILD)
+        set(setup_name "Velmora-${PROJECT_VERSION}-test-setup.exe")
+        set(setup_test_define -DTEST_BUILD)
+    else()
+        set(setup_name "Velmora-${PROJECT_VERSION}-setup.exe")
+        set(setup_test_define)
+    endif()
+    set(VELMORA_SETUP "${CMAKE_BINARY_DIR}/${setup_name}")
     set(setup_files "${CMAKE_BINARY_DIR}/setup-files")
     set(strip_commands)
     foreach(program Velmora rebooter velmora-cli)
@@ -110,12 +144,12 @@ if(VELMORA_MAKENSIS AND TARGET velmora-cli)
                        COMMAND ${CMAKE_COMMAND} -E make_directory "${setup_files}"
                        ${strip_commands}
                        COMMAND ${VELMORA_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DBUILD_DIR=${setup_files}
-                               -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DOUTFILE=${VELMORA_SETUP}
+                               -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DOUTFILE=${VELMORA_SETUP} ${setup_test_define}
                                ${CMAKE_SOURCE_DIR}/installer/Velmora.nsi
                        DEPENDS ${CMAKE_SOURCE_DIR}/installer/Velmora.nsi ${CMAKE_SOURCE_DIR}/res/Velmora.ico
                                ${CMAKE_SOURCE_DIR}/res/Loading.gif ${CMAKE_SOURCE_DIR}/res/resource.h
                                Velmora rebooter velmora-cli
-                       COMMENT "Building the setup program Velmora-${PROJECT_VERSION}-setup.exe"
+                       COMMENT "Building the setup program ${setup_name}"
                        VERBATIM)
     add_custom_target(installer ALL DEPENDS ${VELMORA_SETUP})
 else()
@@ -148,17 +182,19 @@ add_test(NAME update_server_stop COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/updat
 set_tests_properties(update_server_start PROPERTIES FIXTURES_SETUP update_server)
 set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
 
-# The program once more with a later version, signed with the test key, for the update
-# tests and the update journey to serve.
+# The program once more with a later version, released with the test key, for the update
+# tests and the update journey to serve: as 3.0.7, what it is, and as "3.0.8", which it is not.
 add_executable(Velmora-next WIN32 ui/WinMain.cpp tests/e2e/NextVersion.rc)
 set_source_files_properties(tests/e2e/NextVersion.rc PROPERTIES OBJECT_DEPENDS "${VELMORA_RC_INPUTS}")
 target_link_libraries(Velmora-next PRIVATE velmora_ui)
 target_link_options(Velmora-next PRIVATE -municode)
-set(VELMORA_NEXT_SIGNATURE "${CMAKE_BINARY_DIR}/Velmora-next.signature.txt")
+set(VELMORA_NEXT_RELEASE "${CMAKE_BINARY_DIR}/releases/3.0.7")
+set(VELMORA_MISLABELLED_RELEASE "${CMAKE_BINARY_DIR}/releases/3.0.7-as-3.0.8")
 add_custom_command(TARGET Velmora-next POST_BUILD
-                   COMMAND sh -c "/usr/bin/python3 \"$0\" \"$1\" \"$2\" > \"$3\""
-                           "${CMAKE_SOURCE_DIR}/tools/sign-update.py" "${VELMORA_UPDATE_TEST_PRIVATE_KEY}"
-                           "$<TARGET_FILE:Velmora-next>" "${VELMORA_NEXT_SIGNATURE}"
+                   COMMAND python3 "${CMAKE_SOURCE_DIR}/tools/sign-update.py" --key "${VELMORA_UPDATE_TEST_PRIVATE_KEY}"
+                           --version 3.0.7 --out "${VELMORA_NEXT_RELEASE}" "$<TARGET_FILE:Velmora-next>"
+                   COMMAND python3 "${CMAKE_SOURCE_DIR}/tools/sign-update.py" --key "${VELMORA_UPDATE_TEST_PRIVATE_KEY}"
+                           --version 3.0.8 --out "${VELMORA_MISLABELLED_RELEASE}" "$<TARGET_FILE:Velmora-next>"
                    VERBATIM)
 
 # One CTest test per test executable: each Wine start costs a second or more.
@@ -171,8 +207,8 @@ function(velmora_test_executable name folder)
     target_link_libraries(${name} PRIVATE ${ARGN} gtest)
     target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA="${VELMORA_TEST_DATA}"
                                                  VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}"
-                                                 VELMORA_NEXT_VERSION="$<TARGET_FILE:Velmora-next>"
-                                                 VELMORA_NEXT_SIGNATURE="${VELMORA_NEXT_SIGNATURE}")
+                                                 VELMORA_NEXT_RELEASE="${VELMORA_NEXT_RELEASE}"
+                                                 VELMORA_MISLABELLED_RELEASE="${VELMORA_MISLABELLED_RELEASE}")
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
 endfunction()
@@ -214,6 +250,13 @@ if(TARGET online_tests)
     add_library(solution_probe SHARED tests/data/solution-dll/ProbeDll.cpp)
     set_target_properties(solution_probe PROPERTIES PREFIX "")
     add_dependencies(online_tests solution_probe)
+    # The restart helper and a stand-in for the program it restarts.
+    add_executable(restart_stand_in WIN32 tests/data/restart-stand-in/RestartStandIn.cpp)
+    target_link_libraries(restart_stand_in PRIVATE velmora_framework)
+    target_link_options(restart_stand_in PRIVATE -municode)
+    add_dependencies(online_tests rebooter restart_stand_in)
+    target_compile_definitions(online_tests PRIVATE VELMORA_REBOOTER="$<TARGET_FILE:rebooter>"
+                                                    VELMORA_RESTART_STAND_IN="$<TARGET_FILE:restart_stand_in>")
 endif()
 
 # The gallery: pictures of every window of the program in its states, for review
@@ -245,7 +288,7 @@ if(e2e_sources)
     add_dependencies(velmora-e2e Velmora Velmora-next rebooter)
     add_test(NAME e2e COMMAND velmora-e2e --program $<TARGET_FILE:Velmora>
                                           --next-version $<TARGET_FILE:Velmora-next>
-                                          --next-signature ${VELMORA_NEXT_SIGNATURE}
+                                          --next-release ${VELMORA_NEXT_RELEASE}
                                           --rebooter $<TARGET_FILE:rebooter>
                                           --output ${CMAKE_BINARY_DIR}/test-output)
     set_tests_properties(e2e PROPERTIES FIXTURES_REQUIRED "wine_prefix;update_server;log_service"

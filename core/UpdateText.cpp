@@ -61,9 +61,58 @@ std::wstring WidenServedText(std::string_view bytes)
     return text;
 }
 
-bool IsNewVersion(const std::wstring& served, const std::wstring& own)
+namespace {
+
+constexpr std::size_t kMostVersionFields = 4;
+constexpr std::size_t kMostFieldDigits = 9;
+
+// The next field of a version text, from at; at moves past it and its dot.
+std::uint32_t TakeField(std::wstring_view text, std::size_t& at)
 {
-    return !served.empty() && IsDigit(served.front()) && served != own;
+    std::uint32_t value = 0;
+    for (; at < text.size() && text[at] != L'.'; ++at)
+        value = value * 10 + static_cast<std::uint32_t>(text[at] - L'0');
+    ++at;
+    return value;
+}
+
+}  // namespace
+
+bool IsVersionText(std::wstring_view text)
+{
+    std::size_t fields = 1;
+    std::size_t digits = 0;
+    for (const wchar_t c : text) {
+        if (c == L'.') {
+            if (digits == 0 || ++fields > kMostVersionFields)
+                return false;
+            digits = 0;
+        } else if (!IsDigit(c) || ++digits > kMostFieldDigits) {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
+int CompareVersions(std::wstring_view a, std::wstring_view b)
+{
+    std::size_t atA = 0;
+    std::size_t atB = 0;
+    while (atA < a.size() || atB < b.size()) {
+        const std::uint32_t fieldA = atA < a.size() ? TakeField(a, atA) : 0;
+        const std::uint32_t fieldB = atB < b.size() ? TakeField(b, atB) : 0;
+        if (fieldA != fieldB)
+            return fieldA < fieldB ? -1 : 1;
+    }
+    return 0;
+}
+
+bool IsNewVersion(std::wstring_view served, std::wstring_view own, std::wstring_view highestInstalled)
+{
+    if (!IsVersionText(served) || !IsVersionText(own) || CompareVersions(served, own) <= 0)
+        return false;
+    return highestInstalled.empty() ||
+           (IsVersionText(highestInstalled) && CompareVersions(served, highestInstalled) > 0);
 }
 
 bool ParseServedSize(const std::wstring& text, std::uint64_t& size)
@@ -83,6 +132,10 @@ bool ParseServedSize(const std::wstring& text, std::uint64_t& size)
     size = value;
     return true;
 }
+
+std::uint64_t DownloadDeadlineMilliseconds(std::uint64_t size) { return 120000 + size / (16 * 1024) * 1000; }
+
+std::uint64_t SpaceNeededForDownload(std::uint64_t size) { return size + (std::uint64_t{64} << 20); }
 
 std::wstring KilobytesText(std::uint64_t bytes) { return std::to_wstring(bytes / 1024) + L" KB"; }
 

@@ -5,6 +5,7 @@
 ;   BUILD_DIR   the folder with Velmora.exe, rebooter.exe and velmora-cli.exe
 ;   SOURCE_DIR  the source tree (icon, Loading.gif, resource.h)
 ;   OUTFILE     the setup program to write
+;   TEST_BUILD  (optional) the programs trust the update test key
 ;
 ; Command line: /S installs silently, /D=FOLDER (last, unquoted) installs elsewhere.
 ; The uninstaller takes /S (silent; backups and settings are kept) and /REMOVEALL (remove
@@ -54,6 +55,9 @@ VIAddVersionKey /LANG=1040 "FileDescription" "Installazione di ${PRODUCT}"
 VIAddVersionKey /LANG=1040 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1040 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1040 "LegalCopyright" "© ${PRODUCT}"
+!ifdef TEST_BUILD
+VIAddVersionKey /LANG=1040 "SpecialBuild" "Test build: trusts the update test key"
+!endif
 
 !define MUI_ICON "${SOURCE_DIR}/res/Velmora.ico"
 !define MUI_UNICON "${SOURCE_DIR}/res/Velmora.ico"

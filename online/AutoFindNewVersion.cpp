@@ -1,6 +1,7 @@
 #include "online/AutoFindNewVersion.h"
 
 #include "core/UpdateText.h"
+#include "online/InstalledVersion.h"
 #include "online/UpdateMessages.h"
 #include "online/UpdateServer.h"
 
@@ -47,8 +48,12 @@ int CAutoFindNewVersion::Run()
         }
         ::WaitForSingleObject(m_wake.get(), kLookIntervalMilliseconds);
     }
-    if (m_outcome == Outcome::Pending)
+    if (m_outcome == Outcome::Pending) {
         m_outcome = Outcome::Failed;
+        // Asked and not stopped: the window waits for an answer, and this is it.
+        if (m_checkRequested && m_reportNoUpdate)
+            (void)m_notify.Post(WM_UPDATE_UNREACHABLE, 0, 0);
+    }
     m_running = false;
     m_checkRequested = false;
     return 0;
@@ -64,8 +69,8 @@ void CAutoFindNewVersion::Check(const CUpdateServerSession& server)
         !m_checkRequested)
         return;
     m_servedVersion = served;
-    const bool isNew = IsNewVersion(served, m_ownVersion);
-    m_outcome = isNew ? Outcome::NewVersion : Outcome::SameVersion;
+    const bool isNew = IsNewVersion(served, m_ownVersion, HighestInstalledVersion());
+    m_outcome = isNew ? Outcome::NewVersion : Outcome::NoNewVersion;
     if (isNew)
         (void)m_notify.Post(WM_UPDATE_AVAILABLE, 0, 0);
     else if (m_reportNoUpdate)

@@ -1,8 +1,9 @@
 #pragma once
 // The update-check worker: it asks the update server for the current version and posts
-// WM_UPDATE_AVAILABLE when the served version is newer than the own one, WM_UPDATE_NONE
-// when it is the same or not a version (an error page included). A request without an
-// answer (no connection, no server) posts nothing.
+// WM_UPDATE_AVAILABLE when the served version is strictly after the own one and after the
+// highest this machine ever installed, WM_UPDATE_NONE when it is not (the same, older, or
+// not a version, an error page included). A request without an answer (no connection, no
+// server) posts WM_UPDATE_UNREACHABLE. A stopped worker posts nothing.
 //
 // Owner's protocol: construct, Start(), then RequestCheck() (until then the worker looks
 // once a minute). RequestStop() and WaitForEnd() before deleting a worker whose thread
@@ -19,7 +20,7 @@
 
 class CAutoFindNewVersion : public CWinThread {
 public:
-    enum class Outcome { Pending, NewVersion, SameVersion, Failed };
+    enum class Outcome { Pending, NewVersion, NoNewVersion, Failed };
 
     // ownVersion: the "ProductVersion" of the program to compare with; notify receives the
     // result (none: nothing is posted, read Outcome after the thread has ended).

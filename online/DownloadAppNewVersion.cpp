@@ -1,6 +1,7 @@
 #include "online/DownloadAppNewVersion.h"
 
 #include "core/UpdateText.h"
+#include "online/InstalledVersion.h"
 #include "online/UpdateMessages.h"
 #include "online/UpdateServer.h"
 #include "online/UpdateVerification.h"
@@ -17,8 +18,8 @@ constexpr ULONGLONG kProgressIntervalMilliseconds = 50;
 
 }  // namespace
 
-CDownloadAppNewVersion::CDownloadAppNewVersion(CNotifyTarget notify, std::wstring programPath)
-    : m_notify(notify), m_programPath(std::move(programPath))
+CDownloadAppNewVersion::CDownloadAppNewVersion(CNotifyTarget notify, std::wstring programPath, std::wstring ownVersion)
+    : m_notify(notify), m_programPath(std::move(programPath)), m_ownVersion(std::move(ownVersion))
 {
 }
 
@@ -44,41 +45,56 @@ void CDownloadAppNewVersion::RequestStop()
 int CDownloadAppNewVersion::Run()
 {
     std::optional<CDownloadedProgramFile> file;
-    const bool verified = DownloadAndVerify(file);
+    ReleaseManifest release;
+    const bool verified = DownloadAndVerify(file, release);
     const std::lock_guard finishing(m_finishing);
     if (!m_running) {
         m_outcome = Outcome::Cancelled;
         return 0;
     }
     const bool installed = verified && file->Install();
+    // Recorded even when the restart helper later puts the old program back: a release
+    // that does not start is not one to offer again.
+    if (installed)
+        RecordInstalledVersion(m_programPath, release.version);
     m_outcome = installed ? Outcome::Installed : Outcome::Failed;
     Post(installed ? WM_UPDATE_INSTALLED : WM_UPDATE_FAILED);
     m_running = false;
     return 0;
 }
 
-bool CDownloadAppNewVersion::DownloadAndVerify(std::optional<CDownloadedProgramFile>& file)
+bool CDownloadAppNewVersion::ReadRelease(const CUpdateServerSession& server, ReleaseManifest& release) const
 {
-    const CUpdateServerSession server(L"DownloadAppNewVersion");
-    if (!IsOnline() || !server.IsOpen() || !m_running)
-        return false;
     using Fetched = CUpdateServerSession::Fetched;
     std::wstring sizeText;
-    std::wstring version;
+    std::uint64_t announced = 0;
+    std::string statement;
     std::wstring signature;
-    std::uint64_t expected = 0;
-    if (server.FetchText(kServedSizeFile, sizeText) != Fetched::Ok || !ParseServedSize(sizeText, expected) ||
-        server.FetchText(kServedVersionFile, version) != Fetched::Ok ||
-        server.FetchText(kServedSignatureFile, signature) != Fetched::Ok)
+    return server.FetchText(kServedSizeFile, sizeText) == Fetched::Ok && ParseServedSize(sizeText, announced) &&
+           server.FetchBytes(kServedManifestFile, statement) == Fetched::Ok &&
+           server.FetchText(kServedSignatureFile, signature) == Fetched::Ok &&
+           ReadSignedManifest(statement, signature, release) && release.size == announced &&
+           IsNewVersion(release.version, m_ownVersion, HighestInstalledVersion());
+}
+
+bool CDownloadAppNewVersion::DownloadAndVerify(std::optional<CDownloadedProgramFile>& file, ReleaseManifest& release)
+{
+    const CUpdateServerSession server(L"DownloadAppNewVersion");
+    if (!IsOnline() || !server.IsOpen() || !m_running || !ReadRelease(server, release))
         return false;
-    m_expected = expected;
+    const std::wstring folder = m_programPath.substr(0, m_programPath.rfind(L'\\') + 1);
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) ||
+        available.QuadPart < SpaceNeededForDownload(release.size))
+        return false;
+    m_expected = release.size;
     file.emplace(m_programPath);
     if (!file->IsOpen())
         return false;
-    const bool downloaded = Download(server, file->Handle(), expected);
+    const bool downloaded = Download(server, file->Handle(), release.size);
     if (m_running)
         Post(WM_DOWNLOAD_DONE);
-    return downloaded && m_running && IsGenuineProgram(file->Handle(), signature, version);
+    return downloaded && m_running && IsProgramOfRelease(file->Handle(), release);
 }
 
 bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, HANDLE file, std::uint64_t expected)
@@ -92,9 +108,14 @@ bool CDownloadAppNewVersion::Download(const CUpdateServerSession& server, HANDLE
 
     std::uint64_t total = 0;
     std::uint64_t posted = 0;
-    ULONGLONG lastOnlineCheck = ::GetTickCount64();
+    const ULONGLONG started = ::GetTickCount64();
+    const ULONGLONG deadline = DownloadDeadlineMilliseconds(expected);
+    ULONGLONG lastOnlineCheck = started;
     ULONGLONG lastPost = 0;
     for (;;) {
+        // A server that sends a byte now and then would otherwise hold the update for ever.
+        if (::GetTickCount64() - started > deadline)
+            return false;
         if (::GetTickCount64() - lastOnlineCheck >= kOnlineCheckIntervalMilliseconds) {
             if (!IsOnline())
                 return false;

@@ -12,7 +12,7 @@ constexpr DWORD kTextBufferBytes = 4096;
 UpdateServerBase ConfiguredBase(bool& valid)
 {
     std::wstring url = ReadSetting(kUpdateServerSetting);
-    if (url.empty())
+    if (url.empty() && !kIsTestBuild)
         url = kDefaultUpdateServer;
     UpdateServerBase base;
     valid = ParseUpdateServerUrl(url, base);
@@ -84,7 +84,7 @@ bool CUpdateServerSession::SendForOk(HINTERNET request)
     return Send(request, status) && status == HTTP_STATUS_OK;
 }
 
-CUpdateServerSession::Fetched CUpdateServerSession::FetchText(std::wstring_view file, std::wstring& text) const
+CUpdateServerSession::Fetched CUpdateServerSession::FetchBytes(std::wstring_view file, std::string& bytes) const
 {
     const UniqueInternetHandle request = OpenRequest(file);
     DWORD status = 0;
@@ -96,6 +96,15 @@ CUpdateServerSession::Fetched CUpdateServerSession::FetchText(std::wstring_view 
     DWORD read = 0;
     if (!::InternetReadFile(request.get(), buffer, kTextBufferBytes, &read))
         return Fetched::NoAnswer;
-    text = WidenServedText(std::string_view(buffer, read));
+    bytes.assign(buffer, read);
     return Fetched::Ok;
+}
+
+CUpdateServerSession::Fetched CUpdateServerSession::FetchText(std::wstring_view file, std::wstring& text) const
+{
+    std::string bytes;
+    const Fetched fetched = FetchBytes(file, bytes);
+    if (fetched == Fetched::Ok)
+        text = WidenServedText(bytes);
+    return fetched;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The WinINet side of the self-update: a session with the update server and the requests
 // for its files. The server's base address is the setting "UpdateServerUrl" (REG_SZ under
-// HKEY_LOCAL_MACHINE\Software\Velmora) or, when that is empty, the maker's server.
+// HKEY_LOCAL_MACHINE\Software\Velmora) or, when that is empty, the maker's server - except
+// in a test build, which asks no server unless one is set.
 
 #include "core/UpdateText.h"
 #include "framework/Handles.h"
@@ -24,6 +25,9 @@ using UniqueInternetHandle = UniqueResource<handle_traits::Internet>;
 
 inline constexpr wchar_t kUpdateServerSetting[] = L"UpdateServerUrl";
 inline constexpr wchar_t kDefaultUpdateServer[] = L"http://update.velmora.example";
+// Whether the program trusts the test key (whose private half is public), chosen when
+// the program is configured.
+extern const bool kIsTestBuild;
 
 // Whether the system reports a connection (InternetGetConnectedState).
 [[nodiscard]] bool IsOnline();
@@ -44,8 +48,10 @@ public:
     [[nodiscard]] static bool SendForOk(HINTERNET request);
 
     enum class Fetched { Ok, ErrorStatus, NoAnswer };
-    // One text file: the first 4 KB of a 200 answer, as text up to its first zero byte.
-    // ErrorStatus: the server answered with another status (text untouched).
+    // One small file: the first 4 KB of a 200 answer. ErrorStatus: the server answered
+    // with another status (bytes untouched).
+    [[nodiscard]] Fetched FetchBytes(std::wstring_view file, std::string& bytes) const;
+    // The same as text, up to its first zero byte.
     [[nodiscard]] Fetched FetchText(std::wstring_view file, std::wstring& text) const;
 
 private:

@@ -67,7 +67,10 @@ private:
     std::uint64_t m_size = 0;
 };
 
-bool HashFile(const CFileBytes& file, std::array<UCHAR, kDigestBytes>& digest)
+using Digest = std::array<UCHAR, kDigestBytes>;
+
+// SHA-256 of a source's bytes, read in blocks.
+bool HashBytes(const IByteSource& source, Digest& digest)
 {
     UniqueAlgorithm sha256;
     UniqueHash hash;
@@ -75,9 +78,9 @@ bool HashFile(const CFileBytes& file, std::array<UCHAR, kDigestBytes>& digest)
         !Succeeded(::BCryptCreateHash(sha256.get(), hash.put(), nullptr, 0, nullptr, 0, 0)))
         return false;
     std::vector<UCHAR> block(kReadBlockBytes);
-    for (std::uint64_t offset = 0; offset < file.Size();) {
-        const auto size = static_cast<DWORD>(std::min<std::uint64_t>(kReadBlockBytes, file.Size() - offset));
-        if (!file.Read(offset, block.data(), size) ||
+    for (std::uint64_t offset = 0; offset < source.Size();) {
+        const auto size = static_cast<DWORD>(std::min<std::uint64_t>(kReadBlockBytes, source.Size() - offset));
+        if (!source.Read(offset, block.data(), size) ||
             !Succeeded(::BCryptHashData(hash.get(), block.data(), size, 0)))
             return false;
         offset += size;
@@ -85,15 +88,14 @@ bool HashFile(const CFileBytes& file, std::array<UCHAR, kDigestBytes>& digest)
     return Succeeded(::BCryptFinishHash(hash.get(), digest.data(), kDigestBytes, 0));
 }
 
-}  // namespace
-
-bool IsSignedBy(HANDLE file, std::wstring_view signatureText, std::string_view publicKeyPem)
+// The signature verifies for the bytes under the key.
+bool IsSignedBy(std::string_view bytes, std::wstring_view signatureText, std::string_view publicKeyPem)
 {
     EcP256Signature signature;
     EcP256PublicKey point;
-    std::array<UCHAR, kDigestBytes> digest;
+    Digest digest;
     if (!ParseSignatureText(signatureText, signature) || !ParsePublicKeyPem(publicKeyPem, point) ||
-        !HashFile(CFileBytes(file), digest))
+        !HashBytes(CMemoryBytes(bytes), digest))
         return false;
 
     std::vector<UCHAR> blob(sizeof(BCRYPT_ECCKEY_BLOB) + point.x.size() + point.y.size());
@@ -110,10 +112,19 @@ bool IsSignedBy(HANDLE file, std::wstring_view signatureText, std::string_view p
                                    static_cast<ULONG>(signature.size()), 0) == 0;
 }
 
-bool IsGenuineProgram(HANDLE file, std::wstring_view signatureText, const std::wstring& servedVersion)
+}  // namespace
+
+bool ReadSignedManifest(std::string_view statement, std::wstring_view signatureText, ReleaseManifest& manifest)
 {
-    if (!IsSignedBy(file, signatureText, kUpdatePublicKeyPem))
-        return false;
+    // Only a statement that verifies is read at all.
+    return IsSignedBy(statement, signatureText, kUpdatePublicKeyPem) && ParseReleaseManifest(statement, manifest);
+}
+
+bool IsProgramOfRelease(HANDLE file, const ReleaseManifest& manifest)
+{
     const CFileBytes image(file);
-    return IsExecutableImageFor(image, kMachineAmd64) && ImageProductVersion(image) == servedVersion;
+    Digest digest;
+    return image.Size() == manifest.size && HashBytes(image, digest) &&
+           std::equal(digest.begin(), digest.end(), manifest.sha256.begin()) &&
+           IsExecutableImageFor(image, kMachineAmd64) && ImageProductVersion(image) == manifest.version;
 }

@@ -21,7 +21,7 @@ void CUpdateWorkers::SetCheckRequested()
 
 bool CUpdateWorkers::StartUpdateDownload(const CNotifyTarget& notify)
 {
-    return m_download.Start(std::make_unique<CDownloadAppNewVersion>(notify, m_programPath));
+    return m_download.Start(std::make_unique<CDownloadAppNewVersion>(notify, m_programPath, m_ownVersion));
 }
 
 void CUpdateWorkers::StopUpdateDownload() { m_download.Stop(); }

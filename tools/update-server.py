@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Stand-in update server for tests and demos (plain HTTP, 127.0.0.1 only).
 
-Serves the four update files from a folder at their fixed paths:
+Serves the update files of a release below the folder --root, at the paths they have
+there (tools/sign-update.py writes a release in this layout):
 
     /it-velmora-latest-version/velmora_version.txt
     /it-velmora-latest-version/velmora_appsize.txt   (the size of Velmora.exe when the folder has no such file)
     /it-velmora-latest-version/Velmora.exe
-    /it-velmora-latest-version/velmora_signature.txt (made with tools/sign-update.py KEY Velmora.exe)
+    /it-velmora-latest-version/velmora_manifest.txt  (the signed release statement)
+    /it-velmora-latest-version/velmora_signature.txt
 
 A first path segment chooses a misbehaviour, so one server covers every case; point the
 program at "http://127.0.0.1:PORT/<mode>":
@@ -36,6 +38,7 @@ import threading
 import time
 
 FOLDER = "it-velmora-latest-version"
+SERVED = ("velmora_version.txt", "Velmora.exe", "velmora_manifest.txt", "velmora_signature.txt")
 MODES = ("wrong-size", "not-found", "cut-off", "slow")
 SLOW_PART = 80 * 1024
 
@@ -54,9 +57,10 @@ class UpdateHandler(http.server.BaseHTTPRequestHandler):
             self.send_body(404, b"<html><body><h1>404 Not Found</h1></body></html>", "text/html")
             return
         name = parts[1]
-        program = os.path.join(self.root, "Velmora.exe")
+        folder = os.path.join(self.root, FOLDER)
+        program = os.path.join(folder, "Velmora.exe")
         if name == "velmora_appsize.txt":
-            size_file = os.path.join(self.root, name)
+            size_file = os.path.join(folder, name)
             if os.path.exists(size_file):
                 body = open(size_file, "rb").read()
             elif os.path.exists(program):
@@ -65,8 +69,8 @@ class UpdateHandler(http.server.BaseHTTPRequestHandler):
                 body = None
             if body is not None and mode == "wrong-size":
                 body = str(int(body.strip() or b"0") + 4096).encode()
-        elif name in ("velmora_version.txt", "Velmora.exe", "velmora_signature.txt"):
-            path = os.path.join(self.root, name)
+        elif name in SERVED:
+            path = os.path.join(folder, name)
             body = open(path, "rb").read() if os.path.exists(path) else None
         else:
             body = None
@@ -129,7 +133,7 @@ def serve(root, port, lifetime, state):
 
 def start_daemon(args):
     os.makedirs(args.state, exist_ok=True)
-    os.makedirs(args.root, exist_ok=True)
+    os.makedirs(os.path.join(args.root, FOLDER), exist_ok=True)
     stop(args.state)
     command = [sys.executable, os.path.abspath(__file__), "--root", args.root, "--state", args.state,
                "--port", str(args.port), "--lifetime", str(args.lifetime)]
@@ -170,8 +174,8 @@ def stop(state):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--root", help="folder with velmora_version.txt, Velmora.exe, velmora_signature.txt "
-                        "and optionally velmora_appsize.txt")
+    parser.add_argument("--root", help=f"folder whose {FOLDER} holds velmora_version.txt, Velmora.exe, "
+                        "velmora_manifest.txt, velmora_signature.txt and optionally velmora_appsize.txt")
     parser.add_argument("--port", type=int, default=0, help="0 picks a free port")
     parser.add_argument("--lifetime", type=float, default=1800)
     parser.add_argument("--state", help="folder for the port and pid files of a background server")

@@ -17,6 +17,9 @@ constexpr wchar_t kUpdateQuestion[] = L"Una nuova versione di Velmora è disponi
 constexpr wchar_t kNoUpdate[] =
     L"Nessun nuovo aggiornamento disponibile. La versione più recente di Velmora è già installata sul tuo PC.";
 constexpr wchar_t kUpdatesTitle[] = L"Aggiornamenti";
+constexpr wchar_t kStatusUnreachable[] = L"Non verificabili";
+constexpr wchar_t kUnreachable[] =
+    L"Impossibile contattare il server degli aggiornamenti. Verificare la connessione e riprovare più tardi.";
 constexpr wchar_t kUpdateInstalled[] =
     L"Congratulazioni! L’aggiornamento alla versione piu recente di Velmora è avvenuto con successo. "
     L"Il programma sarà riavviato automaticamente. Cliccare OK per continuare.";
@@ -57,6 +60,8 @@ void CUpdateFlow::StartupCheck(bool reported)
         m_reportedCheck = true;
     if (IsConnected())
         RequestCheck();
+    else
+        ShowStatus(kStatusUnreachable, kStatusStripNone);
 }
 
 void CUpdateFlow::RequestCheck()
@@ -70,11 +75,13 @@ void CUpdateFlow::CheckCommand()
     // From the tray while the download window is open: that download is the answer.
     if (m_downloadsOpen > 0)
         return;
-    m_reportedCheck = true;
-    if (IsConnected())
+    if (IsConnected()) {
+        m_reportedCheck = true;
         RequestCheck();
-    else
-        ShowPrompt(m_window, kNoConnection, kProductTitle, MB_OK);
+        return;
+    }
+    ShowStatus(kStatusUnreachable, kStatusStripNone);
+    ShowPrompt(m_window, kNoConnection, kProductTitle, MB_OK);
 }
 
 bool CUpdateFlow::OnMessage(UINT message)
@@ -92,17 +99,25 @@ bool CUpdateFlow::OnMessage(UINT message)
     case WM_UPDATE_FAILED:
         OnFailed();
         return true;
+    case WM_UPDATE_UNREACHABLE:
+        OnUnreachable();
+        return true;
     default:
         return false;
     }
+}
+
+void CUpdateFlow::ShowStatus(const wchar_t* text, const RECT& strip)
+{
+    ::SetWindowTextW(::GetDlgItem(m_window, IDC_MAIN_UPDATE_STATUS), text);
+    ::InvalidateRect(m_window, &strip, TRUE);
 }
 
 void CUpdateFlow::OnAvailable()
 {
     m_statusLabel.SetTextColor(kYellow);
     m_statusLabel.SetTextFont(8, FW_BOLD);
-    ::SetWindowTextW(::GetDlgItem(m_window, IDC_MAIN_UPDATE_STATUS), L"Disponibili");
-    ::InvalidateRect(m_window, &kStatusStripAvailable, TRUE);
+    ShowStatus(L"Disponibili", kStatusStripAvailable);
     // Cleared before asking, so a second result arriving during the question is not
     // asked about again; never asked under a scan or a download already shown.
     if (!std::exchange(m_reportedCheck, false) || m_openWindows > 0)
@@ -122,10 +137,16 @@ void CUpdateFlow::CloseDownloadWindow()
 
 void CUpdateFlow::OnNone()
 {
-    ::SetWindowTextW(::GetDlgItem(m_window, IDC_MAIN_UPDATE_STATUS), L"Non disponibili");
-    ::InvalidateRect(m_window, &kStatusStripNone, TRUE);
+    ShowStatus(L"Non disponibili", kStatusStripNone);
     if (std::exchange(m_reportedCheck, false))
-        ShowPrompt(m_window, kNoUpdate, kUpdatesTitle, MB_OK);
+        ShowPrompt(m_window, kNoUpdate, kUpdatesTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+void CUpdateFlow::OnUnreachable()
+{
+    ShowStatus(kStatusUnreachable, kStatusStripNone);
+    if (std::exchange(m_reportedCheck, false))
+        ShowPrompt(m_window, kUnreachable, kUpdatesTitle, MB_OK | MB_ICONWARNING);
 }
 
 void CUpdateFlow::OnInstalled()

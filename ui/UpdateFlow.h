@@ -36,6 +36,10 @@ private:
     void OnNone();
     void OnInstalled();
     void OnFailed();
+    // The server did not answer: said in the status label (never left at "Controllo...")
+    // and, when the user asked, in a message.
+    void OnUnreachable();
+    void ShowStatus(const wchar_t* text, const RECT& strip);
     // The final update message may overtake the download window's own closing message.
     void CloseDownloadWindow();
 

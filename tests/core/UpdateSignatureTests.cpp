@@ -1,4 +1,5 @@
 #include "core/ProgramImage.h"
+#include "core/ReleaseManifest.h"
 #include "core/UpdateSignature.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,46 @@ TEST(UpdateSignature, PublicKeys)
     };
     for (const std::string& text : notKeys)
         EXPECT_FALSE(ParsePublicKeyPem(text, key)) << text;
+}
+
+TEST(UpdateSignature, ReleaseManifests)
+{
+    const std::string digest = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+    const std::string good = "product: Velmora\nversion: 3.0.10\nsize: 1536000\nsha256: " + digest + "\n";
+    ReleaseManifest manifest;
+    ASSERT_TRUE(ParseReleaseManifest(good, manifest));
+    EXPECT_EQ(manifest.version, L"3.0.10");
+    EXPECT_EQ(manifest.size, 1536000u);
+    EXPECT_EQ(manifest.sha256.front(), 0x00);
+    EXPECT_EQ(manifest.sha256[5], 0x55);
+    EXPECT_EQ(manifest.sha256.back(), 0xFF);
+
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        return std::string(good).replace(good.find(from), from.size(), to);
+    };
+    const std::string refused[] = {
+        "",
+        good.substr(0, good.size() - 1),
+        good + "\n",
+        good + "extra: 1\n",
+        replaced("Velmora", "Other"),
+        replaced("product: ", "product:"),
+        replaced("version: 3.0.10", "version: 3.0.10 "),
+        replaced("version: 3.0.10", "version: v3.0.10"),
+        replaced("size: 1536000", "size:  1536000"),
+        replaced("size: 1536000", "size: 0"),
+        replaced("size: 1536000", "size: 2147483649"),
+        replaced("size: 1536000", "size: 1536000x"),
+        replaced("00112233", "0011223"),
+        replaced("aabb", "AABB"),
+        replaced("aabb", "aagb"),
+        replaced("\nsize", "\r\nsize"),
+        "version: 3.0.10\nproduct: Velmora\nsize: 1536000\nsha256: " + digest + "\n",
+        std::string(good).insert(10, 1, '\0'),
+    };
+    for (const std::string& text : refused)
+        EXPECT_FALSE(ParseReleaseManifest(text, manifest)) << text;
+    EXPECT_EQ(manifest.version, L"3.0.10");
 }
 
 TEST(ProgramImage, ExecutableAndVersion)

@@ -21,11 +21,36 @@ TEST(UpdateText, VersionsAndSizes)
 {
     struct Case {
         const wchar_t* served;
+        const wchar_t* own;
+        const wchar_t* highest;
         bool isNew;
     };
-    for (const Case& c : {Case{L"3.0.7", true}, Case{L"3.0.6", false}, Case{L"3.0.6\r\n", true},
-                          Case{L"v3.0.7", false}, Case{L"", false}, Case{L"<html>", false}})
-        EXPECT_EQ(IsNewVersion(c.served, L"3.0.6"), c.isNew) << std::wstring(c.served).size();
+    const Case cases[] = {
+        {L"3.0.7", L"3.0.6", L"", true},
+        {L"3.0.10", L"3.0.9", L"", true},
+        {L"3.0.9", L"3.0.10", L"", false},
+        {L"3.0.6", L"3.0.6", L"", false},
+        {L"3.0.6.0", L"3.0.6", L"", false},
+        {L"3.0.5", L"3.0.6", L"", false},
+        {L"4", L"3.99.99.99", L"", true},
+        {L"3.0.7", L"3.0.6", L"3.0.7", false},
+        {L"3.0.8", L"3.0.6", L"3.0.7", true},
+        {L"3.0.7", L"3.0.6", L"garbage", false},
+        {L"3.0.7", L"<no version info found>", L"", false},
+        {L"3.0.7\r\n", L"3.0.6", L"", false},
+        {L"v3.0.7", L"3.0.6", L"", false},
+        {L"", L"3.0.6", L"", false},
+        {L"3..7", L"3.0.6", L"", false},
+        {L"3.0.7.", L"3.0.6", L"", false},
+        {L".3", L"3.0.6", L"", false},
+        {L"3.0.7.1.2", L"3.0.6", L"", false},
+        {L"3.0.1234567890", L"3.0.6", L"", false},
+        {L"3.0.-7", L"3.0.6", L"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsNewVersion(c.served, c.own, c.highest), c.isNew) << std::wstring(c.served) << L" " << c.own;
+    EXPECT_EQ(CompareVersions(L"3.0", L"3.0.0"), 0);
+    EXPECT_LT(CompareVersions(L"3.0.999999999", L"3.1"), 0);
 
     EXPECT_EQ(WidenServedText(std::string("3.0.7\0junk", 10)), L"3.0.7");
     EXPECT_EQ(WidenServedText(std::string(5000, '1')).size(), 1024u);

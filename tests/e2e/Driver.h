@@ -13,7 +13,7 @@ namespace e2e {
 struct DriverSettings {
     std::wstring program;  // Windows path of Velmora.exe
     std::wstring nextVersion;  // the same program with a later version, for the update journey
-    std::wstring nextSignature;  // its signature text, as velmora_signature.txt
+    std::wstring nextRelease;  // its release as tools/sign-update.py writes it
     std::wstring rebooter;     // the restart helper of the update
     std::wstring output;   // folder for screenshots
 };

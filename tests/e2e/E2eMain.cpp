@@ -1,6 +1,6 @@
 // End-to-end tests: drive the real Velmora.exe as a user would, from a separate
 // process in the same Wine prefix. Arguments: --program PATH --output FOLDER, and for the
-// update journey --next-version PATH --next-signature PATH --rebooter PATH
+// update journey --next-version PATH --next-release FOLDER --rebooter PATH
 // (Linux paths are accepted and mapped to Wine's Z: drive).
 
 #include "tests/e2e/Driver.h"
@@ -18,8 +18,8 @@ int wmain(int argc, wchar_t** argv)
             e2e::Settings().program = e2e::ToWindowsPath(argv[i + 1]);
         else if (name == L"--next-version")
             e2e::Settings().nextVersion = e2e::ToWindowsPath(argv[i + 1]);
-        else if (name == L"--next-signature")
-            e2e::Settings().nextSignature = e2e::ToWindowsPath(argv[i + 1]);
+        else if (name == L"--next-release")
+            e2e::Settings().nextRelease = e2e::ToWindowsPath(argv[i + 1]);
         else if (name == L"--rebooter")
             e2e::Settings().rebooter = e2e::ToWindowsPath(argv[i + 1]);
         else if (name == L"--output")

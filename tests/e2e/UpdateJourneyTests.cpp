@@ -20,6 +20,8 @@ using namespace journey;
 
 constexpr wchar_t kDownloadTitle[] = L"Velmora - Aggiornamento";
 constexpr wchar_t kServerSetting[] = L"UpdateServerUrl";
+constexpr wchar_t kHighestSetting[] = L"HighestInstalledVersion";
+constexpr wchar_t kReleaseFolder[] = L"\\it-velmora-latest-version";
 constexpr wchar_t kQuestion[] = L"Una nuova versione di Velmora è disponibile. Vuoi scaricarla ora?";
 constexpr wchar_t kInstalled[] =
     L"Congratulazioni! L’aggiornamento alla versione piu recente di Velmora è avvenuto con successo. "
@@ -51,15 +53,16 @@ protected:
         m_savedStartWithWindows = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, L"StartWithWindows");
         m_savedRunValue = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"Velmora");
         m_savedServer = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kServerSetting);
+        m_savedHighest = e2e::ReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kHighestSetting);
+        e2e::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSettingsKey, kHighestSetting);
         ASSERT_TRUE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kServerSetting,
                                              L"http://127.0.0.1:" + port + L"/slow"));
 
-        const std::wstring served = ServerState() + L"\\files";
-        ::DeleteFileW((served + L"\\velmora_appsize.txt").c_str());
-        ASSERT_TRUE(::CopyFileW(e2e::Settings().nextVersion.c_str(), (served + L"\\Velmora.exe").c_str(), FALSE));
-        ASSERT_TRUE(::CopyFileW(e2e::Settings().nextSignature.c_str(), (served + L"\\velmora_signature.txt").c_str(),
-                                FALSE));
-        std::ofstream((served + L"\\velmora_version.txt").c_str(), std::ios::binary | std::ios::trunc) << "3.0.7";
+        const std::wstring served = ServerState() + L"\\files" + kReleaseFolder;
+        const std::wstring release = e2e::Settings().nextRelease + kReleaseFolder;
+        for (const wchar_t* name : {L"velmora_version.txt", L"velmora_appsize.txt", L"Velmora.exe",
+                                    L"velmora_manifest.txt", L"velmora_signature.txt"})
+            ASSERT_TRUE(::CopyFileW((release + L"\\" + name).c_str(), (served + L"\\" + name).c_str(), FALSE));
 
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
@@ -81,6 +84,7 @@ protected:
     void TearDown() override
     {
         Restore(kSettingsKey, kServerSetting, m_savedServer);
+        Restore(kSettingsKey, kHighestSetting, m_savedHighest);
         Restore(kSettingsKey, L"StartWithWindows", m_savedStartWithWindows);
         Restore(kRunKey, L"Velmora", m_savedRunValue);
         for (const wchar_t* name : {L"Velmora.exe", L"Velmora.exe.bak", L"rebooter.exe"})
@@ -89,6 +93,7 @@ protected:
     }
 
     std::optional<std::wstring> m_savedServer;
+    std::optional<std::wstring> m_savedHighest;
     std::optional<std::wstring> m_savedStartWithWindows;
     std::optional<std::wstring> m_savedRunValue;
     std::wstring m_folder;

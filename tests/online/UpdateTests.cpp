@@ -1,14 +1,17 @@
 // The update workers against the stand-in update server (tools/update-server.py, started
 // by the test run): the check's answers, the download's outcomes and what each leaves of
-// the program file. The genuine download is the program built as 3.0.7 and signed with
-// the test key at build time.
+// the program file. The genuine release is the program built as 3.0.7 and released with
+// the test key at build time (tools/sign-update.py); the same image released as "3.0.8"
+// is the mislabelled one.
 
 #include "core/UpdateText.h"
+#include "engine/Registry.h"
 #include "engine/Settings.h"
 #include "framework/Handles.h"
 #include "framework/MessageSink.h"
 #include "online/AutoFindNewVersion.h"
 #include "online/DownloadAppNewVersion.h"
+#include "online/InstalledVersion.h"
 #include "online/ReplaceProgramFile.h"
 #include "online/UpdateMessages.h"
 #include "online/UpdateServer.h"
@@ -32,13 +35,14 @@ std::wstring FromLinuxPath(const std::string& path)
     return windows;
 }
 
+constexpr wchar_t kReleaseFolder[] = L"\\it-velmora-latest-version";
 const std::wstring kServerState = FromLinuxPath(VELMORA_UPDATE_SERVER_STATE);
-const std::wstring kServedFolder = kServerState + L"\\files";
-const std::wstring kNextVersion = FromLinuxPath(VELMORA_NEXT_VERSION);
-const std::wstring kNextSignature = FromLinuxPath(VELMORA_NEXT_SIGNATURE);
-// Made with the test key for a file other than the served one.
-constexpr char kOtherFileSignature[] =
-    "TpKUpmTQcdeR95D3u0PxqmIMLhqZLCEs7xir/sqiNERU1XKA/rMlMmg1eOXeJzd7kNijojW2J1ZNhEEZENekEg==\n";
+const std::wstring kServedFolder = kServerState + L"\\files" + kReleaseFolder;
+const std::wstring kNextRelease = FromLinuxPath(VELMORA_NEXT_RELEASE) + kReleaseFolder;
+const std::wstring kMislabelledRelease = FromLinuxPath(VELMORA_MISLABELLED_RELEASE) + kReleaseFolder;
+const std::wstring kNextVersion = kNextRelease + L"\\Velmora.exe";
+const wchar_t* const kServedNames[] = {L"velmora_version.txt", L"velmora_appsize.txt", L"Velmora.exe",
+                                       L"velmora_manifest.txt", L"velmora_signature.txt"};
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path)
 {
@@ -75,7 +79,8 @@ std::vector<UINT> Finals(const CMessageSink& sink)
 {
     std::vector<UINT> finals;
     for (const ReceivedMessage& received : sink.messages)
-        if (received.message >= WM_UPDATE_AVAILABLE && received.message <= WM_UPDATE_FAILED)
+        if ((received.message >= WM_UPDATE_AVAILABLE && received.message <= WM_UPDATE_FAILED) ||
+            received.message == WM_UPDATE_UNREACHABLE)
             finals.push_back(received.message);
     return finals;
 }
@@ -90,8 +95,8 @@ protected:
         ASSERT_TRUE(port) << "the stand-in update server is not running (ctest starts it)";
         m_base = L"http://127.0.0.1:" + std::wstring(port->begin(), port->end());
         m_savedUrl = ReadSetting(kUpdateServerSetting);
-        for (const wchar_t* name :
-             {L"velmora_version.txt", L"velmora_appsize.txt", L"Velmora.exe", L"velmora_signature.txt"})
+        m_savedHighest = HighestInstalledVersion();
+        for (const wchar_t* name : kServedNames)
             ::DeleteFileW((kServedFolder + L"\\" + name).c_str());
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
@@ -106,6 +111,8 @@ protected:
     void TearDown() override
     {
         (void)WriteSetting(kUpdateServerSetting, m_savedUrl);
+        (void)WriteSetting(kHighestInstalledSetting, m_savedHighest);
+        RegDeleteKeyAt(HKEY_LOCAL_MACHINE, kUninstallKey);
         for (const std::wstring& file : {m_program, ProgramBackupPath(m_program), NewFile(), m_downloads + L"Velmora.exe"})
             ::DeleteFileW(file.c_str());
         ::RemoveDirectoryW(m_downloads.c_str());
@@ -117,6 +124,15 @@ protected:
         ASSERT_TRUE(WriteSetting(kUpdateServerSetting, mode.empty() ? m_base : m_base + L"/" + mode));
     }
     static void Serve(const wchar_t* name, const std::string& bytes) { WriteFileBytes(kServedFolder + L"\\" + name, bytes); }
+    static void ServeRelease(const std::wstring& release)
+    {
+        for (const wchar_t* name : kServedNames)
+            ASSERT_TRUE(::CopyFileW((release + L"\\" + name).c_str(), (kServedFolder + L"\\" + name).c_str(), FALSE));
+    }
+    static std::string ReleaseFile(const std::wstring& release, const wchar_t* name)
+    {
+        return ReadFileBytes(release + L"\\" + name).value_or(std::string());
+    }
     [[nodiscard]] std::wstring NewFile() const { return m_program + L".new"; }
     [[nodiscard]] static bool Exists(const std::wstring& path)
     {
@@ -127,6 +143,7 @@ protected:
     const std::string kServed = ProgramBytes('b', 300 * 1024);
     std::wstring m_base;
     std::wstring m_savedUrl;
+    std::wstring m_savedHighest;
     std::wstring m_work;
     std::wstring m_downloads;
     std::wstring m_program;
@@ -137,19 +154,28 @@ TEST_F(UpdateServerTest, CheckComparesTheServedVersionWithTheOwn)
     struct Case {
         const char* served;
         const wchar_t* mode;
+        const wchar_t* highest;
         std::vector<UINT> posted;
     };
     const Case cases[] = {
-        {"3.0.7", L"", {WM_UPDATE_AVAILABLE}},
-        {"3.0.6", L"", {WM_UPDATE_NONE}},
-        {"3.0.6\r\n", L"", {WM_UPDATE_AVAILABLE}},
-        {"V3.0.7", L"", {WM_UPDATE_NONE}},
+        {"3.0.7", L"", L"", {WM_UPDATE_AVAILABLE}},
+        {"3.0.6", L"", L"", {WM_UPDATE_NONE}},
+        {"3.0.5", L"", L"", {WM_UPDATE_NONE}},
+        {"3.0.7", L"", L"3.0.7", {WM_UPDATE_NONE}},
+        {"3.0.6\r\n", L"", L"", {WM_UPDATE_NONE}},
+        {"V3.0.7", L"", L"", {WM_UPDATE_NONE}},
         // An error page names no version.
-        {"3.0.7", L"not-found", {WM_UPDATE_NONE}},
+        {"3.0.7", L"not-found", L"", {WM_UPDATE_NONE}},
+        // Nothing listens there: the check still ends with an answer.
+        {"3.0.7", nullptr, L"", {WM_UPDATE_UNREACHABLE}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.served) + " " + std::string(c.mode, c.mode + wcslen(c.mode)));
-        UseServer(c.mode);
+        SCOPED_TRACE(std::string(c.served) + " " + (c.mode ? std::string(c.mode, c.mode + wcslen(c.mode)) : "none"));
+        if (c.mode)
+            UseServer(c.mode);
+        else
+            ASSERT_TRUE(WriteSetting(kUpdateServerSetting, L"http://127.0.0.1:9"));
+        ASSERT_TRUE(WriteSetting(kHighestInstalledSetting, c.highest));
         Serve(L"velmora_version.txt", c.served);
         CMessageSink sink(&NoText);
         CAutoFindNewVersion check(sink.Target(), L"3.0.6");
@@ -161,45 +187,62 @@ TEST_F(UpdateServerTest, CheckComparesTheServedVersionWithTheOwn)
     }
 }
 
-TEST_F(UpdateServerTest, OnlyAGenuineCompleteDownloadReplacesTheProgram)
+TEST_F(UpdateServerTest, OnlyAGenuineCompleteForwardReleaseReplacesTheProgram)
 {
     const std::optional<std::string> next = ReadFileBytes(kNextVersion);
-    const std::optional<std::string> signature = ReadFileBytes(kNextSignature);
-    ASSERT_TRUE(next && signature) << "the signed 3.0.7 build is missing";
+    ASSERT_TRUE(next) << "the signed 3.0.7 release is missing";
     std::string changed = *next;
     changed[changed.size() / 2] ^= 0x01;
+    const std::string manifest = ReleaseFile(kNextRelease, L"velmora_manifest.txt");
+    const std::string signature = ReleaseFile(kNextRelease, L"velmora_signature.txt");
+    std::string unsignedManifest = manifest;
+    unsignedManifest.replace(unsignedManifest.find("3.0.7"), 5, "3.0.9");
     struct Case {
         const char* name;
         const wchar_t* mode;
         const std::string* program;
+        std::string manifest;
         std::optional<std::string> signature;
-        const char* version;
+        const wchar_t* own;
+        const wchar_t* highest;
         bool installed;
     };
     const Case cases[] = {
-        {"genuine", L"", &*next, *signature, "3.0.7", true},
-        {"announced size differs", L"wrong-size", &*next, *signature, "3.0.7", false},
-        {"error pages", L"not-found", &*next, *signature, "3.0.7", false},
-        {"cut off", L"cut-off", &*next, *signature, "3.0.7", false},
-        {"one byte changed", L"", &changed, *signature, "3.0.7", false},
-        {"no signature", L"", &*next, std::nullopt, "3.0.7", false},
-        {"another file's signature", L"", &*next, kOtherFileSignature, "3.0.7", false},
-        {"garbage signature", L"", &*next, "<html>signed, honestly</html>", "3.0.7", false},
-        {"another version served", L"", &*next, *signature, "3.0.8", false},
+        {"genuine", L"", &*next, manifest, signature, L"3.0.6", L"", true},
+        {"genuine after 3.0.10", L"", &*next, manifest, signature, L"3.0.10", L"", false},
+        {"the running version", L"", &*next, manifest, signature, L"3.0.7", L"", false},
+        {"older than running", L"", &*next, manifest, signature, L"3.0.8", L"", false},
+        {"installed here before", L"", &*next, manifest, signature, L"3.0.6", L"3.0.7", false},
+        {"image is not the stated version", L"", &*next, ReleaseFile(kMislabelledRelease, L"velmora_manifest.txt"),
+         ReleaseFile(kMislabelledRelease, L"velmora_signature.txt"), L"3.0.6", L"", false},
+        {"statement changed after signing", L"", &*next, unsignedManifest, signature, L"3.0.6", L"", false},
+        {"another statement's signature", L"", &*next, manifest,
+         ReleaseFile(kMislabelledRelease, L"velmora_signature.txt"), L"3.0.6", L"", false},
+        {"no signature", L"", &*next, manifest, std::nullopt, L"3.0.6", L"", false},
+        {"garbage signature", L"", &*next, manifest, "<html>signed, honestly</html>", L"3.0.6", L"", false},
+        {"one byte changed", L"", &changed, manifest, signature, L"3.0.6", L"", false},
+        {"announced size differs", L"wrong-size", &*next, manifest, signature, L"3.0.6", L"", false},
+        {"error pages", L"not-found", &*next, manifest, signature, L"3.0.6", L"", false},
+        {"cut off", L"cut-off", &*next, manifest, signature, L"3.0.6", L"", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         UseServer(c.mode);
+        ServeRelease(kNextRelease);
         Serve(L"Velmora.exe", *c.program);
-        Serve(L"velmora_version.txt", c.version);
+        Serve(L"velmora_manifest.txt", c.manifest);
         if (c.signature)
             Serve(L"velmora_signature.txt", *c.signature);
         else
             ::DeleteFileW((kServedFolder + L"\\velmora_signature.txt").c_str());
+        ASSERT_TRUE(WriteSetting(kHighestInstalledSetting, c.highest));
+        // The installed-programs entry of a setup that installed into the test's folder.
+        ASSERT_TRUE(RegWriteString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", m_work));
+        ASSERT_TRUE(RegWriteString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", L"3.0.6"));
         WriteFileBytes(m_program, kInstalled);
         ::DeleteFileW(ProgramBackupPath(m_program).c_str());
         CMessageSink sink(&NoText);
-        CDownloadAppNewVersion download(sink.Target(), m_program);
+        CDownloadAppNewVersion download(sink.Target(), m_program, c.own);
         ASSERT_TRUE(download.Start());
         CollectAfter(sink, download.GetThreadHandle());
 
@@ -209,6 +252,8 @@ TEST_F(UpdateServerTest, OnlyAGenuineCompleteDownloadReplacesTheProgram)
         // The replaced program stays as the way back until the new one has started.
         EXPECT_EQ(ReadFileBytes(ProgramBackupPath(m_program)),
                   c.installed ? std::optional<std::string>(kInstalled) : std::nullopt);
+        EXPECT_EQ(HighestInstalledVersion(), c.installed ? L"3.0.7" : c.highest);
+        EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), c.installed ? L"3.0.7" : L"3.0.6");
         if (c.installed) {
             const std::vector<ReceivedMessage>& posted = sink.messages;
             ASSERT_GE(posted.size(), 4u);
@@ -222,13 +267,12 @@ TEST_F(UpdateServerTest, OnlyAGenuineCompleteDownloadReplacesTheProgram)
 TEST_F(UpdateServerTest, SecondUpdateDeletesTheOldBackupFirst)
 {
     UseServer(L"");
-    ASSERT_TRUE(::CopyFileW(kNextVersion.c_str(), (kServedFolder + L"\\Velmora.exe").c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileW(kNextSignature.c_str(), (kServedFolder + L"\\velmora_signature.txt").c_str(), FALSE));
-    Serve(L"velmora_version.txt", "3.0.7");
+    ServeRelease(kNextRelease);
+    ASSERT_TRUE(WriteSetting(kHighestInstalledSetting, L""));
     WriteFileBytes(ProgramBackupPath(m_program), "an older program");
     // A download an earlier run left behind is replaced, not appended to.
     WriteFileBytes(NewFile(), "a stale download");
-    CDownloadAppNewVersion download(nullptr, m_program);
+    CDownloadAppNewVersion download(nullptr, m_program, L"3.0.6");
     ASSERT_TRUE(download.Start());
     ASSERT_EQ(::WaitForSingleObject(download.GetThreadHandle(), 60000), WAIT_OBJECT_0);
     EXPECT_EQ(download.Result(), CDownloadAppNewVersion::Outcome::Installed);
@@ -239,11 +283,10 @@ TEST_F(UpdateServerTest, SecondUpdateDeletesTheOldBackupFirst)
 TEST_F(UpdateServerTest, CancelledDownloadPostsNoResultAndLeavesTheProgram)
 {
     UseServer(L"slow");
-    Serve(L"Velmora.exe", kServed);
-    Serve(L"velmora_version.txt", "3.0.7");
-    Serve(L"velmora_signature.txt", kOtherFileSignature);
+    ServeRelease(kNextRelease);
+    ASSERT_TRUE(WriteSetting(kHighestInstalledSetting, L""));
     CMessageSink sink(&NoText);
-    CDownloadAppNewVersion download(sink.Target(), m_program);
+    CDownloadAppNewVersion download(sink.Target(), m_program, L"3.0.6");
     ASSERT_TRUE(download.Start());
     for (int i = 0; i < 200 && download.BytesWritten() == 0; ++i)
         ::Sleep(50);
@@ -277,3 +320,43 @@ TEST_F(UpdateServerTest, FailedSecondMoveBringsTheProgramBack)
 }
 
 }  // namespace
+
+// The restart helper after a replacement, with a stand-in for the program: the old program
+// file goes only once the new program has painted; a new program that ends before that
+// gets the old one back.
+TEST_F(UpdateServerTest, RestartHelperKeepsTheOldProgramUntilTheNewOneHasPainted)
+{
+    const std::optional<std::string> standIn = ReadFileBytes(FromLinuxPath(VELMORA_RESTART_STAND_IN));
+    ASSERT_TRUE(standIn);
+    const std::wstring helper = m_work + L"\\rebooter.exe";
+    ASSERT_TRUE(::CopyFileW(FromLinuxPath(VELMORA_REBOOTER).c_str(), helper.c_str(), FALSE));
+    // Bytes after the image do not stop it from running.
+    const std::string old = *standIn + "the old program";
+    struct Case {
+        const wchar_t* start;
+        const std::string* left;
+    };
+    for (const Case& c : {Case{L"paint", &*standIn}, Case{L"end", &old}}) {
+        SCOPED_TRACE(std::wstring(c.start));
+        WriteFileBytes(m_program, *standIn);
+        WriteFileBytes(ProgramBackupPath(m_program), old);
+        ASSERT_TRUE(::SetEnvironmentVariableW(L"VELMORA_STAND_IN_START", c.start));
+        std::wstring commandLine = L"\"" + m_program + L"\" --parent";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        ASSERT_TRUE(::CreateProcessW(m_program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     m_work.c_str(), &startup, &started));
+        const UniqueHandle process(started.hProcess);
+        const UniqueHandle thread(started.hThread);
+        EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the helper did not end the program";
+        for (int i = 0; i < 300 && Exists(ProgramBackupPath(m_program)); ++i)
+            ::Sleep(100);
+        EXPECT_FALSE(Exists(ProgramBackupPath(m_program)));
+        EXPECT_EQ(ReadFileBytes(m_program), *c.left);
+    }
+    ::SetEnvironmentVariableW(L"VELMORA_STAND_IN_START", nullptr);
+    // The helper may still be on its way out.
+    for (int i = 0; i < 100 && !::DeleteFileW(helper.c_str()); ++i)
+        ::Sleep(100);
+}

@@ -528,6 +528,16 @@ TEST_F(MainWindow, UpdateResultsChangeTheStatusAndAskOnlyAfterAManualCheck)
     EXPECT_EQ(prompts.prompts[0].title, L"Aggiornamenti");
     ::SendMessageW(hwnd, WM_UPDATE_NONE, 0, 0);
     EXPECT_EQ(prompts.prompts.size(), 1u) << "a result without a manual check is not reported";
+
+    // A server that does not answer is a result too, never "Controllo..." for ever.
+    prompts.prompts.clear();
+    Click(IDC_MAIN_UPDATE);
+    ::SendMessageW(hwnd, WM_UPDATE_UNREACHABLE, 0, 0);
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Non verificabili");
+    ASSERT_EQ(prompts.prompts.size(), 1u);
+    EXPECT_EQ(prompts.prompts[0].title, L"Aggiornamenti");
+    ::SendMessageW(hwnd, WM_UPDATE_UNREACHABLE, 0, 0);
+    EXPECT_EQ(prompts.prompts.size(), 1u);
 }
 
 TEST_F(MainWindow, DownloadWindowClosesBeforeTheFinalMessageAndNoCheckStartsUnderIt)
@@ -559,6 +569,7 @@ TEST_F(MainWindow, UpdateCheckWithoutConnectionOnlyTellsTheUser)
     Open();
     EXPECT_TRUE(openedAtStart.empty()) << "no connection at start: the check is skipped silently";
     EXPECT_TRUE(prompts.prompts.empty());
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Non verificabili");
     Click(IDC_MAIN_UPDATE);
     EXPECT_EQ(prompts.Texts(), std::vector<std::wstring>{kNoConnection});
     EXPECT_TRUE(opened.empty());
