@@ -1,6 +1,7 @@
 #include "ui/ScanDialog.h"
 
 #include "core/TextSplit.h"
+#include "framework/FirstPaintSignal.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/FirstRunDefaults.h"
@@ -290,6 +291,14 @@ void CScanDialog::OnStartupReady()
     m_updates.StartupCheck(IsSettingOn(m_services.settings, Setting::AutoUpdates));
 }
 
+void CScanDialog::OnFirstPainted()
+{
+    // The controls paint after their parent: the window is shown once they have too.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SignalFirstPaint();
+    OnAutoScanCheck();
+}
+
 void CScanDialog::OnAutoScanCheck()
 {
     if (m_scanAtStart || IsSettingOn(m_services.settings, Setting::ScanAtStartup))
@@ -421,11 +430,11 @@ bool CScanDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         if (m_autoScanArmed) {
             // Once per process, and after this paint has put the window on the screen.
             m_autoScanArmed = false;
-            ::PostMessageW(m_hWnd, WM_AUTO_SCAN_CHECK, 0, 0);
+            ::PostMessageW(m_hWnd, WM_FIRST_PAINTED, 0, 0);
         }
         return false;
-    case WM_AUTO_SCAN_CHECK:
-        OnAutoScanCheck();
+    case WM_FIRST_PAINTED:
+        OnFirstPainted();
         return true;
     case WM_CLOSE:
         // The system's close (Alt+F4, the taskbar) is the close button's.

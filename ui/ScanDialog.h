@@ -78,6 +78,8 @@ private:
     void SetGauge(UINT bitmapId);
     void Place();
     void OnStartupReady();
+    // Once, right after the first paint has put the window on the screen.
+    void OnFirstPainted();
     void OnAutoScanCheck();
     void CloseButton();
     void ShowGoodNews();
