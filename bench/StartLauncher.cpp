@@ -1,12 +1,15 @@
 // The start benchmark's launcher: starts a program as the restarter after an update does
 // (suspended, the first-paint event made for its process id, then let run), waits for that
-// event and prints the time from just before the process was created to the event, with
-// the program's CPU times and peak working set at that moment. Then it ends the program.
+// event, stops the program's threads where they are and prints the time from just before
+// the process was created to the event with the program's peak working set. The program
+// stays stopped, so that its CPU time up to the event can be read from the host, until
+// standard input closes; then the launcher ends it.
 //
 //   velmora-start-launcher PROGRAM.exe [ARGUMENTS...]
 //
-// Prints "seconds S user U kernel K peak-kib P"; exit code 1 when the program ended or
-// did not signal within a minute (it is ended all the same), 2 when it could not start.
+// Prints "seconds S peak-kib P"; exit code 1 when the program ended or did not signal
+// within a minute (it is ended all the same), 2 when it could not start. Wine's answer
+// for another process's CPU times counts far from all of it, hence the host's figure.
 // bench/run-start-bench.sh runs it in a throw-away prefix.
 
 #include "core/StartSignal.h"
@@ -15,9 +18,13 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <winternl.h>
+
 #include <cstdio>
 #include <cwctype>
 #include <string>
+
+extern "C" NTSTATUS NTAPI NtSuspendProcess(HANDLE process);
 
 namespace {
 
@@ -45,12 +52,15 @@ std::wstring ChildCommandLine(const wchar_t* own)
     return at;
 }
 
-double Seconds(const FILETIME& time)
+// Returns when standard input has closed.
+void AwaitEndOfInput()
 {
-    ULARGE_INTEGER value{};
-    value.LowPart = time.dwLowDateTime;
-    value.HighPart = time.dwHighDateTime;
-    return static_cast<double>(value.QuadPart) / 1e7;
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    char buffer[64];
+    DWORD read = 0;
+    while (input && input != INVALID_HANDLE_VALUE && ::ReadFile(input, buffer, sizeof(buffer), &read, nullptr) &&
+           read > 0) {
+    }
 }
 
 }  // namespace
@@ -88,17 +98,14 @@ int wmain()
     const HANDLE waits[] = {painted.get(), process.get()};
     const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, kSignalTimeoutMs);
     ::QueryPerformanceCounter(&signalled);
-    FILETIME creation{};
-    FILETIME exit{};
-    FILETIME kernel{};
-    FILETIME user{};
-    const bool timed = ::GetProcessTimes(process.get(), &creation, &exit, &kernel, &user) != FALSE;
+    if (woke == WAIT_OBJECT_0)
+        ::NtSuspendProcess(process.get());
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
     const bool measured = ::GetProcessMemoryInfo(process.get(), &memory, sizeof(memory)) != FALSE;
-    ::TerminateProcess(process.get(), 0);
-    ::WaitForSingleObject(process.get(), kEndTimeoutMs);
     if (woke != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 0);
+        ::WaitForSingleObject(process.get(), kEndTimeoutMs);
         std::fwprintf(stderr, L"velmora-start-launcher: %ls %ls\n", commandLine.c_str(),
                       woke == WAIT_OBJECT_0 + 1 ? L"ended without signalling its first paint"
                                                 : L"did not signal its first paint within a minute");
@@ -106,8 +113,11 @@ int wmain()
     }
     const double seconds =
         static_cast<double>(signalled.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart);
-    std::wprintf(L"seconds %.3f user %.3f kernel %.3f peak-kib %llu\n", seconds, timed ? Seconds(user) : 0.0,
-                 timed ? Seconds(kernel) : 0.0,
+    std::wprintf(L"seconds %.3f peak-kib %llu\n", seconds,
                  measured ? static_cast<unsigned long long>(memory.PeakWorkingSetSize / 1024) : 0ULL);
+    std::fflush(stdout);
+    AwaitEndOfInput();
+    ::TerminateProcess(process.get(), 0);
+    ::WaitForSingleObject(process.get(), kEndTimeoutMs);
     return 0;
 }

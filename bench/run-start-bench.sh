@@ -4,9 +4,11 @@
 # bare window program built for the purpose (velmora-bare-window: the same manifest,
 # resources and libraries, one window of the main window's size). Each start is timed by
 # velmora-start-launcher from just before the process is created to the moment the
-# program says its main window is painted (the first-paint event it sets), with the
-# process's CPU times and peak working set at that moment; the prefix's wineserver's CPU
-# during the whole launch (the launcher's own start included, alike for both) is added.
+# program says its main window is painted (the first-paint event it sets); the launcher
+# then stops the program where it is, and the program's peak working set (its own figure)
+# and CPU time (the host's, from /proc) are read at that moment, with the CPU the
+# prefix's wineserver used from the launch on (the launcher's own start included, alike
+# for both).
 #
 # Fairness: one untimed warm-up of each first (it also writes the program's first-run
 # settings); then odd rounds start the program first and even rounds the bare window, so
@@ -72,20 +74,45 @@ sleep 3
 server=$(find_server)
 [ -n "$server" ] || { echo "run-start-bench.sh: no wineserver for $prefix" >&2; exit 1; }
 
-# Starts one program through the launcher; sets seconds, cpu (process + wineserver,
-# seconds) and peak (MB), and prints the run's line. The same server must serve the
-# whole run, or its share would be unknown: then the benchmark stops.
+# The host's pid of the prefix's running Windows program whose file is named $1.
+program_pid() {
+    local pid first
+    for pid in $(pgrep -f "$1" || true); do
+        first=$(tr '\0' '\n' < "/proc/$pid/cmdline" 2>/dev/null | head -n 1)
+        [ "${first##*\\}" = "$1" ] || continue
+        if { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+            echo "$pid"
+            return
+        fi
+    done
+}
+
+# Starts one program (its Windows path) through the launcher; sets seconds, cpu (process +
+# wineserver, seconds) and peak (MB), and prints the run's line. The same server must
+# serve the whole run, or its share would be unknown: then the benchmark stops.
 start() {
-    local label=$1 before after user kernel peak_kib pcpu scpu
-    shift
+    local label=$1 path=$2 before after peak_kib pid pticks launcher
     before=$(server_ticks) || { echo "run-start-bench.sh: the prefix's wineserver has ended" >&2; exit 1; }
-    if ! wine_run "$build/velmora-start-launcher.exe" "$@" > "$work/out.txt" 2> "$work/err.txt"; then
+    rm -f "$work/out.txt" "$work/go"
+    mkfifo "$work/go"
+    wine_run "$build/velmora-start-launcher.exe" "$path" < "$work/go" > "$work/out.txt" 2> "$work/err.txt" &
+    launcher=$!
+    exec 4> "$work/go"
+    # The launcher prints its line once the program has signalled and stands still.
+    while ! grep -q peak-kib "$work/out.txt" 2>/dev/null; do
+        kill -0 "$launcher" 2>/dev/null || break
+        sleep 0.05
+    done
+    after=$(server_ticks) || { echo "run-start-bench.sh: the wineserver ended during a run" >&2; exit 1; }
+    pid=$(program_pid "${path##*\\}")
+    pticks=$(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || true)
+    exec 4>&-
+    if ! wait "$launcher" || [ -z "$pticks" ]; then
         echo "run-start-bench.sh: $label: $(tr -d '\r' < "$work/err.txt" | tail -1)" >&2
         exit 1
     fi
-    after=$(server_ticks) || { echo "run-start-bench.sh: the wineserver ended during a run" >&2; exit 1; }
-    read -r _ seconds _ user _ kernel _ peak_kib <<< "$(tr -d '\r' < "$work/out.txt" | tail -1)"
-    pcpu=$(awk -v u="$user" -v k="$kernel" 'BEGIN { printf "%.3f", u + k }')
+    read -r _ seconds _ peak_kib <<< "$(tr -d '\r' < "$work/out.txt" | tail -1)"
+    pcpu=$(awk -v d="$pticks" -v t="$ticks" 'BEGIN { printf "%.3f", d / t }')
     scpu=$(awk -v d=$((after - before)) -v t="$ticks" 'BEGIN { printf "%.3f", d / t }')
     cpu=$(awk -v p="$pcpu" -v s="$scpu" 'BEGIN { printf "%.3f", p + s }')
     peak=$(awk -v k="$peak_kib" 'BEGIN { printf "%.3f", k / 1024 }')
