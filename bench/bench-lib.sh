@@ -15,6 +15,18 @@ find_server() {
 # CPU ticks (user + system) the server $server has used so far; fails when it has ended.
 server_ticks() { awk '{ print $14 + $15 }' "/proc/$server/stat" 2>/dev/null; }
 
+# Keeps Wine's desktop process of the prefix up, as Windows always has one, until file
+# descriptor 3 is closed; then sets server to the prefix's wineserver. Uses wine_run,
+# $work and $build.
+hold_desktop() {
+    mkfifo "$work/hold"
+    (wine_run "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
+    exec 3> "$work/hold"
+    sleep 3
+    server=$(find_server)
+    [ -n "$server" ] || { echo "$(basename "$0"): no wineserver for $prefix" >&2; exit 1; }
+}
+
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -85,13 +85,7 @@ for scale in "${scales[@]}"; do
     wine_run --setup
     cd "$work"
     wine_run "$build/velmora-scan-bench.exe" plant --scale "$scale"
-    # Keep Wine's desktop process up for the runs, as Windows always has one.
-    mkfifo "$work/hold"
-    (wine_run "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
-    exec 3> "$work/hold"
-    sleep 3
-    server=$(find_server)
-    [ -n "$server" ] || { echo "run-scan-bench.sh: no wineserver for $prefix" >&2; exit 1; }
+    hold_desktop
 
     echo "warm-up (untimed figures):"
     walk

@@ -66,13 +66,7 @@ bare='C:\Program Files\Velmora\velmora-bare-window.exe'
 # Beside the program and without debug information, as the setup program installs it.
 "$strip_tool" --strip-debug -o "$prefix/drive_c/Program Files/Velmora/velmora-bare-window.exe" \
     "$build/velmora-bare-window.exe"
-# Keep Wine's desktop process up for the runs, as Windows always has one.
-mkfifo "$work/hold"
-(wine_run "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
-exec 3> "$work/hold"
-sleep 3
-server=$(find_server)
-[ -n "$server" ] || { echo "run-start-bench.sh: no wineserver for $prefix" >&2; exit 1; }
+hold_desktop
 
 # The host's pid of the prefix's running Windows program whose file is named $1.
 program_pid() {

@@ -90,6 +90,7 @@ CScanDialog::~CScanDialog() = default;
 BOOL CScanDialog::OnInitDialog()
 {
     m_services.scans.SetNotifyWindow(m_hWnd);
+    m_painted = false;
     WriteFirstRunDefaults(m_services.settings);
     // Without its bitmap the window still works, on the default background.
     static_cast<void>(SetSkinBitmap(IDB_MAIN_BACKGROUND));
