@@ -5,7 +5,6 @@
 //   velmora-bare-window     (runs until it is ended)
 
 #include "framework/FirstPaintSignal.h"
-#include "ui/ScanDialog.h"
 
 #include <windows.h>
 #include <bcrypt.h>
@@ -32,6 +31,9 @@ const void* const kProgramImports[] = {
 };
 
 constexpr wchar_t kClassName[] = L"VelmoraBareWindow";
+// The main window's size and place.
+constexpr int kWidth = 770;
+constexpr int kHeight = 571;
 // Not the main window's title: a starting program looks for its running copy by it.
 constexpr wchar_t kTitle[] = L"Velmora bare window";
 
@@ -73,10 +75,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     windowClass.lpszClassName = kClassName;
     if (!::RegisterClassExW(&windowClass))
         return 1;
-    const int x = (::GetSystemMetrics(SM_CXFULLSCREEN) - CScanDialog::kWidth) / 2;
-    const int y = (::GetSystemMetrics(SM_CYFULLSCREEN) - CScanDialog::kHeight) / 2 - 20;
+    const int x = (::GetSystemMetrics(SM_CXFULLSCREEN) - kWidth) / 2;
+    const int y = (::GetSystemMetrics(SM_CYFULLSCREEN) - kHeight) / 2 - 20;
     const HWND window = ::CreateWindowExW(0, kClassName, kTitle, WS_POPUP | WS_VISIBLE, x, y,
-                                          CScanDialog::kWidth, CScanDialog::kHeight, nullptr, nullptr, instance,
+                                          kWidth, kHeight, nullptr, nullptr, instance,
                                           nullptr);
     if (!window)
         return 1;

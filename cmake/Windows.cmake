@@ -132,7 +132,7 @@ add_executable(velmora-start-launcher bench/StartLauncher.cpp)
 target_link_libraries(velmora-start-launcher PRIVATE velmora_framework)
 target_link_options(velmora-start-launcher PRIVATE -municode)
 add_executable(velmora-bare-window WIN32 bench/BareWindow.cpp ${VELMORA_RC})
-target_link_libraries(velmora-bare-window PRIVATE velmora_ui)
+target_link_libraries(velmora-bare-window PRIVATE velmora_framework)
 target_link_options(velmora-bare-window PRIVATE -municode)
 
 # --- tests -------------------------------------------------------------------------
