@@ -53,24 +53,7 @@ wine_run() { "${pin[@]}" "$runner" --prefix "$prefix" "$@"; }
 ticks=$(getconf CLK_TCK)
 started=$(date +%s)
 
-# The pid of the prefix's wineserver (none: empty).
-find_server() {
-    local pid
-    for pid in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
-        if { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
-            echo "$pid"
-            return
-        fi
-    done
-}
-
-# CPU ticks (user + system) the server has used so far; fails when it has ended.
-server_ticks() { awk '{ print $14 + $15 }' "/proc/$server/stat" 2>/dev/null; }
-
-load() { cut -d' ' -f1-3 /proc/loadavg; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-spread() { printf '%s\n' "$@" | sort -g | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.3f-%.3f", lo, hi }'; }
+. "$top/bench/bench-lib.sh"
 
 # Runs one Wine program; sets wall, pcpu (the process), scpu (the wineserver during the
 # run), cpu (both, seconds) and rss (KiB), and prints the run's line. The same server
@@ -102,13 +85,7 @@ for scale in "${scales[@]}"; do
     wine_run --setup
     cd "$work"
     wine_run "$build/velmora-scan-bench.exe" plant --scale "$scale"
-    # Keep Wine's desktop process up for the runs, as Windows always has one.
-    mkfifo "$work/hold"
-    (wine_run "$build/velmora-scan-bench.exe" hold < "$work/hold" > /dev/null 2>&1) &
-    exec 3> "$work/hold"
-    sleep 3
-    server=$(find_server)
-    [ -n "$server" ] || { echo "run-scan-bench.sh: no wineserver for $prefix" >&2; exit 1; }
+    hold_desktop
 
     echo "warm-up (untimed figures):"
     walk

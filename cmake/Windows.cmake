@@ -157,12 +157,17 @@ else()
 endif()
 
 # Benchmarks: built with everything, run by hand (bench/*.sh), never by the tests.
-velmora_sources(bench_sources bench)
-if(bench_sources)
-    add_executable(velmora-scan-bench ${bench_sources})
-    target_link_libraries(velmora-scan-bench PRIVATE velmora_engine)
-    target_link_options(velmora-scan-bench PRIVATE -municode)
-endif()
+add_executable(velmora-scan-bench bench/ScanBench.cpp)
+target_link_libraries(velmora-scan-bench PRIVATE velmora_engine)
+target_link_options(velmora-scan-bench PRIVATE -municode)
+# The start benchmark's launcher, and its baseline: a window program linked as the
+# program is, with its resources and manifest.
+add_executable(velmora-start-launcher bench/StartLauncher.cpp)
+target_link_libraries(velmora-start-launcher PRIVATE velmora_framework)
+target_link_options(velmora-start-launcher PRIVATE -municode)
+add_executable(velmora-bare-window WIN32 bench/BareWindow.cpp ${VELMORA_RC})
+target_link_libraries(velmora-bare-window PRIVATE velmora_framework)
+target_link_options(velmora-bare-window PRIVATE -municode)
 
 # --- tests -------------------------------------------------------------------------
 add_test(NAME wine_prefix_setup COMMAND ${VELMORA_RUNNER} --prefix ${VELMORA_PREFIX} --setup)
@@ -305,7 +310,7 @@ endif()
 if(VELMORA_PCH)
     target_precompile_headers(velmora_framework PRIVATE <windows.h> <commctrl.h>)
     foreach(target velmora_engine velmora_online velmora_controls velmora_ui Velmora Velmora-next rebooter
-                   velmora-cli velmora-scan-bench velmora-gallery)
+                   velmora-cli velmora-scan-bench velmora-start-launcher velmora-bare-window velmora-gallery)
         if(TARGET ${target})
             target_precompile_headers(${target} REUSE_FROM velmora_framework)
         endif()

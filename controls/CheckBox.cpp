@@ -144,39 +144,45 @@ void CCheckBox::DrawText(HDC dc, const RECT& area, int frame) const
     ::DrawTextW(dc, text, length, &textArea, format);
 }
 
+// Room for the eight looks; each is drawn when it is first shown (DrawFrame), since a
+// window shows most of them never and drawing them all slowed its first paint.
 void CCheckBox::RenderImages(HDC reference)
 {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     const int width = std::max<int>(client.right, m_boxSize);
     const int height = m_imageHeight * kFrameCount;
-    UniqueMemoryDc canvas(::CreateCompatibleDC(reference));
     UniqueGdiObject<HBITMAP> images(::CreateCompatibleBitmap(reference, width, height));
-    if (!canvas || !images)
+    if (!images)
         return;
-    {
-        SelectObjectGuard selectedImages(canvas.get(), images.get());
-        UniqueMemoryDc strip(m_strip ? ::CreateCompatibleDC(reference) : nullptr);
-        for (int frame = 0; frame < kFrameCount; ++frame) {
-            const int top = frame * m_imageHeight;
-            DrawBackgroundBehind(canvas.get(), top);
-            const int boxLeft = m_textOnLeft ? width - m_boxSize : 0;
-            const int boxTop = top + (m_imageHeight - m_boxSize) / 2;
-            if (strip) {
-                // Stretched whole pixels: a smoothing filter would blend the magenta key
-                // into the box's border.
-                SelectObjectGuard selectedStrip(strip.get(), m_strip.get());
-                ::TransparentBlt(canvas.get(), boxLeft, boxTop, m_boxSize, m_boxSize, strip.get(), frame * kBoxSize,
-                                 0, kBoxSize, kBoxSize, kStripTransparent);
-            }
-            DrawText(canvas.get(), RECT{0, top, width, top + m_imageHeight}, frame);
-        }
-    }
     m_images = std::move(images);
     m_imagesSize = {width, height};
     m_imagesFace = ::GetSysColor(COLOR_BTNFACE);
     m_imagesValid = true;
+    m_framesDrawn = 0;
     ++m_renderCount;
+}
+
+void CCheckBox::DrawFrame(HDC reference, int frame)
+{
+    UniqueMemoryDc canvas(::CreateCompatibleDC(reference));
+    if (!canvas)
+        return;
+    SelectObjectGuard selectedImages(canvas.get(), m_images.get());
+    const int width = m_imagesSize.cx;
+    const int top = frame * m_imageHeight;
+    DrawBackgroundBehind(canvas.get(), top);
+    UniqueMemoryDc strip(m_strip ? ::CreateCompatibleDC(reference) : nullptr);
+    if (strip) {
+        SelectObjectGuard selectedStrip(strip.get(), m_strip.get());
+        // Stretched whole pixels: a smoothing filter would blend the magenta key into the
+        // box's border.
+        ::TransparentBlt(canvas.get(), m_textOnLeft ? width - m_boxSize : 0, top + (m_imageHeight - m_boxSize) / 2,
+                         m_boxSize, m_boxSize, strip.get(), frame * kBoxSize, 0, kBoxSize, kBoxSize,
+                         kStripTransparent);
+    }
+    DrawText(canvas.get(), RECT{0, top, width, top + m_imageHeight}, frame);
+    m_framesDrawn |= 1u << frame;
 }
 
 void CCheckBox::Paint()
@@ -187,6 +193,8 @@ void CCheckBox::Paint()
         return;
     if (!m_imagesValid || m_imagesFace != ::GetSysColor(COLOR_BTNFACE))
         RenderImages(dc);
+    if (m_images && (m_framesDrawn & (1u << m_frame)) == 0)
+        DrawFrame(dc, m_frame);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     if (m_images) {

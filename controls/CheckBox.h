@@ -1,7 +1,8 @@
 #pragma once
 // Every check box of the program: drawn from an 8-frame bitmap strip (13 x 13 frames,
-// magenta transparent) with its own text painting, hover and pressed frames. The eight
-// looks are rendered once over the background behind the control and then copied.
+// magenta transparent) with its own text painting, hover and pressed frames. Each of the
+// eight looks is rendered over the background behind the control when it is first shown
+// and copied after that.
 //
 // Frames of the strip: 0 checked, 1 unchecked, 2 checked hovered, 3 unchecked hovered,
 // 4 checked pressed, 5 unchecked pressed, 6 checked disabled, 7 unchecked disabled.
@@ -28,7 +29,7 @@ public:
     [[nodiscard]] bool IsTextOnLeft() const { return m_textOnLeft; }
     [[nodiscard]] const std::wstring& GetText() const { return m_text; }
     // Height of each rendered look: the larger of the box and the parent font's line + 1.
-    // How many times the eight looks were rendered (they are rebuilt only when needed).
+    // How many times the eight looks were rebuilt (only when needed).
     [[nodiscard]] unsigned GetRenderCount() const { return m_renderCount; }
     // Owned by the check box (for inspection; never free them).
     [[nodiscard]] HBITMAP GetStripBitmap() const { return m_strip.get(); }
@@ -50,6 +51,7 @@ private:
     void FollowDpi();
     void MeasureImageHeight();
     void RenderImages(HDC reference);
+    void DrawFrame(HDC reference, int frame);
     void DrawBackgroundBehind(HDC dc, int frameTop) const;
     void DrawText(HDC dc, const RECT& area, int frame) const;
     void Paint();
@@ -70,6 +72,7 @@ private:
     SIZE m_imagesSize{};
     COLORREF m_imagesFace = 0;
     bool m_imagesValid = false;
+    unsigned m_framesDrawn = 0;  // bit n: look n is drawn in m_images
     int m_imageHeight = kBoxSize;
     int m_dpi = 96;             // the DPI the box and the font are made for
     int m_boxSize = kBoxSize;   // the box at that DPI

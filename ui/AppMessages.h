@@ -11,9 +11,9 @@
 inline constexpr UINT WM_STARTUP_READY = 0x8122;
 // The tray icon's callback: wParam the icon id, lParam the mouse message.
 inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 0x38;
-// The main window posts this to itself from its first paint, so that the automatic scan
-// starts once the window is on the screen rather than inside the paint.
-inline constexpr UINT WM_AUTO_SCAN_CHECK = 0x8140;
+// The main window posts this to itself from its first paint, so that what waits for the
+// window to be on the screen (the automatic scan among it) runs after the paint, not in it.
+inline constexpr UINT WM_FIRST_PAINTED = 0x8140;
 // The advanced-repair windows' workers: the log was sent, the solution fetched, the
 // solution's actions carried out (0, 0; the window reads the result from its worker).
 inline constexpr UINT WM_SEND_LOG_DONE = 0x8141;

@@ -22,6 +22,10 @@
 namespace {
 
 constexpr wchar_t kScanArgument[] = L"-scan";
+// How long a second instance waits for the first one's window or end: a start takes a
+// second or two, an end less.
+constexpr int kInstanceLooks = 100;
+constexpr DWORD kInstanceLookMs = 100;
 
 std::wstring LoggedOnUserName()
 {
@@ -127,17 +131,26 @@ public:
         const std::wstring name = SingleInstanceMutexName(WindowsMajorVersion(), LoggedOnUserName());
         m_instanceMutex.reset(::CreateMutexW(nullptr, TRUE, name.c_str()));
         // Without a mutex there is nothing to tell; the program then runs as the first.
-        return m_instanceMutex && ::WaitForSingleObject(m_instanceMutex.get(), 0) != WAIT_OBJECT_0;
+        return m_instanceMutex && !WaitForOtherInstanceToEnd(0);
     }
 
-    void BringFirstInstanceToFront() override
+    bool BringFirstInstanceToFront() override
     {
         const HWND first = ::FindWindowW(nullptr, CScanDialog::kTitle);
         if (!first)
-            return;
+            return false;
         ::ShowWindow(first, SW_SHOW);
         ::ShowWindow(first, SW_RESTORE);
         ::SetForegroundWindow(first);
+        return true;
+    }
+
+    bool WaitForOtherInstanceToEnd(DWORD milliseconds) override
+    {
+        // An abandoned mutex is ours too: its holder ended without giving it up, as every
+        // instance does when it ends through ExitProcess.
+        const DWORD waited = ::WaitForSingleObject(m_instanceMutex.get(), milliseconds);
+        return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     }
 
     void RunMainWindow(bool scanAtStart) override
@@ -164,6 +177,20 @@ private:
     UniqueHandle& m_instanceMutex;
 };
 
+// True when the other instance ended before its window was found: this one is the first
+// now. A launch that meets an instance still starting (no window yet) or already ending
+// (window gone, process not) would otherwise end with nothing shown.
+bool OtherInstanceEnded(IStartupHost& host)
+{
+    for (int look = 0; look < kInstanceLooks; ++look) {
+        if (host.BringFirstInstanceToFront())
+            return false;
+        if (host.WaitForOtherInstanceToEnd(kInstanceLookMs))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsScanCommandLine(std::wstring_view commandLine) { return commandLine == kScanArgument; }
@@ -179,10 +206,14 @@ std::wstring SingleInstanceMutexName(DWORD majorVersion, const std::wstring& use
 void RunStartup(std::wstring_view commandLine, IStartupHost& host)
 {
     if (host.AnotherInstanceRuns()) {
-        if (host.IsVistaOrLater() && !host.IsProcessElevated())
+        // The elevated copy does the waiting; this one only asks for it.
+        if (host.IsVistaOrLater() && !host.IsProcessElevated()) {
             host.RelaunchElevated(L"");
-        host.BringFirstInstanceToFront();
-        return;
+            static_cast<void>(host.BringFirstInstanceToFront());
+            return;
+        }
+        if (!OtherInstanceEnded(host))
+            return;
     }
     const bool scanAtStart = IsScanCommandLine(commandLine);
     if (host.IsVistaOrLater() && !host.IsProcessElevated()) {

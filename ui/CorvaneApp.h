@@ -23,9 +23,12 @@ public:
     // Takes the single-instance mutex (kept for the process's life); true when another
     // instance of this user holds it.
     [[nodiscard]] virtual bool AnotherInstanceRuns() = 0;
-    // Shows, restores and brings to the front the other instance's main window; nothing
+    // Shows, restores and brings to the front the other instance's main window; false
     // when it cannot be found.
-    virtual void BringFirstInstanceToFront() = 0;
+    [[nodiscard]] virtual bool BringFirstInstanceToFront() = 0;
+    // Waits up to the given time for the other instance to give up the mutex; true when
+    // this process holds it now.
+    [[nodiscard]] virtual bool WaitForOtherInstanceToEnd(DWORD milliseconds) = 0;
     // Makes the program's capabilities and shows the main window modally until it ends.
     virtual void RunMainWindow(bool scanAtStart) = 0;
 };
@@ -38,7 +41,9 @@ public:
 // The start-up sequence: a second instance brings the first one to the front (asking for
 // elevation first when needed, so the elevated copy may reach the first window); a first
 // instance without elevation on Vista or later restarts itself elevated; otherwise the
-// main window runs.
+// main window runs. An elevated second instance that finds no window of the first (still
+// starting, or already ending) looks again for a few seconds and runs as the first when
+// the other one ends meanwhile.
 void RunStartup(std::wstring_view commandLine, IStartupHost& host);
 
 class CCorvaneApp : public CWinApp {

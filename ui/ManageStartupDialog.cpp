@@ -114,7 +114,7 @@ void CManageStartupDialog::RemoveCommand()
     Fill();
     switch (outcome) {
     case StartupRemoval::Removed:
-        ShowPrompt(m_hWnd, kStartupEntryRemoved, kProductTitle, MB_OK | MB_ICONEXCLAMATION);
+        ShowPrompt(m_hWnd, kStartupEntryRemoved, kProductTitle, MB_OK | MB_ICONINFORMATION);
         break;
     case StartupRemoval::NotPresent:
         ShowPrompt(m_hWnd, kStartupEntryGone, kProductTitle, MB_OK | MB_ICONEXCLAMATION);

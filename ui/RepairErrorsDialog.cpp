@@ -75,7 +75,7 @@ void CRepairErrorsDialog::OnFinished()
     else if (m_repairs.RepairLeftProblems())
         ShowAppPrompt(m_hWnd, kRepairIncomplete, MB_OK | MB_ICONWARNING);
     else
-        ShowAppPrompt(m_hWnd, kRepairSucceeded, MB_OK);
+        ShowAppPrompt(m_hWnd, kRepairSucceeded, MB_OK | MB_ICONINFORMATION);
     Close();
 }
 

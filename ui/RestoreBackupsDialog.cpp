@@ -137,7 +137,7 @@ void CRestoreBackupsDialog::RestoreCommand()
     // and restoring it again changes nothing, since a restore only adds what is missing.
     if (DeleteBackupFiles(path))
         RemoveLine(line);
-    ShowAppPrompt(m_hWnd, kBackupRestored);
+    ShowAppPrompt(m_hWnd, kBackupRestored, MB_OK | MB_ICONINFORMATION);
 }
 
 void CRestoreBackupsDialog::DeleteCommand()

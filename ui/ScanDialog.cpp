@@ -1,6 +1,7 @@
 #include "ui/ScanDialog.h"
 
 #include "core/TextSplit.h"
+#include "framework/FirstPaintSignal.h"
 #include "res/resource.h"
 #include "ui/AppMessages.h"
 #include "ui/FirstRunDefaults.h"
@@ -89,19 +90,14 @@ CScanDialog::~CScanDialog() = default;
 BOOL CScanDialog::OnInitDialog()
 {
     m_services.scans.SetNotifyWindow(m_hWnd);
+    m_painted = false;
     WriteFirstRunDefaults(m_services.settings);
-    m_tray.Add(m_hWnd, LoadProgramIcon(SM_CXSMICON, SM_CYSMICON), kTitle);
-    m_largeIcon = LoadProgramIcon(SM_CXICON, SM_CYICON);
-    m_smallIcon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
     // Without its bitmap the window still works, on the default background.
     static_cast<void>(SetSkinBitmap(IDB_MAIN_BACKGROUND));
     SetTransparentColor(RGB(255, 0, 255));
     SetTransparentLabels(true);
     SetDragEnabled(true);
     SetUpControls();
-    SetUpSectionTooltips();
     SetUpLabel(m_titleLabel, m_hWnd, IDC_MAIN_TITLE, {kWhite, 10, FW_BOLD}, L"Velmora v" + m_services.productVersion,
                &kTitlePlace);
     SetGauge(IDB_GAUGE_UNKNOWN);
@@ -295,7 +291,35 @@ void CScanDialog::Open(const std::function<void(HWND)>& show) { OpenCounted(m_wi
 void CScanDialog::OnStartupReady()
 {
     ::EnableWindow(GetDlgItem(IDC_MAIN_ADVANCED_REPAIR), TRUE);
+    // The check's worker would compete with the first paint.
+    m_startupCheckDue = true;
+    if (m_painted)
+        StartupCheck();
+}
+
+void CScanDialog::StartupCheck()
+{
+    m_startupCheckDue = false;
     m_updates.StartupCheck(IsSettingOn(m_services.settings, Setting::AutoUpdates));
+}
+
+void CScanDialog::OnFirstPainted()
+{
+    // The controls paint after their parent: the window is shown once they have too.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    m_painted = true;
+    SignalFirstPaint();
+    // What nobody sees before the window is on the screen follows it, in the order of
+    // the set-up: the tooltips, the tray icon, the window's icons, the update check.
+    SetUpSectionTooltips();
+    m_tray.Add(m_hWnd, LoadProgramIcon(SM_CXSMICON, SM_CYSMICON), kTitle);
+    m_largeIcon = LoadProgramIcon(SM_CXICON, SM_CYICON);
+    m_smallIcon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    if (m_startupCheckDue)
+        StartupCheck();
+    OnAutoScanCheck();
 }
 
 void CScanDialog::OnAutoScanCheck()
@@ -429,11 +453,11 @@ bool CScanDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         if (m_autoScanArmed) {
             // Once per process, and after this paint has put the window on the screen.
             m_autoScanArmed = false;
-            ::PostMessageW(m_hWnd, WM_AUTO_SCAN_CHECK, 0, 0);
+            ::PostMessageW(m_hWnd, WM_FIRST_PAINTED, 0, 0);
         }
         return false;
-    case WM_AUTO_SCAN_CHECK:
-        OnAutoScanCheck();
+    case WM_FIRST_PAINTED:
+        OnFirstPainted();
         return true;
     case WM_CLOSE:
         // The system's close (Alt+F4, the taskbar) is the close button's.

@@ -80,6 +80,9 @@ private:
     void SetGauge(UINT bitmapId);
     void Place();
     void OnStartupReady();
+    void StartupCheck();
+    // Once, right after the first paint has put the window on the screen.
+    void OnFirstPainted();
     void OnAutoScanCheck();
     void CloseButton();
     void ShowGoodNews();
@@ -94,6 +97,9 @@ private:
 
     bool m_scanAtStart;
     bool m_autoScanArmed = false;
+    bool m_painted = false;
+    // The start-up's update check waits for the first paint.
+    bool m_startupCheckDue = false;
     // Windows open over this one (the scan command's progress and results, and every
     // window Open shows). The tray stays usable meanwhile, so its scan command is
     // refused until none is open: a scan must not replace the list a window shows.

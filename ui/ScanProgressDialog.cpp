@@ -171,7 +171,7 @@ void CScanProgressDialog::Finish()
     m_closing.Close();
     m_completed = true;
     ::SendMessageW(GetDlgItem(IDC_PROGRESS_BAR), PBM_SETPOS, kProgressRangeTop, 0);
-    ShowPrompt(m_hWnd, kFinished, kProductTitle, MB_OK);
+    ShowPrompt(m_hWnd, kFinished, kProductTitle, MB_OK | MB_ICONINFORMATION);
     // The worker's last act was this message, so there is nothing to stop: asking whether
     // it still runs could catch it between its last post and its end and wrongly report
     // a completed scan as interrupted.

@@ -204,7 +204,7 @@ void CSettingsDialog::Save()
     m_settings.SetStartWithWindowsEntry(IsChecked(IDC_SETTINGS_START_WITH_WINDOWS));
     const bool scheduled = SaveSchedule();
     ShowPrompt(m_hWnd, scheduled ? kSettingsSaved : kSettingsSavedWithoutSchedule, kSettingsTitle,
-               MB_OK | MB_ICONEXCLAMATION);
+               MB_OK | (scheduled ? MB_ICONINFORMATION : MB_ICONWARNING));
     EndDialog(IDOK);
 }
 

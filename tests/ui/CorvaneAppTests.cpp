@@ -15,17 +15,36 @@ public:
     bool vista = true;
     bool elevated = true;
     bool anotherInstance = false;
+    // The other instance's window is found at this look (0: the first); it ends, giving
+    // up the mutex, at this wait (-1: never).
+    int windowAtLook = 0;
+    int endsAtWait = -1;
     std::vector<std::wstring> calls;
 
     bool IsVistaOrLater() override { return vista; }
     bool IsProcessElevated() override { return elevated; }
     void RelaunchElevated(const std::wstring& parameters) override { calls.push_back(L"relaunch [" + parameters + L"]"); }
     bool AnotherInstanceRuns() override { return anotherInstance; }
-    void BringFirstInstanceToFront() override { calls.push_back(L"front"); }
+    bool BringFirstInstanceToFront() override
+    {
+        const bool found = m_looks++ == windowAtLook;
+        calls.push_back(found ? L"front" : L"no window");
+        return found;
+    }
+    bool WaitForOtherInstanceToEnd(DWORD) override
+    {
+        const bool ended = m_waits++ == endsAtWait;
+        calls.push_back(ended ? L"ended" : L"still runs");
+        return ended;
+    }
     void RunMainWindow(bool scanAtStart) override
     {
         calls.push_back(scanAtStart ? L"main window with scan" : L"main window");
     }
+
+private:
+    int m_looks = 0;
+    int m_waits = 0;
 };
 
 using Calls = std::vector<std::wstring>;
@@ -88,6 +107,32 @@ TEST(StartUp, SecondInstanceBringsTheFirstToTheFrontAndNeverRunsAWindow)
     notElevated.elevated = false;
     RunStartup(L"-scan", notElevated);
     EXPECT_EQ(notElevated.calls, (Calls{L"relaunch []", L"front"})) << "the scan request is not passed on";
+}
+
+// A launch that meets the other instance before its window exists, or after it is gone,
+// still ends with a window on the screen: the other one's, or its own.
+TEST(StartUp, SecondInstanceWaitsForTheFirstOnesWindowOrItsEnd)
+{
+    ScriptedHost starting;
+    starting.anotherInstance = true;
+    starting.windowAtLook = 2;
+    RunStartup(L"", starting);
+    EXPECT_EQ(starting.calls, (Calls{L"no window", L"still runs", L"no window", L"still runs", L"front"}));
+
+    ScriptedHost ending;
+    ending.anotherInstance = true;
+    ending.windowAtLook = -1;
+    ending.endsAtWait = 1;
+    RunStartup(L"-scan", ending);
+    EXPECT_EQ(ending.calls,
+              (Calls{L"no window", L"still runs", L"no window", L"ended", L"main window with scan"}));
+
+    ScriptedHost hung;
+    hung.anotherInstance = true;
+    hung.windowAtLook = -1;
+    RunStartup(L"", hung);
+    ASSERT_FALSE(hung.calls.empty());
+    EXPECT_EQ(hung.calls.back(), L"still runs") << "the wait is bounded and runs no second window";
 }
 
 }  // namespace

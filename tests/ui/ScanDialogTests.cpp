@@ -466,6 +466,28 @@ TEST_F(MainWindow, AutomaticScanRunsOnceAtTheFirstPaintWhenAsked)
     EXPECT_TRUE(scans.started.empty());
 }
 
+// What waits for the first paint still comes, in its order: the tray icon, then the
+// start-up update check, then the automatic scan; the update status shows from the start.
+TEST_F(MainWindow, StartUpWorkAfterTheFirstPaintStillHappensInOrder)
+{
+    bool checkedAfterPaint = false;
+    bool checkedWithTray = false;
+    bool checkedBeforeScan = false;
+    links.startUpdateCheck = [&] {
+        checkedAfterPaint = ::IsWindowVisible(hwnd) && !::GetUpdateRect(hwnd, nullptr, FALSE);
+        checkedWithTray = window->Tray().IsAdded();
+        checkedBeforeScan = scans.started.empty();
+    };
+    Open(true);
+    EXPECT_TRUE(checkedAfterPaint);
+    EXPECT_TRUE(checkedWithTray);
+    EXPECT_TRUE(checkedBeforeScan);
+    EXPECT_EQ(scans.started.size(), 1u);
+    EXPECT_EQ(ControlText(hwnd, IDC_MAIN_UPDATE_STATUS), L"Controllo...");
+    EXPECT_NE(::SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(hwnd, IDC_MAIN_ADVANCED_REPAIR)));
+}
+
 TEST_F(MainWindow, WorkerMessagesGoOnToTheirWindowOrAreLostWithTheirTextFreed)
 {
     scans.scanMessages.clear();

@@ -153,13 +153,14 @@ TEST(StartupManagerWindow, RemovalAsksForTheRowShownAndTellsHowItEnded)
     struct Case {
         StartupRemoval outcome;
         const wchar_t* message;
+        UINT icon;
         int rowsAfter;
     };
     const std::array<Case, 4> cases = {{
-        {StartupRemoval::Removed, kStartupEntryRemoved, 2},
-        {StartupRemoval::NotPresent, kStartupEntryGone, 3},
-        {StartupRemoval::NoBackup, kStartupEntryNoBackup, 3},
-        {StartupRemoval::StillPresent, kStartupEntryNotRemoved, 3},
+        {StartupRemoval::Removed, kStartupEntryRemoved, MB_ICONINFORMATION, 2},
+        {StartupRemoval::NotPresent, kStartupEntryGone, MB_ICONWARNING, 3},
+        {StartupRemoval::NoBackup, kStartupEntryNoBackup, MB_ICONERROR, 3},
+        {StartupRemoval::StillPresent, kStartupEntryNotRemoved, MB_ICONERROR, 3},
     }};
     for (const Case& c : cases) {
         FakeStartup startup;
@@ -186,6 +187,8 @@ TEST(StartupManagerWindow, RemovalAsksForTheRowShownAndTellsHowItEnded)
         EXPECT_EQ(shown.ValueName, L"Velmora");
         EXPECT_EQ(ListView_GetItemCount(list), c.rowsAfter);
         EXPECT_EQ(prompts.Texts(), (std::vector<std::wstring>{kChooseStartupEntry, c.message}));
+        ASSERT_EQ(prompts.prompts.size(), 2u);
+        EXPECT_EQ(prompts.prompts[1].type & MB_ICONMASK, c.icon) << "a success informs, a failure warns";
         window.EndDialog(IDCANCEL);
     }
 }
