@@ -27,7 +27,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_link_options(-Wl,--file-alignment=4096)
 
 set(VELMORA_SYSTEM_LIBS shlwapi comctl32 ole32 oleaut32 uuid version advapi32 shell32 gdi32 user32 msimg32
-                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv bcrypt)
+                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv bcrypt oleacc)
 
 velmora_sources(core_sources core)
 add_library(velmora_core STATIC ${core_sources})

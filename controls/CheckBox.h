@@ -8,10 +8,13 @@
 
 #include <string>
 
+#include "controls/Accessible.h"
 #include "framework/Handles.h"
 #include "framework/SubclassedWindow.h"
 
-class CCheckBox : public CSubclassedWindow {
+// To assistive software it is a check box with its checked state, named by its own text
+// or, when it has none, by the label beside it.
+class CCheckBox : public CSubclassedWindow, private IAccessibleSource {
 public:
     static constexpr int kBoxSize = 13;
     static constexpr int kFrameCount = 8;
@@ -25,6 +28,8 @@ public:
     [[nodiscard]] int GetFrame() const { return m_frame; }
     [[nodiscard]] bool IsTextOnLeft() const { return m_textOnLeft; }
     [[nodiscard]] const std::wstring& GetText() const { return m_text; }
+    // The label that names a box without text of its own.
+    void SetLabel(HWND label) { m_label = label; }
     // Height of each rendered look: the larger of the box and the parent font's line + 1.
     // How many times the eight looks were rendered (they are rebuilt only when needed).
     [[nodiscard]] unsigned GetRenderCount() const { return m_renderCount; }
@@ -50,6 +55,13 @@ private:
     void DrawText(HDC dc, const RECT& area, int frame) const;
     void Paint();
     void OnLeftButtonUp(LPARAM lParam);
+    void SetChecked(bool checked);
+
+    [[nodiscard]] long AccessibleRole(long child) const override;
+    [[nodiscard]] std::wstring AccessibleName(long child) const override;
+    [[nodiscard]] long AccessibleState(long child) const override;
+    [[nodiscard]] std::wstring AccessibleDefaultAction(long child) const override;
+    void DoAccessibleDefaultAction(long child) override;
 
     bool m_checked = false;
     bool m_pressedByMouse = false;
@@ -68,4 +80,6 @@ private:
     bool m_imagesValid = false;
     int m_imageHeight = kBoxSize;
     unsigned m_renderCount = 0;
+    HWND m_label = nullptr;
+    CAccessibleHost m_accessible{*this};
 };

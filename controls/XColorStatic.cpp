@@ -1,7 +1,8 @@
 #include "controls/XColorStatic.h"
 
 #include <utility>
-#include <vector>
+
+#include "controls/WindowText.h"
 
 CXColorStatic::CXColorStatic()
     : m_textColor(::GetSysColor(COLOR_BTNTEXT)),
@@ -22,10 +23,7 @@ void CXColorStatic::OnAttached()
     LOGFONTW description{};
     if (source && ::GetObjectW(source, sizeof(description), &description) == sizeof(description))
         m_font.reset(::CreateFontIndirectW(&description));
-    const int length = ::GetWindowTextLengthW(m_hWnd);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
-    m_windowText.assign(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+    m_windowText = ReadWindowText(m_hWnd);
     Redraw();
 }
 
@@ -47,6 +45,36 @@ void CXColorStatic::SetStaticText(std::wstring text)
     m_storedText = std::move(text);
     m_useStoredText = true;
     Redraw();
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE);
+}
+
+void CXColorStatic::SetAccessibleCaption(std::wstring caption)
+{
+    m_caption = std::move(caption);
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE);
+}
+
+std::wstring CXColorStatic::GetAccessibleName() const
+{
+    const std::wstring text = GetDisplayedText();
+    if (m_caption.empty())
+        return text;
+    return text.empty() ? m_caption : m_caption + L": " + text;
+}
+
+long CXColorStatic::AccessibleRole(long) const { return ROLE_SYSTEM_STATICTEXT; }
+
+std::wstring CXColorStatic::AccessibleName(long) const { return GetAccessibleName(); }
+
+long CXColorStatic::AccessibleState(long) const { return STATE_SYSTEM_READONLY; }
+
+void CXColorStatic::ClickLabelledControl(LPARAM point)
+{
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    if (m_labelFor && ::IsWindowEnabled(m_labelFor) && ::PtInRect(&client, at))
+        ::SendMessageW(m_labelFor, BM_CLICK, 0, 0);
 }
 
 void CXColorStatic::SetTextColor(COLORREF color)
@@ -160,8 +188,21 @@ LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
         m_windowText = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
         Redraw();
+        CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE);
         return result;
     }
+    case WM_LBUTTONUP:
+        ClickLabelledControl(lParam);
+        break;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        m_accessible.Disconnect();
+        break;
     default:
         break;
     }

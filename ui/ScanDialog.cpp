@@ -12,6 +12,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -70,6 +71,18 @@ UINT GaugeBitmapFor(int problems)
     if (problems > 0)
         return IDB_GAUGE_STEP_1;
     return 0;
+}
+
+std::wstring GaugeName(UINT bitmapId)
+{
+    // The scale the gauge paints: five steps from Basso to Alto.
+    static constexpr UINT kSteps[] = {IDB_GAUGE_STEP_1, IDB_GAUGE_STEP_2, IDB_GAUGE_STEP_3, IDB_GAUGE_STEP_4,
+                                      IDB_GAUGE_STEP_5};
+    for (size_t step = 0; step < std::size(kSteps); ++step) {
+        if (kSteps[step] == bitmapId)
+            return L"Livello di pericolo: " + std::to_wstring(step + 1) + L" su 5";
+    }
+    return L"Livello di pericolo: non valutato";
 }
 
 CScanDialog::CScanDialog(bool scanAtStart, MainWindowServices services)
@@ -134,6 +147,7 @@ void CScanDialog::SetUpControls()
         const ControlPlace labelPlace{box.x + 20, box.y - 2, 160, 21};
         SetUpLabel(m_sectionLabels[static_cast<size_t>(section)], m_hWnd, ids.name, {kBrandBlue, 10, FW_NORMAL},
                    SectionName(section), &labelPlace);
+        PairBoxWithLabel(check, m_sectionLabels[static_cast<size_t>(section)]);
     }
     SetUpImageButton(m_scanButton, m_hWnd, IDC_MAIN_SCAN, IDB_SCAN_NORMAL, IDB_SCAN_ACTIVE, {32, 92, 181, 50});
     SetUpImageButton(m_settingsButton, m_hWnd, IDC_MAIN_SETTINGS, IDB_SETTINGS_NORMAL, IDB_SETTINGS_ACTIVE,
@@ -155,6 +169,11 @@ void CScanDialog::SetUpControls()
                      {589, 476, 113, 31});
     const ControlPlace countPlace{257, 409, 200, 21};
     SetUpLabel(m_problemCountLabel, m_hWnd, IDC_MAIN_PROBLEM_COUNT, {kGreen, 11, FW_BOLD}, L"", &countPlace);
+    // The captions the background paints beside these values.
+    m_lastScanLabel.SetAccessibleCaption(L"Report ultima scansione");
+    m_problemCountLabel.SetAccessibleCaption(L"Trovati nel tuo sistema");
+    m_versionLabel.SetAccessibleCaption(L"Versione");
+    m_releaseDateLabel.SetAccessibleCaption(L"Data uscita");
 }
 
 void CScanDialog::SetUpSectionTooltips()
@@ -180,6 +199,7 @@ void CScanDialog::SetGauge(UINT bitmapId)
     m_gaugeBitmap = std::move(bitmap);
     m_gaugeId = bitmapId;
     PlaceControl(m_hWnd, IDC_MAIN_GAUGE, kGaugePlace);
+    SetUpAnnotation(m_gauge, m_hWnd, IDC_MAIN_GAUGE, GaugeName(bitmapId));
 }
 
 void CScanDialog::Place()

@@ -110,6 +110,7 @@ void CScanProgressDialog::SetUpControls()
     }
     const HWND bar = GetDlgItem(IDC_PROGRESS_BAR);
     PlaceControl(m_hWnd, IDC_PROGRESS_BAR, {50, 160, 420, 21});
+    SetUpAnnotation(m_bar, m_hWnd, IDC_PROGRESS_BAR, L"Avanzamento della scansione");
     ::SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRangeTop));
     ::SendMessageW(bar, PBM_SETSTEP, kProgressStep, 0);
     ::SendMessageW(bar, PBM_SETPOS, 0, 0);
