@@ -2,6 +2,7 @@
 
 #include "controls/CheckBox.h"
 #include "controls/ControlResources.h"
+#include "controls/FocusMark.h"
 #include "framework/Dialog.h"
 
 void CItemListCtrl::OnAttached()
@@ -101,9 +102,37 @@ void CItemListCtrl::OnClick(POINT point)
         ::SendMessageW(m_notifyWindow, WM_LISTITEM_CHECK_CLICKED, static_cast<WPARAM>(data.lParam), 0);
 }
 
+LRESULT CItemListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw) const
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        // The list's own faint dotted mark gives way to the program's.
+        draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_FOCUS);
+        return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT: {
+        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+        RECT bounds{};
+        if ((ListView_GetItemState(m_hWnd, item, LVIS_FOCUSED) & LVIS_FOCUSED) &&
+            ListView_GetItemRect(m_hWnd, item, &bounds, LVIR_BOUNDS))
+            DrawFocusMark(m_hWnd, ::GetFocus() == m_hWnd, draw.nmcd.hdc, bounds, 0);
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
 bool CItemListCtrl::OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result)
 {
-    if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != NM_CLICK)
+    if (message != WM_NOTIFY)
+        return false;
+    if (reinterpret_cast<const NMHDR*>(lParam)->code == NM_CUSTOMDRAW) {
+        result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        return true;
+    }
+    if (reinterpret_cast<const NMHDR*>(lParam)->code != NM_CLICK)
         return false;
     OnClick(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->ptAction);
     result = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The startup manager's list: a report-style list view that tells a chosen window when
 // the check box of one of its items is clicked (a click elsewhere on the item does not).
+// Its focused row carries the program's focus mark.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -46,6 +47,7 @@ protected:
 private:
     bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnClick(POINT point);
+    [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void KeepImageListsOwnedHere();
 
     HWND m_notifyWindow = nullptr;

@@ -107,6 +107,7 @@ void CScanProgressDialog::SetUpControls()
                    SectionName(section), &namePlace);
         SetUpLabel(m_counts[static_cast<size_t>(section)], m_hWnd, ids.count, {RGB(154, 0, 0), 7, FW_NORMAL},
                    L"(0)", &countPlace);
+        m_counts[static_cast<size_t>(section)].SetAccessibleCaption(SectionName(section));
     }
     const HWND bar = GetDlgItem(IDC_PROGRESS_BAR);
     PlaceControl(m_hWnd, IDC_PROGRESS_BAR, {50, 160, 420, 21});
