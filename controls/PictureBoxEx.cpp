@@ -316,6 +316,15 @@ LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         Stop();
         break;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        m_accessible.Disconnect();
+        break;
     default:
         break;
     }

@@ -216,7 +216,6 @@ void CResultListBase::RedrawFocusedRow()
 void CResultListBase::NotifyRowChanged(int row) const
 {
     CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_STATECHANGE, row + 1);
-    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE, row + 1);
 }
 
 LRESULT CResultListBase::DialogCode(const MSG* key) const

@@ -127,6 +127,7 @@ void CScanProgressDialog::StartAnimation()
         return;
     // The file ships beside the program; without it there is nothing to show, so the
     // place stays empty rather than showing a blank box.
+    m_animation.SetAccessibleName(L"Scansione in corso");
     if (m_animation.Load(GetModuleFolder() + L"\\Loading.gif"))
         m_animation.Draw();
     else
