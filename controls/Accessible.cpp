@@ -349,10 +349,14 @@ CAccessibleHost::CAccessibleHost(IAccessibleSource& source) : m_source(source) {
 
 CAccessibleHost::~CAccessibleHost() { Disconnect(); }
 
-bool CAccessibleHost::Answer(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CAccessibleHost::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (message == WM_NCDESTROY || message == WM_DESTROY) {
+        Disconnect();
+        return false;
+    }
     // The object id travels as a 32-bit value in a sign-extended LPARAM.
-    if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT) || !window)
+    if (message != WM_GETOBJECT || static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT) || !window)
         return false;
     if (!m_object)
         m_object = MakeComObject<CAccessibleObject>(window, m_source);

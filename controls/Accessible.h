@@ -45,9 +45,10 @@ public:
     CAccessibleHost(const CAccessibleHost&) = delete;
     CAccessibleHost& operator=(const CAccessibleHost&) = delete;
 
-    // For WM_GETOBJECT: true, with the message's result, when the client object was asked.
-    [[nodiscard]] bool Answer(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // The control is going: the object answers nothing from now on.
+    // Every message of the control passes here first: true, with the message's result,
+    // when it asked for the client object (WM_GETOBJECT). The window going (WM_NCDESTROY,
+    // or WM_DESTROY for a dialog) cuts the object off: it answers nothing from then on.
+    [[nodiscard]] bool OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void Disconnect();
 
     // Tells assistive software that `child` of the control changed (EVENT_OBJECT_*).

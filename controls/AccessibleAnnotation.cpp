@@ -26,13 +26,9 @@ std::wstring CAccessibleAnnotation::AccessibleValue(long) const
 
 LRESULT CAccessibleAnnotation::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_GETOBJECT) {
-        LRESULT result = 0;
-        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
-            return result;
-    } else if (message == WM_NCDESTROY) {
-        m_accessible.Disconnect();
-    } else if (message == PBM_SETPOS || message == PBM_DELTAPOS || message == PBM_STEPIT) {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
+    if (message == PBM_SETPOS || message == PBM_DELTAPOS || message == PBM_STEPIT) {
         const LRESULT result = DefaultProc(message, wParam, lParam);
         CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_VALUECHANGE);
         return result;

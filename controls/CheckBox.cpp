@@ -235,6 +235,8 @@ void CCheckBox::OnLeftButtonUp(LPARAM lParam)
 
 LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -327,15 +329,6 @@ LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return result;
     }
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        m_accessible.Disconnect();
-        break;
     case WM_WINDOWPOSCHANGED:
         // A new size or place shows another part of the background.
         if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_NOSIZE | SWP_NOMOVE)) !=

@@ -67,6 +67,8 @@ void CCtrlButton::DoAccessibleDefaultAction(long)
 
 LRESULT CCtrlButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_GETDLGCODE: {
         // Enter comes to the button itself instead of becoming the window's default command.
@@ -85,15 +87,6 @@ LRESULT CCtrlButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 Press();
             return 0;
         }
-        break;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        m_accessible.Disconnect();
         break;
     case WM_CHAR:
     case WM_SYSCHAR:

@@ -302,6 +302,8 @@ void CPictureBoxEx::Paint()
 
 LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         if (m_canvas) {
@@ -315,15 +317,6 @@ LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DESTROY:
         Stop();
-        break;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        m_accessible.Disconnect();
         break;
     default:
         break;

@@ -165,6 +165,8 @@ void CXColorStatic::Paint()
 
 LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -193,15 +195,6 @@ LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONUP:
         ClickLabelledControl(lParam);
-        break;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (m_accessible.Answer(m_hWnd, wParam, lParam, result))
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        m_accessible.Disconnect();
         break;
     default:
         break;

@@ -450,10 +450,8 @@ bool CResultListBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         RedrawFocusedRow();
         return false;
     case WM_GETOBJECT:
-        return m_accessible.Answer(m_hWnd, wParam, lParam, result);
     case WM_DESTROY:
-        m_accessible.Disconnect();
-        return false;
+        return m_accessible.OnMessage(m_hWnd, message, wParam, lParam, result);
     case WM_LBUTTONDOWN:
         if (!m_busy) {
             const POINT content{ClientX(lParam), ClientY(lParam) + m_position};

@@ -5,6 +5,7 @@
 #include "core/ScanSections.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
+#include "tests/controls/AccessibleReading.h"
 #include "tests/ui/ResultTestSupport.h"
 #include "ui/EngineServices.h"
 #include "ui/ResultStatus.h"
@@ -17,54 +18,17 @@
 
 #include <gtest/gtest.h>
 
-#include <oleacc.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Reading {
-    long role = 0;
-    std::wstring name;
-    long state = 0;
-    long children = 0;
-};
+using Reading = AccessibleReading;
 
-VARIANT Child(long id)
-{
-    VARIANT child{};
-    child.vt = VT_I4;
-    child.lVal = id;
-    return child;
-}
+Reading Read(HWND control, long child = CHILDID_SELF) { return ReadAccessible(control, child); }
 
-// What the control's client object says about `child` (0: the control itself).
-Reading Read(HWND control, long child = CHILDID_SELF)
-{
-    Reading reading;
-    ComPtr<IAccessible> object;
-    if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                            object.put_void())) ||
-        !object)
-        return reading;
-    VARIANT value{};
-    if (object->get_accRole(Child(child), &value) == S_OK && value.vt == VT_I4)
-        reading.role = value.lVal;
-    if (object->get_accState(Child(child), &value) == S_OK && value.vt == VT_I4)
-        reading.state = value.lVal;
-    BSTR name = nullptr;
-    if (object->get_accName(Child(child), &name) == S_OK && name) {
-        reading.name = name;
-        ::SysFreeString(name);
-    }
-    if (child == CHILDID_SELF)
-        object->get_accChildCount(&reading.children);
-    return reading;
-}
-
-bool Checked(const Reading& reading) { return (reading.state & STATE_SYSTEM_CHECKED) != 0; }
+bool Checked(const Reading& reading) { return reading.Checked(); }
 
 // A key pressed and let go in the window, through the dialog's own keyboard handling as
 // the message loop of a modal window gives it.
