@@ -123,37 +123,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
-        if (!role)
-            return E_POINTER;
-        ::VariantInit(role);
-        long id = 0;
-        if (const HRESULT valid = ChildOf(child, id); FAILED(valid))
-            return valid;
-        SetChild(role, m_source->AccessibleRole(id));
-        return S_OK;
+        return NumberOf(child, role, [this](long id) { return m_source->AccessibleRole(id); });
     }
 
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
     {
-        if (!state)
-            return E_POINTER;
-        ::VariantInit(state);
-        long id = 0;
-        if (const HRESULT valid = ChildOf(child, id); FAILED(valid))
-            return valid;
-        long bits = m_source->AccessibleState(id);
-        if (id == CHILDID_SELF) {
-            if (!::IsWindowEnabled(m_window))
-                bits |= STATE_SYSTEM_UNAVAILABLE;
-            if (!::IsWindowVisible(m_window))
-                bits |= STATE_SYSTEM_INVISIBLE;
-            if (::GetFocus() == m_window && m_source->AccessibleFocusedChild() == CHILDID_SELF)
-                bits |= STATE_SYSTEM_FOCUSED;
-        } else if (::GetFocus() == m_window && m_source->AccessibleFocusedChild() == id) {
-            bits |= STATE_SYSTEM_FOCUSED;
-        }
-        SetChild(state, bits);
-        return S_OK;
+        return NumberOf(child, state, [this](long id) { return StateOf(id); });
     }
 
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override
@@ -327,6 +302,35 @@ private:
         if (const HRESULT valid = ChildOf(child, id); FAILED(valid))
             return valid;
         return Guarded([&] { return ReturnText(read(id), out); });
+    }
+
+    template <typename Read>
+    HRESULT NumberOf(const VARIANT& child, VARIANT* out, Read&& read) const
+    {
+        if (!out)
+            return E_POINTER;
+        ::VariantInit(out);
+        long id = 0;
+        if (const HRESULT valid = ChildOf(child, id); FAILED(valid))
+            return valid;
+        SetChild(out, read(id));
+        return S_OK;
+    }
+
+    // The source's state with what the window itself tells: enabled, shown, focused.
+    long StateOf(long id) const
+    {
+        long bits = m_source->AccessibleState(id);
+        const bool focused = ::GetFocus() == m_window && m_source->AccessibleFocusedChild() == id;
+        if (focused)
+            bits |= STATE_SYSTEM_FOCUSED;
+        if (id == CHILDID_SELF) {
+            if (!::IsWindowEnabled(m_window))
+                bits |= STATE_SYSTEM_UNAVAILABLE;
+            if (!::IsWindowVisible(m_window))
+                bits |= STATE_SYSTEM_INVISIBLE;
+        }
+        return bits;
     }
 
     // Moving from the control to its neighbours is the window's business, which the
