@@ -14,6 +14,7 @@
 
 #include <iterator>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -44,6 +45,19 @@ constexpr ControlPlace kTitlePlace{18, 12, 160, 15};
 // whose dialog font has other metrics does not move them off their captions.
 constexpr ControlPlace kVersionPlace{115, 465, 124, 13};
 constexpr ControlPlace kReleaseDatePlace{115, 483, 124, 13};
+
+// Tab as the window reads: the header's buttons, the column of commands, the section
+// boxes column by column, the commands under the report.
+std::vector<int> ReadingOrder()
+{
+    std::vector<int> order{IDC_MAIN_MINIMIZE, IDC_MAIN_CLOSE,    IDC_MAIN_UPDATE,  IDC_MAIN_CONTACT,
+                           IDC_MAIN_SCAN,     IDC_MAIN_SETTINGS, IDC_MAIN_RESTORE, IDC_MAIN_STARTUP,
+                           IDC_MAIN_ADVANCED_REPAIR};
+    for (const SectionControlIds& ids : kSectionControls)
+        order.push_back(ids.box);
+    order.insert(order.end(), {IDC_MAIN_LAST_RESULTS, IDC_MAIN_NEW_SCAN});
+    return order;
+}
 
 POINT SectionBoxPlace(int section)
 {
@@ -114,6 +128,7 @@ BOOL CScanDialog::OnInitDialog()
     SetTransparentLabels(true);
     SetDragEnabled(true);
     SetUpControls();
+    SetTabOrder(m_hWnd, ReadingOrder());
     SetUpSectionTooltips();
     SetUpLabel(m_titleLabel, m_hWnd, IDC_MAIN_TITLE, {kWhite, 10, FW_BOLD}, L"Velmora v" + m_services.productVersion,
                &kTitlePlace);
@@ -131,7 +146,8 @@ BOOL CScanDialog::OnInitDialog()
     RefreshProblemCount();
     m_autoScanArmed = true;
     ::PostMessageW(m_hWnd, WM_STARTUP_READY, 0, 0);
-    return TRUE;
+    FocusControl(m_hWnd, IDC_MAIN_SCAN);
+    return FALSE;
 }
 
 void CScanDialog::SetUpControls()

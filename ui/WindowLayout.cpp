@@ -63,7 +63,7 @@ void PairBoxWithLabel(CCheckBox& box, CXColorStatic& label)
     label.SetLabelFor(box.GetSafeHwnd());
 }
 
-void SetTabOrder(HWND dialog, std::initializer_list<int> ids)
+void SetTabOrder(HWND dialog, const std::vector<int>& ids)
 {
     HWND previous = HWND_TOP;
     for (const int id : ids) {

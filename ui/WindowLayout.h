@@ -12,8 +12,8 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 struct ControlPlace {
     int x;
@@ -73,7 +73,7 @@ void SetUpAnnotation(CAccessibleAnnotation& control, HWND dialog, int id, std::w
 void PairBoxWithLabel(CCheckBox& box, CXColorStatic& label);
 
 // Tab goes through these controls in this order (their z-order), before the others.
-void SetTabOrder(HWND dialog, std::initializer_list<int> ids);
+void SetTabOrder(HWND dialog, const std::vector<int>& ids);
 // The first focus of a window: its initialisation then returns FALSE.
 void FocusControl(HWND dialog, int id);
 

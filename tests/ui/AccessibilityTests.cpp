@@ -56,6 +56,7 @@ TEST_F(Accessibility, MainWindowNamesEveryControlItActsOn)
     ASSERT_TRUE(window.Create());
     PumpMessages();
     const HWND hwnd = window.GetSafeHwnd();
+    EXPECT_TRUE(Read(::GetDlgItem(hwnd, IDC_MAIN_SCAN)).state & STATE_SYSTEM_FOCUSED) << "the first focus";
     ::SendMessageW(::GetDlgItem(hwnd, kSectionControls[3].box), BM_SETCHECK, BST_UNCHECKED, 0);
 
     for (int section = 0; section < kSectionCount; ++section) {
