@@ -59,7 +59,10 @@ std::wstring CXColorStatic::GetAccessibleName() const
     const std::wstring text = GetDisplayedText();
     if (m_caption.empty())
         return text;
-    return text.empty() ? m_caption : m_caption + L": " + text;
+    if (text.empty())
+        return m_caption;
+    // A caption written as "Scaricati:" already has its colon.
+    return m_caption + (m_caption.back() == L':' ? L" " : L": ") + text;
 }
 
 long CXColorStatic::AccessibleRole(long) const { return ROLE_SYSTEM_STATICTEXT; }

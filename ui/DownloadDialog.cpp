@@ -56,6 +56,7 @@ void CDownloadDialog::SetUpControls()
                    kFigureRows[row].caption, &captionPlace);
         SetUpLabel(m_figureLabels[2 * row + 1], m_hWnd, kFigureRows[row].valueId, {kBlack, 9, FW_NORMAL}, L"",
                    &valuePlace);
+        m_figureLabels[2 * row + 1].SetAccessibleCaption(kFigureRows[row].caption);
     }
     SetUpCaptionButton(m_cancel, m_hWnd, IDC_DOWNLOAD_CANCEL, IDB_BUTTON, L"Interrompi", {340, 340, 81, 21});
 }
