@@ -221,6 +221,15 @@ protected:
         ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(details); }, kWait)) << "the window stayed open";
     }
 
+    // The main window once the program has started and reads its messages; null otherwise.
+    HWND StartProgram()
+    {
+        if (!program.Start())
+            return nullptr;
+        const HWND main = WaitForTitle(kMainTitle);
+        return main && program.WaitForInputIdle(kWait) ? main : nullptr;
+    }
+
     // Only the three planted sections are scanned.
     static void ScanPlantedSections(HWND main)
     {
@@ -250,10 +259,8 @@ HWND FocusOf(HWND window)
 
 TEST_F(RepairJourney, KeyboardOnlyDropsASectionAndAProblem)
 {
-    ASSERT_TRUE(program.Start());
-    const HWND main = WaitForTitle(kMainTitle);
+    const HWND main = StartProgram();
     ASSERT_NE(main, nullptr) << "the main window did not appear";
-    ASSERT_TRUE(program.WaitForInputIdle(kWait));
     const KeyExport fontsBefore = ExportKey(HKEY_LOCAL_MACHINE, kFontsKey);
     ScanPlantedSections(main);
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kScanFinished);
@@ -315,10 +322,8 @@ TEST_F(RepairJourney, KeyboardOnlyDropsASectionAndAProblem)
 
 TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
 {
-    ASSERT_TRUE(program.Start());
-    const HWND main = WaitForTitle(kMainTitle);
+    const HWND main = StartProgram();
     ASSERT_NE(main, nullptr) << "the main window did not appear";
-    ASSERT_TRUE(program.WaitForInputIdle(kWait));
     // Taken once the program has written its own start-up entry.
     const KeyExport runBefore = ExportKey(HKEY_LOCAL_MACHINE, kRunKey);
     const KeyExport dllsBefore = ExportKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
