@@ -27,7 +27,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_link_options(-Wl,--file-alignment=4096)
 
 set(VELMORA_SYSTEM_LIBS shlwapi comctl32 ole32 oleaut32 uuid version advapi32 shell32 gdi32 user32 msimg32
-                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv bcrypt)
+                        psapi wininet ws2_32 taskschd mstask uxtheme ntdll userenv bcrypt oleacc)
 
 velmora_sources(core_sources core)
 add_library(velmora_core STATIC ${core_sources})
@@ -245,7 +245,8 @@ velmora_test_executable(ui_tests ui velmora_ui gtest_main)
 # The window tests read back what windows show as the control tests do, and the layout
 # tests take the gallery's tour of every window.
 if(TARGET ui_tests)
-    target_sources(ui_tests PRIVATE tests/controls/Capture.cpp tests/gallery/GalleryWindows.cpp)
+    target_sources(ui_tests PRIVATE tests/controls/Capture.cpp tests/controls/AccessibleReading.cpp
+                                    tests/gallery/GalleryWindows.cpp)
 endif()
 velmora_uses_log_service(online_tests)
 if(TARGET online_tests)
@@ -286,7 +287,7 @@ endif()
 # End-to-end journeys: a Win32 driver program drives the real Velmora.exe in the test prefix.
 velmora_sources(e2e_sources tests/e2e)
 if(e2e_sources)
-    add_executable(velmora-e2e ${e2e_sources})
+    add_executable(velmora-e2e ${e2e_sources} tests/controls/AccessibleReading.cpp)
     target_link_libraries(velmora-e2e PRIVATE velmora_framework gtest)
     target_link_options(velmora-e2e PRIVATE -municode)
     target_compile_definitions(velmora-e2e PRIVATE VELMORA_UPDATE_SERVER_STATE="${VELMORA_UPDATE_SERVER_STATE}")

@@ -7,6 +7,7 @@
 #include "controls/DpiScale.h"
 #include "controls/FocusMark.h"
 #include "controls/ParentBackground.h"
+#include "controls/WindowText.h"
 #include "framework/Dialog.h"
 
 namespace {
@@ -14,8 +15,8 @@ namespace {
 constexpr int kTextHeight = 13;   // of the text's font, at 96 DPI
 constexpr int kTextGapRight = 5;  // from the box to text on its right
 constexpr int kTextGapLeft = 6;   // from text on the left to the box
-// Just inside the box's border, where the mark shows on the white face and the blue one.
-constexpr int kFocusMarkInset = 1;
+// Over the box's own border, so that the tick inside stays in sight.
+constexpr int kFocusMarkInset = 0;
 
 }  // namespace
 
@@ -209,6 +210,36 @@ void CCheckBox::Paint()
     ::EndPaint(m_hWnd, &paint);
 }
 
+void CCheckBox::SetChecked(bool checked)
+{
+    if (checked == m_checked)
+        return;
+    m_checked = checked;
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_STATECHANGE);
+}
+
+long CCheckBox::AccessibleRole(long) const { return ROLE_SYSTEM_CHECKBUTTON; }
+
+std::wstring CCheckBox::AccessibleName(long) const { return m_text.empty() ? ReadWindowText(m_label) : m_text; }
+
+long CCheckBox::AccessibleState(long) const
+{
+    long state = STATE_SYSTEM_FOCUSABLE;
+    if (m_checked)
+        state |= STATE_SYSTEM_CHECKED;
+    if (m_pressedByMouse || m_pressedBySpace)
+        state |= STATE_SYSTEM_PRESSED;
+    return state;
+}
+
+std::wstring CCheckBox::AccessibleDefaultAction(long) const { return m_checked ? L"Deseleziona" : L"Seleziona"; }
+
+void CCheckBox::DoAccessibleDefaultAction(long)
+{
+    if (::IsWindowEnabled(m_hWnd))
+        ::SendMessageW(m_hWnd, BM_CLICK, 0, 0);
+}
+
 void CCheckBox::OnLeftButtonUp(LPARAM lParam)
 {
     if (!m_pressedByMouse)
@@ -217,7 +248,7 @@ void CCheckBox::OnLeftButtonUp(LPARAM lParam)
     if (IsCursorInside(lParam)) {
         // Toggled before the button's own handling sends BN_CLICKED, so that the parent
         // reads the new state.
-        m_checked = !m_checked;
+        SetChecked(!m_checked);
         SetFrame(FrameOf(m_pressedBySpace ? Look::Pressed : Look::Normal, m_checked));
     } else {
         SetFrame(FrameOf(m_pressedBySpace ? Look::Pressed : Look::Normal, m_checked));
@@ -226,6 +257,8 @@ void CCheckBox::OnLeftButtonUp(LPARAM lParam)
 
 LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -235,7 +268,7 @@ LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case BM_GETCHECK:
         return m_checked ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK: {
-        m_checked = wParam == BST_CHECKED;
+        SetChecked(wParam == BST_CHECKED);
         Look look = Look::Normal;
         if (!::IsWindowEnabled(m_hWnd))
             look = Look::Disabled;
@@ -293,7 +326,7 @@ LRESULT CCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYUP:
         if (wParam == VK_SPACE && m_pressedBySpace) {
             m_pressedBySpace = false;
-            m_checked = !m_checked;
+            SetChecked(!m_checked);
             SetFrame(FrameOf(Look::Normal, m_checked));
         }
         break;

@@ -9,10 +9,13 @@
 
 #include <string>
 
+#include "controls/Accessible.h"
 #include "framework/Handles.h"
 #include "framework/SubclassedWindow.h"
 
-class CCheckBox : public CSubclassedWindow {
+// To assistive software it is a check box with its checked state, named by its own text
+// or, when it has none, by the label beside it.
+class CCheckBox : public CSubclassedWindow, private IAccessibleSource {
 public:
     // At 96 DPI; the box grows with the window's DPI.
     static constexpr int kBoxSize = 13;
@@ -28,6 +31,8 @@ public:
     [[nodiscard]] int GetFrame() const { return m_frame; }
     [[nodiscard]] bool IsTextOnLeft() const { return m_textOnLeft; }
     [[nodiscard]] const std::wstring& GetText() const { return m_text; }
+    // The label that names a box without text of its own.
+    void SetLabel(HWND label) { m_label = label; }
     // Height of each rendered look: the larger of the box and the parent font's line + 1.
     // How many times the eight looks were rebuilt (only when needed).
     [[nodiscard]] unsigned GetRenderCount() const { return m_renderCount; }
@@ -56,6 +61,13 @@ private:
     void DrawText(HDC dc, const RECT& area, int frame) const;
     void Paint();
     void OnLeftButtonUp(LPARAM lParam);
+    void SetChecked(bool checked);
+
+    [[nodiscard]] long AccessibleRole(long child) const override;
+    [[nodiscard]] std::wstring AccessibleName(long child) const override;
+    [[nodiscard]] long AccessibleState(long child) const override;
+    [[nodiscard]] std::wstring AccessibleDefaultAction(long child) const override;
+    void DoAccessibleDefaultAction(long child) override;
 
     bool m_checked = false;
     bool m_pressedByMouse = false;
@@ -77,4 +89,6 @@ private:
     int m_dpi = 96;             // the DPI the box and the font are made for
     int m_boxSize = kBoxSize;   // the box at that DPI
     unsigned m_renderCount = 0;
+    HWND m_label = nullptr;
+    CAccessibleHost m_accessible{*this};
 };

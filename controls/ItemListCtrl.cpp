@@ -1,8 +1,12 @@
 #include "controls/ItemListCtrl.h"
 
+#include <algorithm>
+#include <array>
+
 #include "controls/CheckBox.h"
 #include "controls/ControlResources.h"
 #include "controls/DpiScale.h"
+#include "controls/FocusMark.h"
 #include "framework/Dialog.h"
 
 void CItemListCtrl::OnAttached()
@@ -105,17 +109,93 @@ void CItemListCtrl::OnClick(POINT point)
         ::SendMessageW(m_notifyWindow, WM_LISTITEM_CHECK_CLICKED, static_cast<WPARAM>(data.lParam), 0);
 }
 
+LRESULT CItemListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& draw) const
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        // The list's own faint dotted mark gives way to the program's.
+        draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_FOCUS);
+        return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT: {
+        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+        RECT bounds{};
+        if ((ListView_GetItemState(m_hWnd, item, LVIS_FOCUSED) & LVIS_FOCUSED) &&
+            ListView_GetItemRect(m_hWnd, item, &bounds, LVIR_BOUNDS))
+            DrawFocusMark(m_hWnd, ::GetFocus() == m_hWnd, draw.nmcd.hdc, bounds, 0);
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
 bool CItemListCtrl::OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result)
 {
-    if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != NM_CLICK)
+    if (message != WM_NOTIFY)
+        return false;
+    if (reinterpret_cast<const NMHDR*>(lParam)->code == NM_CUSTOMDRAW) {
+        result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        return true;
+    }
+    if (reinterpret_cast<const NMHDR*>(lParam)->code != NM_CLICK)
         return false;
     OnClick(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->ptAction);
     result = 0;
     return true;
 }
 
+long CItemListCtrl::AccessibleRole(long child) const
+{
+    return child == CHILDID_SELF ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM;
+}
+
+std::wstring CItemListCtrl::AccessibleName(long child) const
+{
+    if (child == CHILDID_SELF)
+        return {};
+    // The row's texts, column by column, as a reader goes along the row.
+    const int columns = Header_GetItemCount(ListView_GetHeader(m_hWnd));
+    std::wstring name;
+    for (int column = 0; column < std::max(columns, 1); ++column) {
+        std::array<wchar_t, 1024> text{};
+        ListView_GetItemText(m_hWnd, static_cast<int>(child) - 1, column, text.data(), static_cast<int>(text.size()));
+        if (text[0] == L'\0')
+            continue;
+        if (!name.empty())
+            name += L", ";
+        name += text.data();
+    }
+    return name;
+}
+
+long CItemListCtrl::AccessibleState(long child) const
+{
+    if (child == CHILDID_SELF)
+        return STATE_SYSTEM_FOCUSABLE;
+    const int item = static_cast<int>(child) - 1;
+    long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (ListView_GetItemState(m_hWnd, item, LVIS_SELECTED) & LVIS_SELECTED)
+        state |= STATE_SYSTEM_SELECTED;
+    if ((ListView_GetExtendedListViewStyle(m_hWnd) & LVS_EX_CHECKBOXES) && ListView_GetCheckState(m_hWnd, item))
+        state |= STATE_SYSTEM_CHECKED;
+    return state;
+}
+
+long CItemListCtrl::AccessibleChildCount() const { return ListView_GetItemCount(m_hWnd); }
+
+bool CItemListCtrl::AccessibleChildBounds(long child, RECT& client) const
+{
+    return ListView_GetItemRect(m_hWnd, static_cast<int>(child) - 1, &client, LVIR_BOUNDS) != FALSE;
+}
+
+long CItemListCtrl::AccessibleFocusedChild() const { return ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED) + 1; }
+
 LRESULT CItemListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     if (message == WM_NCDESTROY)
         m_reflector.Stop();
     return DefaultProc(message, wParam, lParam);

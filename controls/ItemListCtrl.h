@@ -1,10 +1,15 @@
 #pragma once
 // The startup manager's list: a report-style list view that tells a chosen window when
 // the check box of one of its items is clicked (a click elsewhere on the item does not).
+// Its focused row carries the program's focus mark. To assistive software it is a list
+// with one item per row, named by the row's texts.
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
+#include "controls/Accessible.h"
 #include "framework/Handles.h"
 #include "framework/MessageReflection.h"
 #include "framework/SubclassedWindow.h"
@@ -22,7 +27,7 @@ struct ImageList {
 }  // namespace handle_traits
 using UniqueImageList = UniqueResource<handle_traits::ImageList>;
 
-class CItemListCtrl : public CSubclassedWindow, private CReflectedMessageSink {
+class CItemListCtrl : public CSubclassedWindow, private CReflectedMessageSink, private IAccessibleSource {
 public:
     CItemListCtrl() = default;
     ~CItemListCtrl() override;
@@ -46,10 +51,19 @@ protected:
 private:
     bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnClick(POINT point);
+    [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void KeepImageListsOwnedHere();
+
+    [[nodiscard]] long AccessibleRole(long child) const override;
+    [[nodiscard]] std::wstring AccessibleName(long child) const override;
+    [[nodiscard]] long AccessibleState(long child) const override;
+    [[nodiscard]] long AccessibleChildCount() const override;
+    [[nodiscard]] bool AccessibleChildBounds(long child, RECT& client) const override;
+    [[nodiscard]] long AccessibleFocusedChild() const override;
 
     HWND m_notifyWindow = nullptr;
     UniqueImageList m_checkBoxImages;
     UniqueImageList m_rowHeightImages;
     CMessageReflector m_reflector;
+    CAccessibleHost m_accessible{*this};
 };

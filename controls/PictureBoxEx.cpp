@@ -310,6 +310,8 @@ void CPictureBoxEx::Paint()
 
 LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         if (m_canvas) {

@@ -1,7 +1,8 @@
 #pragma once
 // The scan progress window's animation: a static control that shows a picture file.
 // A GIF is decoded here and, when it has several frames, played by a thread of its own
-// until stopped; any other image goes to the system's picture loader (IPicture).
+// until stopped; any other image goes to the system's picture loader (IPicture). To
+// assistive software it is an animation named by the window that shows it.
 
 #include <windows.h>
 
@@ -9,11 +10,13 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
+#include "controls/Accessible.h"
 #include "framework/Handles.h"
 #include "framework/SubclassedWindow.h"
 
-class CPictureBoxEx : public CSubclassedWindow {
+class CPictureBoxEx : public CSubclassedWindow, private IAccessibleSource {
 public:
     // Longest wait of Stop for the animation thread.
     static constexpr DWORD kStopWaitMs = 5000;
@@ -37,6 +40,8 @@ public:
     // has not ended by then keeps its frames and off-screen bitmap alive until it does.
     void Stop();
 
+    // What the animation stands for, as assistive software says it.
+    void SetAccessibleName(std::wstring name) { m_name = std::move(name); }
     // Shown behind transparent pixels; white until set.
     void SetBackgroundColor(COLORREF color) { m_background = color; }
     [[nodiscard]] bool HasImage() const { return static_cast<bool>(m_canvas); }
@@ -57,7 +62,13 @@ private:
     [[nodiscard]] bool Prepare(std::shared_ptr<Canvas> canvas);
     void Paint();
 
+    [[nodiscard]] long AccessibleRole(long /*child*/) const override { return ROLE_SYSTEM_ANIMATION; }
+    [[nodiscard]] std::wstring AccessibleName(long /*child*/) const override { return m_name; }
+    [[nodiscard]] long AccessibleState(long /*child*/) const override { return STATE_SYSTEM_READONLY; }
+
     COLORREF m_background = RGB(255, 255, 255);
     std::shared_ptr<Canvas> m_canvas;
     UniqueHandle m_thread;  // our own handle to the animation thread, for the stop's wait
+    std::wstring m_name;
+    CAccessibleHost m_accessible{*this};
 };

@@ -3,7 +3,8 @@
 #include "controls/DpiScale.h"
 
 #include <utility>
-#include <vector>
+
+#include "controls/WindowText.h"
 
 CXColorStatic::CXColorStatic()
     : m_textColor(::GetSysColor(COLOR_BTNTEXT)),
@@ -25,10 +26,7 @@ void CXColorStatic::OnAttached()
     if (source && ::GetObjectW(source, sizeof(description), &description) == sizeof(description))
         m_font.reset(::CreateFontIndirectW(&description));
     m_fontDpi = CDpiScale::OfWindow(m_hWnd).Dpi();
-    const int length = ::GetWindowTextLengthW(m_hWnd);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
-    m_windowText.assign(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+    m_windowText = ReadWindowText(m_hWnd);
     Redraw();
 }
 
@@ -62,6 +60,39 @@ void CXColorStatic::SetStaticText(std::wstring text)
     m_storedText = std::move(text);
     m_useStoredText = true;
     Redraw();
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE);
+}
+
+void CXColorStatic::SetAccessibleCaption(std::wstring caption)
+{
+    m_caption = std::move(caption);
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE);
+}
+
+std::wstring CXColorStatic::GetAccessibleName() const
+{
+    const std::wstring text = GetDisplayedText();
+    if (m_caption.empty())
+        return text;
+    if (text.empty())
+        return m_caption;
+    // A caption written as "Scaricati:" already has its colon.
+    return m_caption + (m_caption.back() == L':' ? L" " : L": ") + text;
+}
+
+long CXColorStatic::AccessibleRole(long) const { return ROLE_SYSTEM_STATICTEXT; }
+
+std::wstring CXColorStatic::AccessibleName(long) const { return GetAccessibleName(); }
+
+long CXColorStatic::AccessibleState(long) const { return STATE_SYSTEM_READONLY; }
+
+void CXColorStatic::ClickLabelledControl(LPARAM point)
+{
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    if (m_labelFor && ::IsWindowEnabled(m_labelFor) && ::PtInRect(&client, at))
+        ::SendMessageW(m_labelFor, BM_CLICK, 0, 0);
 }
 
 void CXColorStatic::SetTextColor(COLORREF color)
@@ -155,6 +186,8 @@ void CXColorStatic::Paint()
 
 LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT answer = 0; m_accessible.OnMessage(m_hWnd, message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -186,8 +219,12 @@ LRESULT CXColorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
         m_windowText = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
         Redraw();
+        CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_NAMECHANGE);
         return result;
     }
+    case WM_LBUTTONUP:
+        ClickLabelledControl(lParam);
+        break;
     default:
         break;
     }

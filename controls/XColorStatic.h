@@ -1,14 +1,15 @@
 #pragma once
 // Every label of the program: a static control painted in its own font, text colour and
 // background colour (or see-through), aligned as its style says, optionally showing an
-// icon instead of text.
+// icon instead of text. To assistive software it is static text named by what it shows.
 
 #include <string>
 
+#include "controls/Accessible.h"
 #include "framework/Handles.h"
 #include "framework/SubclassedWindow.h"
 
-class CXColorStatic : public CSubclassedWindow {
+class CXColorStatic : public CSubclassedWindow, private IAccessibleSource {
 public:
     CXColorStatic();
 
@@ -19,7 +20,13 @@ public:
     void SetTextColor(COLORREF color);
     // Also rebuilds the background brush; repaints.
     void SetBackgroundColor(COLORREF color);
-    // Shown centred instead of the text. Not owned: pass a shared or longer-living icon.
+    // The caption the window's background paints beside the label (a column heading, a
+    // "Versione" before the number): assistive software hears it before the label's text.
+    void SetAccessibleCaption(std::wstring caption);
+    // The label names `control` (a check box beside it): a click on the label clicks it.
+    void SetLabelFor(HWND control) { m_labelFor = control; }
+    // What assistive software hears: the caption, then the text shown.
+    [[nodiscard]] std::wstring GetAccessibleName() const;
 
     [[nodiscard]] COLORREF GetTextColor() const { return m_textColor; }
     // Owned by the label (for inspection; never free them).
@@ -43,6 +50,12 @@ private:
     // The font follows the window to the DPI it now lays out for.
     void FollowDpi();
 
+    void ClickLabelledControl(LPARAM point);
+
+    [[nodiscard]] long AccessibleRole(long child) const override;
+    [[nodiscard]] std::wstring AccessibleName(long child) const override;
+    [[nodiscard]] long AccessibleState(long child) const override;
+
     COLORREF m_textColor;
     COLORREF m_backgroundColor;
     UniqueGdiObject<HBRUSH> m_backgroundBrush;
@@ -51,4 +64,7 @@ private:
     std::wstring m_windowText;
     std::wstring m_storedText;
     bool m_useStoredText = false;
+    std::wstring m_caption;
+    HWND m_labelFor = nullptr;
+    CAccessibleHost m_accessible{*this};
 };

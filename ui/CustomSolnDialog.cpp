@@ -49,7 +49,9 @@ BOOL CCustomSolnDialog::OnInitDialog()
         m_fetched = FetchOutcome::Failed;
         OnFetched();
     }
-    return TRUE;
+    // Not the read-only instructions: the first thing the user can do is close.
+    FocusControl(m_hWnd, IDCANCEL);
+    return FALSE;
 }
 
 void CCustomSolnDialog::OnFetched()

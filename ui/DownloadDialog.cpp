@@ -46,6 +46,7 @@ void CDownloadDialog::SetUpControls()
     SetUpLabel(m_notice, m_hWnd, IDC_DOWNLOAD_NOTICE, {kBlack, 9, FW_BOLD},
                L"Attendere mentre è in corso il download degli aggiornamenti del programma.", &noticePlace);
     PlaceControl(m_hWnd, IDC_DOWNLOAD_PROGRESS, {50, 150, 350, 21});
+    SetUpAnnotation(m_bar, m_hWnd, IDC_DOWNLOAD_PROGRESS, L"Avanzamento del download");
     ::SendMessageW(GetDlgItem(IDC_DOWNLOAD_PROGRESS), PBM_SETRANGE32, 0, 0);
     for (std::size_t row = 0; row < kFigureRows.size(); ++row) {
         const int y = 190 + 25 * static_cast<int>(row);
@@ -55,6 +56,7 @@ void CDownloadDialog::SetUpControls()
                    kFigureRows[row].caption, &captionPlace);
         SetUpLabel(m_figureLabels[2 * row + 1], m_hWnd, kFigureRows[row].valueId, {kBlack, 9, FW_NORMAL}, L"",
                    &valuePlace);
+        m_figureLabels[2 * row + 1].SetAccessibleCaption(kFigureRows[row].caption);
     }
     SetUpCaptionButton(m_cancel, m_hWnd, IDC_DOWNLOAD_CANCEL, IDB_BUTTON, L"Interrompi", {340, 340, 81, 21});
 }

@@ -4,6 +4,7 @@
 // speed, the file size and the time elapsed, and closes when the transfer has ended.
 // "Interrompi" and Escape cancel the download; Enter does nothing.
 
+#include "controls/AccessibleAnnotation.h"
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
@@ -42,6 +43,7 @@ private:
 
     CXColorStatic m_title;
     CXColorStatic m_notice;
+    CAccessibleAnnotation m_bar{ROLE_SYSTEM_PROGRESSBAR};
     std::array<CXColorStatic, 8> m_figureLabels;
     CBitmapButtonEx m_cancel;
 };

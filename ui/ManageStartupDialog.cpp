@@ -45,7 +45,8 @@ BOOL CManageStartupDialog::OnInitDialog()
     SetUpSkinnedPanel(*this, kPanelSkin, L"Velmora - Gestione Avvio");
     SetUpControls();
     Fill();
-    return TRUE;
+    FocusControl(m_hWnd, IDC_STARTUP_LIST);
+    return FALSE;
 }
 
 void CManageStartupDialog::SetUpControls()
@@ -86,6 +87,10 @@ void CManageStartupDialog::Fill()
         ListView_SetItemText(list, inserted, 1, const_cast<wchar_t*>(entry.ValueData.c_str()));
         ListView_SetItemText(list, inserted, 2, location.data());
     }
+    // The keys act on the focused row: there is one from the start, shown without an
+    // arrow press, but nothing is selected for removal until the user says so.
+    if (ListView_GetItemCount(list) > 0)
+        ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 CRegistryItem CManageStartupDialog::ShownEntry(int row) const

@@ -43,6 +43,7 @@ void CRepairErrorsDialog::SetUpControls()
                L"Attendere fino a quando il processo di riparazione sarà concluso.", &noticePlace);
     SetUpLabel(m_item, m_hWnd, IDC_REPAIR_ITEM, {kBlack, 8, FW_NORMAL}, L"", &itemPlace);
     PlaceControl(m_hWnd, IDC_REPAIR_PROGRESS, {50, 210, 351, 21});
+    SetUpAnnotation(m_bar, m_hWnd, IDC_REPAIR_PROGRESS, L"Avanzamento della riparazione");
     const HWND bar = GetDlgItem(IDC_REPAIR_PROGRESS);
     ::SendMessageW(bar, PBM_SETRANGE32, 0, 0);
     ::SendMessageW(bar, PBM_SETPOS, 0, 0);

@@ -5,6 +5,7 @@
 // "Chiudi" and Escape stop the repair first; Enter does nothing, so that a key pressed
 // by habit never cuts a repair short.
 
+#include "controls/AccessibleAnnotation.h"
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/XColorStatic.h"
@@ -64,5 +65,6 @@ private:
     CXColorStatic m_title;
     CXColorStatic m_notice;
     CXColorStatic m_item;
+    CAccessibleAnnotation m_bar{ROLE_SYSTEM_PROGRESSBAR};
     CBitmapButtonEx m_close;
 };

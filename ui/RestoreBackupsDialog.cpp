@@ -89,6 +89,7 @@ void CRestoreBackupsDialog::SetUpControls()
     if (m_selectAll.GetSafeHwnd() || m_selectAll.SubclassDlgItem(IDC_RESTORE_SELECT_ALL, m_hWnd)) {
         PlaceControl(m_hWnd, IDC_RESTORE_SELECT_ALL, {35, 140, CCheckBox::kBoxSize, CCheckBox::kBoxSize});
         ::SendMessageW(m_selectAll.GetSafeHwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+        PairBoxWithLabel(m_selectAll, m_selectAllLabel);
     }
     PlaceControl(m_hWnd, IDC_RESTORE_LIST, {35, 165, 381, 170});
     SetUpCaptionButton(m_delete, m_hWnd, IDC_RESTORE_DELETE, IDB_BUTTON, L"Elimina", {135, 350, 81, 21});

@@ -1,6 +1,7 @@
 #include "ui/ResultListBase.h"
 
 #include "controls/DpiScale.h"
+#include "controls/FocusMark.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -148,6 +149,10 @@ bool CResultListBase::CreateIn(HWND parent, int id, const RECT& place)
     if (!GetSafeHwnd() && !Create(parent))
         return false;
     ::SetWindowLongPtrW(m_hWnd, GWLP_ID, id);
+    // A tab stop of its own: as a control parent (what its template makes it) Tab would
+    // look for controls inside it, and it has none.
+    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) & ~WS_EX_CONTROLPARENT);
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) | WS_TABSTOP);
     m_dpi = CDpiScale::OfWindow(m_hWnd).Dpi();
     const RECT pixels = CDpiScale(m_dpi).Rect(place);
     ::SetWindowPos(m_hWnd, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
@@ -177,8 +182,141 @@ void CResultListBase::EndFill(int contentHeight)
     m_contentHeight = contentHeight;
     UpdateScrollBar();
     m_busy = false;
+    // The first row is the focused one from the start, so the mark shows where keys act.
+    m_focusedRow = RowCount() > 0 ? 0 : -1;
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_REORDER);
+}
+
+void CResultListBase::FocusRow(int row)
+{
+    const int count = RowCount();
+    if (count == 0)
+        return;
+    const int target = std::clamp(row, 0, count - 1);
+    if (target != m_focusedRow) {
+        RedrawFocusedRow();
+        m_focusedRow = target;
+        RedrawFocusedRow();
+    }
+    const int top = target * RowHeight();
+    const int page = GetPageHeight();
+    if (top < m_position)
+        ScrollTo(top);
+    else if (top + RowHeight() > m_position + page)
+        ScrollTo(top + RowHeight() - page);
+    if (m_hWnd && ::GetFocus() == m_hWnd)
+        CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_FOCUS, target + 1);
+}
+
+void CResultListBase::RedrawFocusedRow()
+{
+    if (m_focusedRow >= 0)
+        RedrawContent(m_focusedRow * RowHeight(), RowHeight());
+}
+
+void CResultListBase::NotifyRowChanged(int row) const
+{
+    CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_STATECHANGE, row + 1);
+}
+
+LRESULT CResultListBase::DialogCode(const MSG* key) const
+{
+    LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    // Enter opens the focused row where rows open; elsewhere it stays the window's.
+    if (RowsOpen() && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+bool CResultListBase::OnKey(WPARAM key, LPARAM flags)
+{
+    if (m_busy || m_focusedRow < 0)
+        return false;
+    const int pageRows = std::max(1, GetPageHeight() / RowHeight());
+    const bool repeated = (flags & (1 << 30)) != 0;
+    switch (key) {
+    case VK_UP: FocusRow(m_focusedRow - 1); return true;
+    case VK_DOWN: FocusRow(m_focusedRow + 1); return true;
+    case VK_HOME: FocusRow(0); return true;
+    case VK_END: FocusRow(RowCount() - 1); return true;
+    case VK_PRIOR: FocusRow(m_focusedRow - pageRows); return true;
+    case VK_NEXT: FocusRow(m_focusedRow + pageRows); return true;
+    case VK_SPACE:
+        if (!repeated)
+            ToggleRow(m_focusedRow);
+        return true;
+    case VK_RETURN:
+    case VK_APPS:
+        if (!repeated && RowsOpen())
+            OpenRow(m_focusedRow);
+        return RowsOpen();
+    default:
+        return false;
+    }
+}
+
+// --- what assistive software hears ---------------------------------------------------
+
+long CResultListBase::AccessibleRole(long child) const
+{
+    return child == CHILDID_SELF ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM;
+}
+
+std::wstring CResultListBase::AccessibleName(long child) const
+{
+    return child == CHILDID_SELF ? ListName() : RowName(static_cast<int>(child) - 1);
+}
+
+long CResultListBase::AccessibleState(long child) const
+{
+    if (child == CHILDID_SELF)
+        return STATE_SYSTEM_FOCUSABLE;
+    const int row = static_cast<int>(child) - 1;
+    long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (IsRowChosen(row))
+        state |= STATE_SYSTEM_CHECKED;
+    if (row == m_focusedRow)
+        state |= STATE_SYSTEM_SELECTED;
+    RECT place{};
+    RECT client{};
+    if (m_hWnd)
+        ::GetClientRect(m_hWnd, &client);
+    if (AccessibleChildBounds(child, place) && (place.bottom <= 0 || place.top >= client.bottom))
+        state |= STATE_SYSTEM_OFFSCREEN;
+    return state;
+}
+
+long CResultListBase::AccessibleChildCount() const { return m_busy ? 0 : RowCount(); }
+
+bool CResultListBase::AccessibleChildBounds(long child, RECT& client) const
+{
+    if (child < 1 || child > RowCount() || !m_hWnd)
+        return false;
+    RECT area{};
+    ::GetClientRect(m_hWnd, &area);
+    // Rows are laid out in 96-DPI pixels; assistive software and the focus mark want the
+    // window's own.
+    const CDpiScale scale(m_dpi);
+    const int top = (static_cast<int>(child) - 1) * RowHeight() - m_position;
+    client = scale.Rect(RECT{0, top, scale.ToBase(area.right), top + RowHeight()});
+    return true;
+}
+
+long CResultListBase::AccessibleFocusedChild() const { return m_focusedRow >= 0 ? m_focusedRow + 1 : CHILDID_SELF; }
+
+std::wstring CResultListBase::AccessibleDefaultAction(long child) const
+{
+    if (child == CHILDID_SELF)
+        return {};
+    return IsRowChosen(static_cast<int>(child) - 1) ? L"Deseleziona" : L"Seleziona";
+}
+
+void CResultListBase::DoAccessibleDefaultAction(long child)
+{
+    if (child != CHILDID_SELF && !m_busy)
+        ToggleRow(static_cast<int>(child) - 1);
 }
 
 void CResultListBase::UpdateScrollBar()
@@ -274,6 +412,9 @@ void CResultListBase::Paint()
             DrawRows(target, scale.ToBase(client.bottom));
             ::ModifyWorldTransform(target, nullptr, MWT_IDENTITY);
             ::SetGraphicsMode(target, oldMode);
+            RECT focused{};
+            if (AccessibleChildBounds(m_focusedRow + 1, focused))
+                DrawFocusMark(m_hWnd, ::GetFocus() == m_hWnd, target, focused, 0);
         }
         if (target != paint.Dc())
             ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
@@ -322,10 +463,33 @@ bool CResultListBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         UpdateScrollBar();
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return true;
+    case WM_GETDLGCODE:
+        result = DialogCode(reinterpret_cast<const MSG*>(lParam));
+        return true;
+    case WM_KEYDOWN:
+        return OnKey(wParam, lParam);
+    case WM_SETFOCUS:
+        // Handled here: the dialog's own handling would pass the focus on to a child.
+        RedrawFocusedRow();
+        CAccessibleHost::Notify(m_hWnd, EVENT_OBJECT_FOCUS, AccessibleFocusedChild());
+        return true;
+    case WM_KILLFOCUS:
+        RedrawFocusedRow();
+        return true;
+    case WM_UPDATEUISTATE:
+        // The focus mark shows or hides with the window's keyboard cues.
+        RedrawFocusedRow();
+        return false;
+    case WM_GETOBJECT:
+    case WM_DESTROY:
+        return m_accessible.OnMessage(m_hWnd, message, wParam, lParam, result);
     case WM_LBUTTONDOWN:
         if (!m_busy) {
             const POINT point = ListPoint(lParam);
-            OnContentClick(POINT{point.x, point.y + m_position});
+            const POINT content{point.x, point.y + m_position};
+            if (content.y >= 0 && content.y / RowHeight() < RowCount())
+                FocusRow(content.y / RowHeight());
+            OnContentClick(content);
         }
         // The wheel goes to the window with the focus.
         ::SetFocus(m_hWnd);

@@ -3,7 +3,13 @@
 // window) have in common: a child dialog that draws all its rows itself, scrolls
 // vertically by pixels (scroll bar and mouse wheel), takes the focus when clicked so the
 // wheel reaches it, and the small pictures both lists draw.
+//
+// Both are tab stops with a focused row: the arrows, Home, End, Page Up and Page Down
+// move it, Space flips its check box, Enter (or the context-menu key) opens it where rows
+// open. To assistive software a list is a list with one item per row, named by the row's
+// text and checked as its box is.
 
+#include "controls/Accessible.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 
@@ -54,10 +60,10 @@ private:
     std::array<UniqueGdiObject<HBITMAP>, 5> m_severity;
 };
 
-class CResultListBase : public CDialogBase {
+class CResultListBase : public CDialogBase, private IAccessibleSource {
 public:
     explicit CResultListBase(UINT templateId, COLORREF background)
-        : CDialogBase(templateId), m_background(background)
+        : CDialogBase(templateId), m_background(background), m_accessible(*this)
     {
     }
 
@@ -74,7 +80,28 @@ public:
     // A mouse wheel turn, as WM_MOUSEWHEEL brings it (its parent passes those on).
     void Wheel(int wheelDelta);
 
+    [[nodiscard]] virtual int RowCount() const = 0;
+    // Flips the row's choice, as a click on its check box does.
+    virtual void ToggleRow(int row) = 0;
+    // Opens the row's details, where rows have them.
+    virtual void OpenRow(int /*row*/) {}
+
+    // The row the keys act on; -1 when the list is empty.
+    [[nodiscard]] int GetFocusedRow() const { return m_focusedRow; }
+    // Moves the focused row there (clamped) and scrolls it into view.
+    void FocusRow(int row);
+
 protected:
+    [[nodiscard]] virtual int RowHeight() const = 0;
+    [[nodiscard]] virtual bool IsRowChosen(int row) const = 0;
+    // What assistive software hears for the list and for a row.
+    [[nodiscard]] virtual std::wstring ListName() const = 0;
+    [[nodiscard]] virtual std::wstring RowName(int row) const = 0;
+    // Whether rows open (Enter then belongs to the list, not to the window).
+    [[nodiscard]] virtual bool RowsOpen() const { return false; }
+    // Tells assistive software that the row's check box changed.
+    void NotifyRowChanged(int row) const;
+
     // Draws the rows that show in the client area, the scroll position already applied
     // by the caller through GetScrollPosition. The background is filled before. Rows,
     // clicks, heights and positions are in 96-DPI pixels; the drawing is scaled.
@@ -102,10 +129,24 @@ private:
     void Paint();
     void UpdateScrollBar();
     void OnScrollBar(int code);
+    [[nodiscard]] LRESULT DialogCode(const MSG* key) const;
+    [[nodiscard]] bool OnKey(WPARAM key, LPARAM flags);
+    void RedrawFocusedRow();
+
+    [[nodiscard]] long AccessibleRole(long child) const override;
+    [[nodiscard]] std::wstring AccessibleName(long child) const override;
+    [[nodiscard]] long AccessibleState(long child) const override;
+    [[nodiscard]] long AccessibleChildCount() const override;
+    [[nodiscard]] bool AccessibleChildBounds(long child, RECT& client) const override;
+    [[nodiscard]] long AccessibleFocusedChild() const override;
+    [[nodiscard]] std::wstring AccessibleDefaultAction(long child) const override;
+    void DoAccessibleDefaultAction(long child) override;
 
     COLORREF m_background;
     int m_dpi = 96;  // the DPI the rows are drawn at
     int m_position = 0;
     int m_contentHeight = 0;
+    int m_focusedRow = -1;
     bool m_busy = false;
+    CAccessibleHost m_accessible;
 };

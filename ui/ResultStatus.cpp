@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "ui/WindowLayout.h"
 
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -20,6 +21,9 @@ constexpr int kRowHeight = 21;
 int RowTop(int section) { return 122 + 24 * section; }
 
 std::wstring Number(const std::atomic<std::int32_t>& counter) { return std::to_wstring(counter.load()); }
+
+// The column headings the background paints over the numbers.
+constexpr std::array<const wchar_t*, 3> kColumns{L"Errori", L"Eliminati", L"Ignorati"};
 
 // Sums in 64 bits: twelve counters near the 32-bit limit must not wrap.
 std::wstring Total(const SectionCounters& counters, std::atomic<std::int32_t> SectionCounter::*counter)
@@ -52,6 +56,7 @@ BOOL CResultStatus::OnInitDialog()
     for (size_t i = 0; i < m_totals.size(); ++i) {
         const ControlPlace place{totalXs[i], 410, kNumberWidth, kRowHeight};
         SetUpLabel(m_totals[i], m_hWnd, totalIds[i], totalLook, totals[i], &place);
+        m_totals[i].SetAccessibleCaption(std::wstring(L"Riepilogo errori, ") + kColumns[i]);
     }
     SetUpCaptionButton(m_close, m_hWnd, IDC_STATUS_CLOSE, IDB_BUTTON, L"Chiudi", {440, 450, 81, 21});
     return TRUE;
@@ -75,6 +80,10 @@ void CResultStatus::SetUpRow(int section)
                &repairedPlace);
     SetUpLabel(m_ignored[index], m_hWnd, IDC_STATUS_IGNORED_FIRST + section, numberLook, Number(counter.Ignored),
                &ignoredPlace);
+    // A number alone says nothing to someone who cannot see its row and column.
+    CXColorStatic* numbers[] = {&m_found[index], &m_repaired[index], &m_ignored[index]};
+    for (size_t column = 0; column < kColumns.size(); ++column)
+        numbers[column]->SetAccessibleCaption(SectionName(section) + L", " + kColumns[column]);
 }
 
 bool CResultStatus::OnCommand(WORD id, WORD code, HWND)

@@ -13,7 +13,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <iterator>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,6 +47,19 @@ constexpr ControlPlace kTitlePlace{18, 12, 160, 15};
 constexpr ControlPlace kVersionPlace{115, 465, 124, 13};
 constexpr ControlPlace kReleaseDatePlace{115, 483, 124, 13};
 
+// Tab as the window reads: the header's buttons, the column of commands, the section
+// boxes column by column, the commands under the report.
+std::vector<int> ReadingOrder()
+{
+    std::vector<int> order{IDC_MAIN_MINIMIZE, IDC_MAIN_CLOSE,    IDC_MAIN_UPDATE,  IDC_MAIN_CONTACT,
+                           IDC_MAIN_SCAN,     IDC_MAIN_SETTINGS, IDC_MAIN_RESTORE, IDC_MAIN_STARTUP,
+                           IDC_MAIN_ADVANCED_REPAIR};
+    for (const SectionControlIds& ids : kSectionControls)
+        order.push_back(ids.box);
+    order.insert(order.end(), {IDC_MAIN_LAST_RESULTS, IDC_MAIN_NEW_SCAN});
+    return order;
+}
+
 POINT SectionBoxPlace(int section)
 {
     return {IsLeftColumn(section) ? 280 : 510, 225 + 20 * SectionRow(section)};
@@ -73,6 +88,18 @@ UINT GaugeBitmapFor(int problems)
     return 0;
 }
 
+std::wstring GaugeName(UINT bitmapId)
+{
+    // The scale the gauge paints: five steps from Basso to Alto.
+    static constexpr UINT kSteps[] = {IDB_GAUGE_STEP_1, IDB_GAUGE_STEP_2, IDB_GAUGE_STEP_3, IDB_GAUGE_STEP_4,
+                                      IDB_GAUGE_STEP_5};
+    for (size_t step = 0; step < std::size(kSteps); ++step) {
+        if (kSteps[step] == bitmapId)
+            return L"Livello di pericolo: " + std::to_wstring(step + 1) + L" su 5";
+    }
+    return L"Livello di pericolo: non valutato";
+}
+
 CScanDialog::CScanDialog(bool scanAtStart, MainWindowServices services)
     : CBitmapDialog(IDD_SCAN_DIALOG),
       m_services(std::move(services)),
@@ -98,6 +125,7 @@ BOOL CScanDialog::OnInitDialog()
     SetTransparentLabels(true);
     SetDragEnabled(true);
     SetUpControls();
+    SetTabOrder(m_hWnd, ReadingOrder());
     SetUpLabel(m_titleLabel, m_hWnd, IDC_MAIN_TITLE, {kWhite, 10, FW_BOLD}, L"Velmora v" + m_services.productVersion,
                &kTitlePlace);
     SetGauge(IDB_GAUGE_UNKNOWN);
@@ -114,7 +142,8 @@ BOOL CScanDialog::OnInitDialog()
     RefreshProblemCount();
     m_autoScanArmed = true;
     ::PostMessageW(m_hWnd, WM_STARTUP_READY, 0, 0);
-    return TRUE;
+    FocusControl(m_hWnd, IDC_MAIN_SCAN);
+    return FALSE;
 }
 
 void CScanDialog::SetUpControls()
@@ -130,6 +159,7 @@ void CScanDialog::SetUpControls()
         const ControlPlace labelPlace{box.x + 20, box.y - 2, 160, 21};
         SetUpLabel(m_sectionLabels[static_cast<size_t>(section)], m_hWnd, ids.name, {kBrandBlue, 10, FW_NORMAL},
                    SectionName(section), &labelPlace);
+        PairBoxWithLabel(check, m_sectionLabels[static_cast<size_t>(section)]);
     }
     SetUpImageButton(m_scanButton, m_hWnd, IDC_MAIN_SCAN, IDB_SCAN_NORMAL, IDB_SCAN_ACTIVE, {32, 92, 181, 50});
     SetUpImageButton(m_settingsButton, m_hWnd, IDC_MAIN_SETTINGS, IDB_SETTINGS_NORMAL, IDB_SETTINGS_ACTIVE,
@@ -151,6 +181,11 @@ void CScanDialog::SetUpControls()
                      {589, 476, 113, 31});
     const ControlPlace countPlace{257, 409, 200, 21};
     SetUpLabel(m_problemCountLabel, m_hWnd, IDC_MAIN_PROBLEM_COUNT, {kGreen, 11, FW_BOLD}, L"", &countPlace);
+    // The captions the background paints beside these values.
+    m_lastScanLabel.SetAccessibleCaption(L"Report ultima scansione");
+    m_problemCountLabel.SetAccessibleCaption(L"Trovati nel tuo sistema");
+    m_versionLabel.SetAccessibleCaption(L"Versione");
+    m_releaseDateLabel.SetAccessibleCaption(L"Data uscita");
 }
 
 void CScanDialog::SetUpSectionTooltips()
@@ -175,6 +210,7 @@ void CScanDialog::SetGauge(UINT bitmapId)
     m_gaugeBitmap = std::move(bitmap);
     m_gaugeId = bitmapId;
     PlaceControl(m_hWnd, IDC_MAIN_GAUGE, kGaugePlace);
+    SetUpAnnotation(m_gauge, m_hWnd, IDC_MAIN_GAUGE, GaugeName(bitmapId));
 }
 
 void CScanDialog::Place()

@@ -5,6 +5,7 @@
 // first; it passes the update results to its update flow and the rest on to the window
 // that shows that work. Its tray icon and its update flow are parts of their own.
 
+#include "controls/AccessibleAnnotation.h"
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/CheckBox.h"
@@ -34,6 +35,8 @@ struct MainWindowServices {
 
 // The gauge bitmap for a count of unresolved problems; 0 leaves the gauge as it is.
 [[nodiscard]] UINT GaugeBitmapFor(int problems);
+// What the gauge with this bitmap tells assistive software.
+[[nodiscard]] std::wstring GaugeName(UINT bitmapId);
 
 class CScanDialog : public CBitmapDialog {
 public:
@@ -112,6 +115,7 @@ private:
     HICON m_smallIcon = nullptr;
     UINT m_gaugeId = 0;
     UniqueGdiObject<HBITMAP> m_gaugeBitmap;
+    CAccessibleAnnotation m_gauge{ROLE_SYSTEM_GRAPHIC};
 
     std::array<CCheckBox, kSectionCount> m_boxes;
     std::array<CXColorStatic, kSectionCount> m_sectionLabels;

@@ -107,9 +107,11 @@ void CScanProgressDialog::SetUpControls()
                    SectionName(section), &namePlace);
         SetUpLabel(m_counts[static_cast<size_t>(section)], m_hWnd, ids.count, {RGB(154, 0, 0), 7, FW_NORMAL},
                    L"(0)", &countPlace);
+        m_counts[static_cast<size_t>(section)].SetAccessibleCaption(SectionName(section));
     }
     const HWND bar = GetDlgItem(IDC_PROGRESS_BAR);
     PlaceControl(m_hWnd, IDC_PROGRESS_BAR, {50, 160, 420, 21});
+    SetUpAnnotation(m_bar, m_hWnd, IDC_PROGRESS_BAR, L"Avanzamento della scansione");
     ::SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRangeTop));
     ::SendMessageW(bar, PBM_SETSTEP, kProgressStep, 0);
     ::SendMessageW(bar, PBM_SETPOS, 0, 0);
@@ -125,6 +127,7 @@ void CScanProgressDialog::StartAnimation()
         return;
     // The file ships beside the program; without it there is nothing to show, so the
     // place stays empty rather than showing a blank box.
+    m_animation.SetAccessibleName(L"Scansione in corso");
     if (m_animation.Load(GetModuleFolder() + L"\\Loading.gif"))
         m_animation.Draw();
     else

@@ -4,6 +4,7 @@
 // section being scanned with the animation, shows the item being examined and the
 // progress, and closes when the scan has finished or the user stopped it.
 
+#include "controls/AccessibleAnnotation.h"
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
 #include "controls/PictureBoxEx.h"
@@ -73,4 +74,5 @@ private:
     std::array<CXColorStatic, kSectionCount> m_names;
     std::array<CXColorStatic, kSectionCount> m_counts;
     CPictureBoxEx m_animation;
+    CAccessibleAnnotation m_bar{ROLE_SYSTEM_PROGRESSBAR};
 };

@@ -89,6 +89,23 @@ void CScanResultContainer::ToggleRow(int row)
     for (CScanResultInfo& info : RowProblems(row))
         info.Selected = section.Selected;
     RedrawRow(row);
+    NotifyRowChanged(row);
+}
+
+bool CScanResultContainer::IsRowChosen(int row) const
+{
+    return row >= 0 && row < RowCount() && m_sections[static_cast<size_t>(row)].Selected;
+}
+
+// The column headings the results window's background paints over the list.
+std::wstring CScanResultContainer::ListName() const { return L"Sezione del Registro, Errori"; }
+
+std::wstring CScanResultContainer::RowName(int row) const
+{
+    if (row < 0 || row >= RowCount())
+        return {};
+    const CSectionResultInfo& section = m_sections[static_cast<size_t>(row)];
+    return SectionName(section.Section) + L", Errori: " + std::to_wstring(section.Count);
 }
 
 void CScanResultContainer::OpenRow(int row)

@@ -42,10 +42,11 @@ public:
     // The problems of a row; empty for a row that does not exist.
     [[nodiscard]] std::span<CScanResultInfo> RowProblems(int row);
 
+    [[nodiscard]] int RowCount() const override { return static_cast<int>(m_sections.size()); }
     // What a click on the row's check box does: the row and all its problems flip.
-    void ToggleRow(int row);
+    void ToggleRow(int row) override;
     // What a click on the row's details icon does.
-    void OpenRow(int row);
+    void OpenRow(int row) override;
     // Replaces the per-section window (tests); the default shows CSectionResultDialog.
     void SetSectionOpener(SectionOpener opener) { m_opener = std::move(opener); }
 
@@ -53,6 +54,11 @@ public:
     [[nodiscard]] int GetHotRow() const;
 
 protected:
+    [[nodiscard]] int RowHeight() const override { return kRowHeight; }
+    [[nodiscard]] bool IsRowChosen(int row) const override;
+    [[nodiscard]] std::wstring ListName() const override;
+    [[nodiscard]] std::wstring RowName(int row) const override;
+    [[nodiscard]] bool RowsOpen() const override { return true; }
     void DrawRows(HDC dc, int clientHeight) override;
     void OnContentClick(POINT content) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

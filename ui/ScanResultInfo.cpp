@@ -1,9 +1,14 @@
 #include "ui/ScanResultInfo.h"
 
-std::wstring CScanResultInfo::DetailText() const
+const std::wstring& CScanResultInfo::DetailSource() const
 {
     const bool registryProblem = Problem.ErrorType == InvalidValue || Problem.ErrorType == EmptyKey;
-    const std::wstring& source = registryProblem ? Problem.Reason : Problem.Subject;
+    return registryProblem ? Problem.Reason : Problem.Subject;
+}
+
+std::wstring CScanResultInfo::DetailText() const
+{
+    const std::wstring& source = DetailSource();
     std::wstring text;
     text.reserve(source.size() + source.size() / 8);
     for (const wchar_t c : source) {
@@ -12,4 +17,10 @@ std::wstring CScanResultInfo::DetailText() const
             text += L' ';
     }
     return text;
+}
+
+std::wstring CScanResultInfo::SpokenText() const
+{
+    const std::wstring& detail = DetailSource();
+    return detail.empty() ? Problem.Summary : Problem.Summary + L": " + detail;
 }

@@ -18,10 +18,15 @@ public:
     // subject otherwise, with a space after every backslash so that long registry and
     // file paths wrap at their backslashes.
     [[nodiscard]] std::wstring DetailText() const;
+    // The summary and that text as written, for assistive software.
+    [[nodiscard]] std::wstring SpokenText() const;
 
     CError Problem;
     int ListIndex = 0;
     int Section = 0;
     int RowInSection = 0;
     bool Selected = true;
+
+private:
+    [[nodiscard]] const std::wstring& DetailSource() const;
 };

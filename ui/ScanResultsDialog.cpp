@@ -65,7 +65,10 @@ BOOL CScanResultsDialog::OnInitDialog()
     const int problems = m_list.Fill(m_results.Problems());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_BANNER), ProblemsFoundText(problems).c_str());
     ::SetWindowTextW(GetDlgItem(IDC_RESULTS_TOTAL), std::to_wstring(problems).c_str());
-    return TRUE;
+    // The list is where the user chooses; the buttons follow it as they stand, left to right.
+    SetTabOrder(m_hWnd, {IDC_RESULTS_LIST, IDCANCEL, IDC_RESULTS_REPORT, IDC_RESULTS_REPAIR});
+    FocusControl(m_hWnd, IDC_RESULTS_LIST);
+    return FALSE;
 }
 
 void CScanResultsDialog::SetUpControls()
@@ -82,6 +85,7 @@ void CScanResultsDialog::SetUpControls()
     SetUpLabel(m_banner, m_hWnd, IDC_RESULTS_BANNER, {kWhite, 10, FW_BOLD}, L"", &bannerPlace);
     static_cast<void>(m_list.CreateIn(m_hWnd, IDC_RESULTS_LIST, kListPlace));
     SetUpLabel(m_total, m_hWnd, IDC_RESULTS_TOTAL, {kDarkRed, 12, FW_BOLD}, L"", &totalPlace);
+    m_total.SetAccessibleCaption(L"Totale Errori trovati nel Registro di Windows");
 }
 
 void CScanResultsDialog::Run(const std::function<void(HWND)>& step, HWND owner)

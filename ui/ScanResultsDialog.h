@@ -3,8 +3,9 @@
 // and the way to repair the chosen problems ("Ripara i problemi") or to write the HTML
 // report ("Crea Rapporto"). Problems left unchosen when the repair starts, and every
 // problem when the window is closed without a repair (Escape or closing), go to the
-// unresolved-problems store, whose count the main window then refreshes. Enter does
-// nothing, so that no repair starts by a key pressed by habit; "Chiudi" closes as Escape.
+// unresolved-problems store, whose count the main window then refreshes. Enter opens the
+// focused section in the list and presses a focused button, and otherwise does nothing,
+// so that no repair starts by a key pressed by habit; "Chiudi" closes as Escape.
 //
 // Made on the stack for each showing.
 

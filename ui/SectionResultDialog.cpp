@@ -42,7 +42,9 @@ BOOL CSectionResultDialog::OnInitDialog()
     m_list.Fill(m_problems);
     ::SetWindowTextW(GetDlgItem(IDC_SECTION_RESULT_COUNT),
                      SectionProblemCountText(static_cast<int>(m_problems.size())).c_str());
-    return TRUE;
+    SetTabOrder(m_hWnd, {IDC_SECTION_RESULT_LIST, IDC_SECTION_RESULT_SAVE, IDC_SECTION_RESULT_CANCEL});
+    FocusControl(m_hWnd, IDC_SECTION_RESULT_LIST);
+    return FALSE;
 }
 
 void CSectionResultDialog::Save()

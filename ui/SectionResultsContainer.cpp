@@ -40,6 +40,17 @@ void CSectionResultsContainer::ToggleProblem(int row)
     if (previous >= 0 && previous != row)
         RedrawRow(previous);
     RedrawRow(row);
+    NotifyRowChanged(row);
+}
+
+bool CSectionResultsContainer::IsRowChosen(int row) const
+{
+    return row >= 0 && row < RowCount() && m_problems[static_cast<size_t>(row)].Selected;
+}
+
+std::wstring CSectionResultsContainer::RowName(int row) const
+{
+    return row >= 0 && row < RowCount() ? m_problems[static_cast<size_t>(row)].SpokenText() : std::wstring();
 }
 
 void CSectionResultsContainer::OnContentClick(POINT content)

@@ -28,8 +28,14 @@ public:
     [[nodiscard]] int GetClickedRow() const { return m_clickedRow; }
     // What a click in the row does.
     void ToggleProblem(int row);
+    [[nodiscard]] int RowCount() const override { return static_cast<int>(m_problems.size()); }
+    void ToggleRow(int row) override { ToggleProblem(row); }
 
 protected:
+    [[nodiscard]] int RowHeight() const override { return kRowHeight; }
+    [[nodiscard]] bool IsRowChosen(int row) const override;
+    [[nodiscard]] std::wstring ListName() const override { return L"Errori della sezione"; }
+    [[nodiscard]] std::wstring RowName(int row) const override;
     void DrawRows(HDC dc, int clientHeight) override;
     void OnContentClick(POINT content) override;
 

@@ -32,7 +32,9 @@ BOOL CSendLogDialog::OnInitDialog()
     ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_SNAPSHOT), plain.c_str());
     ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_EMAIL), L"");
     ::SetWindowTextW(GetDlgItem(IDC_SEND_LOG_DESCRIPTION), L"");
-    return TRUE;
+    // The report above is only to read: the user starts with the name.
+    FocusControl(m_hWnd, IDC_SEND_LOG_NAME);
+    return FALSE;
 }
 
 void CSendLogDialog::SetUpControls()

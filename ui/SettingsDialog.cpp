@@ -105,6 +105,7 @@ void CSettingsDialog::SetUpControls()
             PlaceControl(m_hWnd, kOptions[i].boxId, {130, y, CCheckBox::kBoxSize, CCheckBox::kBoxSize});
         const ControlPlace labelPlace{150, y, kOptions[i].labelWidth, 21};
         SetUpLabel(m_optionLabels[i], m_hWnd, kOptions[i].labelId, kOptionLook, kOptions[i].label, &labelPlace);
+        PairBoxWithLabel(m_optionBoxes[i], m_optionLabels[i]);
     }
     SetUpCaptionButton(m_reports, m_hWnd, IDC_SETTINGS_REPORTS, IDB_BUTTON_REPORTS, L"Visualizza rapporti di scansione",
                        {130, 218, 180, 21});
@@ -122,6 +123,7 @@ void CSettingsDialog::SetUpControls()
         // 48 pixels at some scales.
         const ControlPlace labelPlace{day.x + 18, day.y, 52, 21};
         SetUpLabel(m_dayLabels[i], m_hWnd, day.labelId, kOptionLook, day.label, &labelPlace);
+        PairBoxWithLabel(m_dayBoxes[i], m_dayLabels[i]);
     }
     SetUpCaptionButton(m_save, m_hWnd, IDOK, IDB_BUTTON, L"Salvare", {240, 353, 81, 21});
     SetUpCaptionButton(m_cancel, m_hWnd, IDCANCEL, IDB_BUTTON, L"Annulla", {340, 353, 81, 21});

@@ -44,6 +44,7 @@ void CUpdateFlow::SetUp(HWND mainWindow)
     m_window = mainWindow;
     SetUpLabel(m_statusLabel, m_window, IDC_MAIN_UPDATE_STATUS, {kWhite, 8, FW_NORMAL}, L"Controllo...",
                &kStatusPlace);
+    m_statusLabel.SetAccessibleCaption(L"Aggiornamenti");
 }
 
 bool CUpdateFlow::IsConnected() const

@@ -57,6 +57,36 @@ void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceI
     ::SetWindowTextW(button.GetSafeHwnd(), caption.c_str());
 }
 
+void SetUpAnnotation(CAccessibleAnnotation& control, HWND dialog, int id, std::wstring name)
+{
+    if (control.GetSafeHwnd() || control.SubclassDlgItem(id, dialog))
+        control.SetAccessibleName(std::move(name));
+}
+
+void PairBoxWithLabel(CCheckBox& box, CXColorStatic& label)
+{
+    box.SetLabel(label.GetSafeHwnd());
+    label.SetLabelFor(box.GetSafeHwnd());
+}
+
+void SetTabOrder(HWND dialog, const std::vector<int>& ids)
+{
+    HWND previous = HWND_TOP;
+    for (const int id : ids) {
+        const HWND control = ::GetDlgItem(dialog, id);
+        if (!control)
+            continue;
+        ::SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control;
+    }
+}
+
+void FocusControl(HWND dialog, int id)
+{
+    if (const HWND control = ::GetDlgItem(dialog, id))
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
 HWND CreateControlTooltips(HWND dialog)
 {
     const HWND tooltips =

@@ -4,14 +4,17 @@
 // a button skinned. A control missing from
 // the template is skipped, so a window still opens with what it has.
 
+#include "controls/AccessibleAnnotation.h"
 #include "controls/BitmapButtonEx.h"
 #include "controls/BitmapDialog.h"
+#include "controls/CheckBox.h"
 #include "controls/XColorStatic.h"
 #include "res/resource.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 struct ControlPlace {
     int x;
@@ -62,6 +65,18 @@ void SetUpImageButton(CBitmapButtonEx& button, HWND dialog, int id, UINT normalI
 // centred.
 void SetUpCaptionButton(CBitmapButtonEx& button, HWND dialog, int id, UINT faceId, const std::wstring& caption,
                         const ControlPlace& place);
+
+// Names a control the program does not draw itself (a picture, a progress bar).
+void SetUpAnnotation(CAccessibleAnnotation& control, HWND dialog, int id, std::wstring name);
+
+// The check box takes its name from the label beside it, and a click on the label
+// clicks the box.
+void PairBoxWithLabel(CCheckBox& box, CXColorStatic& label);
+
+// Tab goes through these controls in this order (their z-order), before the others.
+void SetTabOrder(HWND dialog, const std::vector<int>& ids);
+// The first focus of a window: its initialisation then returns FALSE.
+void FocusControl(HWND dialog, int id);
 
 // A tooltip window for the dialog's controls (white, up to 400 pixels wide, shown after
 // 350 ms for 4 s); null when it cannot be made. The dialog owns it: it goes with the dialog.

@@ -9,8 +9,10 @@
 #include <iterator>
 
 #include "controls/BitmapButtonEx.h"
+#include "controls/FocusMark.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
+#include "tests/controls/Capture.h"
 #include "tests/controls/ControlsTestSupport.h"
 
 namespace {
@@ -278,4 +280,25 @@ TEST(CtrlButton, TabAndShiftTabMoveTheFocusInDialogsAndOtherWindows)
         ::SetKeyboardState(keys);
         EXPECT_EQ(::GetFocus(), first);
     }
+}
+
+TEST(FocusMark, IsTwoPixelsWideAndStandsOutOnEveryFace)
+{
+    const HWND control = CreateChild(TestStage(), L"BUTTON", L"", 0, RECT{0, 0, 40, 20}, 7);
+    const RECT bounds{0, 0, 40, 20};
+    const auto draw = [&](COLORREF face) {
+        return CaptureDrawing(40, 20, face, [&](HDC dc) { DrawFocusMark(control, true, dc, bounds, 3); });
+    };
+    ::SendMessageW(control, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    // The faces of the skin: white, the blue and green buttons, a grey, a checked box.
+    for (const COLORREF face : {RGB(255, 255, 255), RGB(13, 91, 153), RGB(46, 160, 67), RGB(128, 128, 128),
+                                RGB(45, 54, 63)}) {
+        const Capture picture = draw(face);
+        const COLORREF mark = picture.At(3, 10);
+        EXPECT_EQ(picture.At(4, 10), mark) << std::hex << face;
+        EXPECT_EQ(picture.At(5, 10), face) << std::hex << face;
+        EXPECT_EQ(picture.At(20, 3), mark) << std::hex << face;
+        EXPECT_GE(ContrastRatio(mark, face), 3.0) << std::hex << face;
+    }
+    ::DestroyWindow(control);
 }

@@ -221,31 +221,115 @@ protected:
         ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(details); }, kWait)) << "the window stayed open";
     }
 
+    // The main window once the program has started and reads its messages; null otherwise.
+    HWND StartProgram()
+    {
+        if (!program.Start())
+            return nullptr;
+        const HWND main = WaitForTitle(kMainTitle);
+        return main && program.WaitForInputIdle(kWait) ? main : nullptr;
+    }
+
+    // Only the three planted sections are scanned.
+    static void ScanPlantedSections(HWND main)
+    {
+        for (int section = 0; section < 12; ++section) {
+            const int boxes[] = {IDC_SECTION_BOX_0, IDC_SECTION_BOX_1, IDC_SECTION_BOX_2,  IDC_SECTION_BOX_3,
+                                 IDC_SECTION_BOX_4, IDC_SECTION_BOX_5, IDC_SECTION_BOX_6,  IDC_SECTION_BOX_7,
+                                 IDC_SECTION_BOX_8, IDC_SECTION_BOX_9, IDC_SECTION_BOX_10, IDC_SECTION_BOX_11};
+            const bool planted = section == kStartup || section == kSharedDllSection || section == kFontSection;
+            ::SendMessageW(::GetDlgItem(main, boxes[section]), BM_SETCHECK, planted ? BST_CHECKED : BST_UNCHECKED,
+                           0);
+        }
+        e2e::ClickButton(main, IDC_MAIN_SCAN);
+    }
+
     e2e::RunningProgram program;
     std::wstring backupFolder;
     std::set<std::wstring> backupsBefore;
 };
 
+// The window of the program that has the keyboard focus now.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+TEST_F(RepairJourney, KeyboardOnlyDropsASectionAndAProblem)
+{
+    const HWND main = StartProgram();
+    ASSERT_NE(main, nullptr) << "the main window did not appear";
+    const KeyExport fontsBefore = ExportKey(HKEY_LOCAL_MACHINE, kFontsKey);
+    ScanPlantedSections(main);
+    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kScanFinished);
+    const HWND results = WaitForTitle(kResultsTitle);
+    ASSERT_NE(results, nullptr) << "the results window did not open";
+    Settle(results);
+    const HWND list = ::GetDlgItem(results, IDC_RESULTS_LIST);
+    ASSERT_EQ(FocusOf(results), list) << "the first focus is on the list";
+
+    // Rows: the start-up entries, the shared DLLs, the fonts. The fonts are dropped, and
+    // one shared DLL in the section's own window.
+    e2e::PressKey(list, VK_END);
+    e2e::PressKey(list, VK_SPACE);
+    e2e::PressKey(list, VK_UP);
+    e2e::PressKey(list, VK_RETURN);
+    const HWND details = WaitForTitle(kSectionTitle);
+    ASSERT_NE(details, nullptr) << "Enter did not open the section";
+    Settle(details);
+    const HWND problems = ::GetDlgItem(details, IDC_SECTION_RESULT_LIST);
+    ASSERT_EQ(FocusOf(details), problems);
+    e2e::PressKey(problems, VK_SPACE);
+    Photograph(details, L"keyboard-journey-section-window");
+    e2e::PressKey(problems, VK_RETURN);  // "Salva", the window's default
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(details); }, kWait)) << "the window stayed open";
+    Settle(results);
+    Photograph(results, L"keyboard-journey-results");
+
+    // Tab to "Ripara i problemi", past "Chiudi" and "Crea Rapporto", and Enter.
+    ASSERT_EQ(FocusOf(results), list) << "the focus came back to the list";
+    for (int i = 0; i < 3; ++i) {
+        const HWND before = FocusOf(results);
+        e2e::PressKey(before, VK_TAB);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return FocusOf(results) != before; }, kWait)) << "Tab did not move";
+    }
+    ASSERT_EQ(FocusOf(results), ::GetDlgItem(results, IDC_RESULTS_REPAIR));
+    e2e::PressKey(FocusOf(results), VK_RETURN);
+    EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kRepairSucceeded);
+    const HWND summary = WaitForTitle(kSummaryTitle);
+    ASSERT_NE(summary, nullptr) << "the summary did not open";
+    EXPECT_EQ(SummaryNumber(summary, IDC_STATUS_IGNORED_FIRST, kSharedDllSection), 1);
+    EXPECT_EQ(SummaryNumber(summary, IDC_STATUS_IGNORED_FIRST, kFontSection), 2);
+    EXPECT_EQ(e2e::ControlText(summary, IDC_STATUS_TOTAL_REPAIRED), L"5");
+    Settle(summary);
+    e2e::PressKey(summary, VK_ESCAPE);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !::IsWindow(results); }, kWait)) << "the results window stayed";
+
+    const KeyExport dllsRepaired = ExportKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
+    int dllsLeft = 0;
+    for (const std::wstring& name : kDllValues)
+        dllsLeft += HasValue(dllsRepaired, name) ? 1 : 0;
+    EXPECT_EQ(dllsLeft, 1) << "the unticked problem stays, and only it";
+    for (const std::wstring& name : kRunValues)
+        EXPECT_FALSE(HasValue(ExportKey(HKEY_LOCAL_MACHINE, kRunKey), name)) << "not repaired: " << name;
+    EXPECT_EQ(ExportKey(HKEY_LOCAL_MACHINE, kFontsKey), fontsBefore) << "the dropped section stays untouched";
+    e2e::AskToExit(main);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(program.WaitForExit(kWait, exitCode));
+}
+
 TEST_F(RepairJourney, ScanRepairSummaryRestoreAndReload)
 {
-    ASSERT_TRUE(program.Start());
-    const HWND main = WaitForTitle(kMainTitle);
+    const HWND main = StartProgram();
     ASSERT_NE(main, nullptr) << "the main window did not appear";
-    ASSERT_TRUE(program.WaitForInputIdle(kWait));
     // Taken once the program has written its own start-up entry.
     const KeyExport runBefore = ExportKey(HKEY_LOCAL_MACHINE, kRunKey);
     const KeyExport dllsBefore = ExportKey(HKEY_LOCAL_MACHINE, kSharedDllsKey);
     const KeyExport fontsBefore = ExportKey(HKEY_LOCAL_MACHINE, kFontsKey);
 
-    // Only the three planted sections are scanned.
-    for (int section = 0; section < 12; ++section) {
-        const int boxes[] = {IDC_SECTION_BOX_0, IDC_SECTION_BOX_1, IDC_SECTION_BOX_2,  IDC_SECTION_BOX_3,
-                             IDC_SECTION_BOX_4, IDC_SECTION_BOX_5, IDC_SECTION_BOX_6,  IDC_SECTION_BOX_7,
-                             IDC_SECTION_BOX_8, IDC_SECTION_BOX_9, IDC_SECTION_BOX_10, IDC_SECTION_BOX_11};
-        const bool planted = section == kStartup || section == kSharedDllSection || section == kFontSection;
-        ::SendMessageW(::GetDlgItem(main, boxes[section]), BM_SETCHECK, planted ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
-    e2e::ClickButton(main, IDC_MAIN_SCAN);
+    ScanPlantedSections(main);
     ASSERT_NE(WaitForTitle(kProgressTitle), nullptr) << "no scan started";
     EXPECT_EQ(e2e::AnswerMessageBox(program.ProcessId(), IDOK, kWait), kScanFinished);
 

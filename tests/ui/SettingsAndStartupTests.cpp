@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "res/resource.h"
+#include "tests/controls/AccessibleReading.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ManageStartupDialog.h"
 #include "ui/SettingsDialog.h"
@@ -191,6 +193,30 @@ TEST(StartupManagerWindow, RemovalAsksForTheRowShownAndTellsHowItEnded)
         EXPECT_EQ(prompts.prompts[1].type & MB_ICONMASK, c.icon) << "a success informs, a failure warns";
         window.EndDialog(IDCANCEL);
     }
+}
+
+TEST(StartupManagerWindow, ListStartsFocusedOnItsFirstRowAndNamesEachRow)
+{
+    const ComInitializer com;
+    FakeStartup startup;
+    startup.Add(kRootCurrentUser, L"OneSync", L"C:\\Sync\\OneSync.exe");
+    startup.Add(kRootLocalMachine, L"AudioTray", L"C:\\Windows\\audiotray.exe -tray");
+    CManageStartupDialog window(startup);
+    ASSERT_TRUE(window.Create());
+    PumpMessages();
+    const HWND list = window.GetDlgItem(IDC_STARTUP_LIST);
+    EXPECT_EQ(::GetFocus(), list);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 0) << "a focused row before any arrow press";
+    EXPECT_EQ(ListView_GetSelectedCount(list), 0u) << "nothing chosen for removal yet";
+    const AccessibleReading reading = ReadAccessible(list);
+    EXPECT_EQ(reading.role, ROLE_SYSTEM_LIST);
+    EXPECT_EQ(reading.children, 2);
+    const AccessibleReading second = ReadAccessible(list, 2);
+    EXPECT_EQ(second.role, ROLE_SYSTEM_LISTITEM);
+    EXPECT_EQ(second.name,
+              std::wstring(L"AudioTray, C:\\Windows\\audiotray.exe -tray, HKEY_LOCAL_MACHINE\\") + kStartupRunKey);
+    EXPECT_TRUE(ReadAccessible(list, 1).state & STATE_SYSTEM_FOCUSED);
+    window.EndDialog(IDCANCEL);
 }
 
 }  // namespace
