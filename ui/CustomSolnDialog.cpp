@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr COLORREF kHeadingBlue = 0x995B0D;
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr wchar_t kFetching[] = L"Verifica della soluzione in corso, attendere...";
 constexpr wchar_t kRunning[] = L"Esecuzione della soluzione in corso, attendere...";
 
@@ -80,7 +78,7 @@ void CCustomSolnDialog::SetUpControls()
     const ControlPlace statusLabelPlace{50, 90, 150, 21};
     const ControlPlace statusPlace{205, 90, 290, 100};
     const ControlPlace instructionsLabelPlace{50, 173, 150, 21};
-    SetUpLabel(m_title, m_hWnd, IDC_SOLUTION_TITLE, {kHeadingBlue, 14, FW_NORMAL}, L"RIPARAZIONE AVANZATA", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_SOLUTION_TITLE, kTitleLook, L"RIPARAZIONE AVANZATA", &titlePlace);
     SetUpLabel(m_statusLabel, m_hWnd, IDC_SOLUTION_STATUS_LABEL, {kBlack, 9, FW_BOLD}, L"Stato della Soluzione:",
                &statusLabelPlace);
     SetUpLabel(m_status, m_hWnd, IDC_SOLUTION_STATUS, {kBlack, 9, FW_NORMAL}, L"", &statusPlace);

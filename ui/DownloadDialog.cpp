@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr COLORREF kHeadingBlue = 0x995B0D;
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
 struct FigureRow {
     int captionId;
     int valueId;
@@ -42,7 +39,7 @@ void CDownloadDialog::SetUpControls()
 {
     const ControlPlace titlePlace{50, 30, 300, 45};
     const ControlPlace noticePlace{50, 90, 350, 41};
-    SetUpLabel(m_title, m_hWnd, IDC_DOWNLOAD_TITLE, {kHeadingBlue, 14, FW_NORMAL}, L"SCARICAMENTO", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_DOWNLOAD_TITLE, kTitleLook, L"SCARICAMENTO", &titlePlace);
     SetUpLabel(m_notice, m_hWnd, IDC_DOWNLOAD_NOTICE, {kBlack, 9, FW_BOLD},
                L"Attendere mentre è in corso il download degli aggiornamenti del programma.", &noticePlace);
     PlaceControl(m_hWnd, IDC_DOWNLOAD_PROGRESS, {50, 150, 350, 21});

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 // Value names are at most 255 characters, and a row's key is a short hive and key path.
 constexpr int kCellChars = 1024;
 
@@ -52,7 +51,7 @@ BOOL CManageStartupDialog::OnInitDialog()
 void CManageStartupDialog::SetUpControls()
 {
     const ControlPlace titlePlace{50, 30, 181, 30};
-    SetUpLabel(m_title, m_hWnd, IDC_STARTUP_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"GESTIONE AVVIO", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_STARTUP_TITLE, kTitleLook, L"GESTIONE AVVIO", &titlePlace);
     const HWND list = GetDlgItem(IDC_STARTUP_LIST);
     if (!m_list.GetSafeHwnd())
         static_cast<void>(m_list.SubclassDlgItem(IDC_STARTUP_LIST, m_hWnd));

@@ -9,14 +9,6 @@
 
 #include <commctrl.h>
 
-namespace {
-
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-}  // namespace
-
-
 CRepairErrorsDialog::CRepairErrorsDialog(IRepairService& repairs) : CBitmapDialog(IDD_REPAIR_ERRORS), m_repairs(repairs) {}
 
 BOOL CRepairErrorsDialog::OnInitDialog()
@@ -38,7 +30,7 @@ void CRepairErrorsDialog::SetUpControls()
     const ControlPlace titlePlace{50, 30, 181, 45};
     const ControlPlace noticePlace{50, 100, 350, 40};
     const ControlPlace itemPlace{50, 160, 351, 30};
-    SetUpLabel(m_title, m_hWnd, IDC_REPAIR_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"RIPARAZIONE IN CORSO", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_REPAIR_TITLE, kTitleLook, L"RIPARAZIONE IN CORSO", &titlePlace);
     SetUpLabel(m_notice, m_hWnd, IDC_REPAIR_NOTICE, {kBlack, 8, FW_BOLD},
                L"Attendere fino a quando il processo di riparazione sarà concluso.", &noticePlace);
     SetUpLabel(m_item, m_hWnd, IDC_REPAIR_ITEM, {kBlack, 8, FW_NORMAL}, L"", &itemPlace);

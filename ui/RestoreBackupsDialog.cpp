@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr wchar_t kNotice[] =
     L"Un backup del registro viene creato automaticamente a ogni riparazione del PC. Se desideri ripristinare una "
     L"precedente configurazione del registro, seleziona una delle date disponibili e clicca sul pulsante "
@@ -82,7 +80,7 @@ void CRestoreBackupsDialog::SetUpControls()
     const ControlPlace titlePlace{35, 30, 250, 60};
     const ControlPlace noticePlace{35, 82, 381, 60};
     const ControlPlace selectAllLabelPlace{50, 140, 151, 21};
-    SetUpLabel(m_title, m_hWnd, IDC_RESTORE_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"BACKUP DEL REGISTRO", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_RESTORE_TITLE, kTitleLook, L"BACKUP DEL REGISTRO", &titlePlace);
     SetUpLabel(m_notice, m_hWnd, IDC_RESTORE_NOTICE, {kBlack, 8, FW_NORMAL}, kNotice, &noticePlace);
     SetUpLabel(m_selectAllLabel, m_hWnd, IDC_RESTORE_SELECT_ALL_LABEL, {kBrandBlue, 8, FW_NORMAL},
                L"Seleziona / Deseleziona tutto", &selectAllLabelPlace);

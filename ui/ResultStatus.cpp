@@ -9,9 +9,7 @@
 namespace {
 
 constexpr WindowSkin kSummarySkin{IDB_SUMMARY_BACKGROUND, 570, 518, 498};
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
 constexpr COLORREF kSectionColor = RGB(19, 155, 175);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kFoundX = 320;
 constexpr int kRepairedX = 400;
 constexpr int kIgnoredX = 480;
@@ -44,7 +42,7 @@ BOOL CResultStatus::OnInitDialog()
 {
     SetUpSkinnedPanel(*this, kSummarySkin, L"Velmora - Dati di riparazione");
     const ControlPlace titlePlace{40, 30, 250, 30};
-    SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"DATI DI RIPARAZIONE", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_STATUS_TITLE, kTitleLook, L"DATI DI RIPARAZIONE", &titlePlace);
     for (int section = 0; section < kSectionCount; ++section)
         SetUpRow(section);
     const LabelLook totalLook{kBrandBlue, 12, FW_BOLD};

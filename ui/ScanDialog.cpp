@@ -33,8 +33,6 @@ constexpr wchar_t kGoodNews[] =
 constexpr wchar_t kWaitForScan[] = L"Per favore, attendere il completamento della scansione.";
 constexpr wchar_t kScanButtonTip[] = L"This is the scanning button.";
 
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 
@@ -157,7 +155,7 @@ void CScanDialog::SetUpControls()
             ::SendMessageW(check.GetSafeHwnd(), BM_SETCHECK, BST_CHECKED, 0);
         }
         const ControlPlace labelPlace{box.x + 20, box.y - 2, 160, 21};
-        SetUpLabel(m_sectionLabels[static_cast<size_t>(section)], m_hWnd, ids.name, {kBrandBlue, 10, FW_NORMAL},
+        SetUpLabel(m_sectionLabels[static_cast<size_t>(section)], m_hWnd, ids.name, kSectionNameLook,
                    SectionName(section), &labelPlace);
         PairBoxWithLabel(check, m_sectionLabels[static_cast<size_t>(section)]);
     }

@@ -22,13 +22,8 @@ constexpr wchar_t kStoppedByButton[] = L"La scansione è stata interrotta dall�
 constexpr wchar_t kStoppedByClosing[] = L"Il processo di scansione è stato interrotto dall’utente.";
 constexpr wchar_t kNotStarted[] = L"Impossibile avviare la scansione.";
 
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-
 constexpr int kProgressRangeTop = 100;
 constexpr int kProgressStep = 8;
-
-// Messages the worker posts that this window does not use; answered so they count as handled.
-constexpr UINT kIgnoredScanMessage = 0x810E;
 
 ControlPlace SectionNamePlace(int section)
 {
@@ -93,7 +88,7 @@ void CScanProgressDialog::SetUpControls()
     const ControlPlace titlePlace{50, 30, 250, 40};
     const ControlPlace noticePlace{50, 90, 420, 40};
     const ControlPlace itemPlace{50, 140, 420, 21};
-    SetUpLabel(m_title, m_hWnd, IDC_PROGRESS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"Scansione del Registro",
+    SetUpLabel(m_title, m_hWnd, IDC_PROGRESS_TITLE, kTitleLook, L"Scansione del Registro",
                &titlePlace);
     SetUpLabel(m_notice, m_hWnd, IDC_PROGRESS_NOTICE, {RGB(0, 0, 0), 9, FW_BOLD},
                L"Scansione del PC in esecuzione. Il completamento dell’operazione può richiedere alcuni minuti.",
@@ -103,7 +98,7 @@ void CScanProgressDialog::SetUpControls()
         const SectionControlIds& ids = kSectionControls[static_cast<size_t>(section)];
         const ControlPlace namePlace = SectionNamePlace(section);
         const ControlPlace countPlace = SectionCountPlace(section);
-        SetUpLabel(m_names[static_cast<size_t>(section)], m_hWnd, ids.name, {kBrandBlue, 10, FW_NORMAL},
+        SetUpLabel(m_names[static_cast<size_t>(section)], m_hWnd, ids.name, kSectionNameLook,
                    SectionName(section), &namePlace);
         SetUpLabel(m_counts[static_cast<size_t>(section)], m_hWnd, ids.count, {RGB(154, 0, 0), 7, FW_NORMAL},
                    L"(0)", &countPlace);
@@ -232,10 +227,6 @@ bool CScanProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         case WM_SCAN_SECTION_STARTED: OnSectionStarted(wParam); break;
         default: OnSectionDone(wParam); break;
         }
-        return true;
-    }
-    if (message == kIgnoredScanMessage) {
-        result = 1;
         return true;
     }
     if (message == WM_DESTROY)

@@ -2,12 +2,11 @@
 
 #include "core/ScanSections.h"
 #include "res/resource.h"
+#include "ui/Looks.h"
 #include "ui/SectionResultDialog.h"
 
 namespace {
 
-constexpr COLORREF kTextColor = RGB(45, 54, 63);
-constexpr COLORREF kCountColor = RGB(152, 2, 9);
 constexpr COLORREF kRowLine = RGB(225, 225, 225);
 constexpr int kRowFillWidth = 430;
 constexpr int kRowLineWidth = 600;
@@ -187,11 +186,11 @@ void CScanResultContainer::DrawRow(HDC dc, const CSectionResultInfo& row, int to
     ::SetBkMode(dc, TRANSPARENT);
     {
         SelectObjectGuard font(dc, m_font.get());
-        ::SetTextColor(dc, kTextColor);
+        ::SetTextColor(dc, kListText);
         const std::wstring name = SectionName(row.Section);
         RECT nameArea{kNamePlace.x, top + kNamePlace.y, kDetailsIconArea.left, top + kRowHeight};
         ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &nameArea, DT_SINGLELINE | DT_NOPREFIX);
-        ::SetTextColor(dc, kCountColor);
+        ::SetTextColor(dc, kCountRed);
         const std::wstring count = std::to_wstring(row.Count);
         RECT countArea{kCountArea.left, top + kCountArea.top, kCountArea.right, top + kCountArea.bottom};
         ::DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &countArea,

@@ -10,9 +10,6 @@
 namespace {
 
 constexpr WindowSkin kResultsSkin{IDB_RESULTS_BACKGROUND, 526, 481, 461};
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kDarkRed = RGB(152, 2, 9);
 constexpr RECT kListPlace{40, 182, 40 + 454, 182 + 176};
 
 void OpenInBrowser(const std::wstring& reportFile)
@@ -84,7 +81,7 @@ void CScanResultsDialog::SetUpControls()
                &titlePlace);
     SetUpLabel(m_banner, m_hWnd, IDC_RESULTS_BANNER, {kWhite, 10, FW_BOLD}, L"", &bannerPlace);
     static_cast<void>(m_list.CreateIn(m_hWnd, IDC_RESULTS_LIST, kListPlace));
-    SetUpLabel(m_total, m_hWnd, IDC_RESULTS_TOTAL, {kDarkRed, 12, FW_BOLD}, L"", &totalPlace);
+    SetUpLabel(m_total, m_hWnd, IDC_RESULTS_TOTAL, {kCountRed, 12, FW_BOLD}, L"", &totalPlace);
     m_total.SetAccessibleCaption(L"Totale Errori trovati nel Registro di Windows");
 }
 

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr RECT kListPlace{50, 140, 50 + 430, 140 + 252};
 constexpr wchar_t kHint[] =
     L"Seleziona / Deseleziona manualmente gli errori per una riparazione personalizzata del Registro.";
@@ -29,7 +27,7 @@ BOOL CSectionResultDialog::OnInitDialog()
     const ControlPlace titlePlace{50, 30, 250, 45};
     const ControlPlace countPlace{50, 70, 351, 21};
     const ControlPlace hintPlace{50, 90, 351, 50};
-    SetUpLabel(m_title, m_hWnd, IDC_SECTION_RESULT_TITLE, {kBrandBlue, 14, FW_NORMAL}, m_sectionName, &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_SECTION_RESULT_TITLE, kTitleLook, m_sectionName, &titlePlace);
     SetUpLabel(m_count, m_hWnd, IDC_SECTION_RESULT_COUNT, {kBlack, 9, FW_BOLD}, L"", &countPlace);
     SetUpLabel(m_hint, m_hWnd, IDC_SECTION_RESULT_HINT, {kBlack, 9, FW_NORMAL}, kHint, &hintPlace);
     static_cast<void>(m_list.CreateIn(m_hWnd, IDC_SECTION_RESULT_LIST, kListPlace));

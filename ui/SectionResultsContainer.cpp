@@ -1,10 +1,10 @@
 #include "ui/SectionResultsContainer.h"
 
 #include "res/resource.h"
+#include "ui/Looks.h"
 
 namespace {
 
-constexpr COLORREF kTextColor = RGB(45, 54, 63);
 constexpr COLORREF kRowLine = RGB(128, 128, 128);
 constexpr int kRowFillWidth = 430;
 constexpr int kRowLineWidth = 600;
@@ -70,7 +70,7 @@ void CSectionResultsContainer::DrawRow(HDC dc, int row, int top)
     UniqueGdiObject<HBRUSH> brush(::CreateSolidBrush(background));
     ::FillRect(dc, &fill, brush.get());
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, kTextColor);
+    ::SetTextColor(dc, kListText);
     {
         SelectObjectGuard font(dc, m_summaryFont.get());
         const std::wstring& summary = info.Problem.Summary;

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr COLORREF kHeadingBlue = 0x995B0D;
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr wchar_t kExplanation[] =
     L"Ti serve una soluzione personalizzata per il tuo PC? Descrivi il tuo problema in dettaglio ed inviaci il tuo "
     L"log report. Un nostro Ingegnere informatico analizzerà il tuo caso e ti aiuterà a risolvere i problemi tecnici.";
@@ -45,7 +43,7 @@ void CSendLogDialog::SetUpControls()
     const ControlPlace nameLabelPlace{50, 270, 75, 21};
     const ControlPlace emailLabelPlace{280, 270, 50, 21};
     const ControlPlace descriptionLabelPlace{50, 300, 75, 21};
-    SetUpLabel(m_title, m_hWnd, IDC_SEND_LOG_TITLE, {kHeadingBlue, 14, FW_NORMAL}, L"RIPARAZIONE AVANZATA", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_SEND_LOG_TITLE, kTitleLook, L"RIPARAZIONE AVANZATA", &titlePlace);
     SetUpLabel(m_subtitle, m_hWnd, IDC_SEND_LOG_SUBTITLE, {kBlack, 9, FW_BOLD}, kSubtitle, &subtitlePlace);
     SetUpLabel(m_explanation, m_hWnd, IDC_SEND_LOG_EXPLANATION, {kBlack, 8, FW_NORMAL}, kExplanation,
                &explanationPlace);

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr COLORREF kBrandBlue = RGB(13, 91, 153);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr LabelLook kHeadingLook{kBrandBlue, 9, FW_NORMAL};
 constexpr LabelLook kOptionLook{kBlack, 8, FW_NORMAL};
 constexpr wchar_t kSettingsTitle[] = L"Impostazioni";
@@ -96,7 +94,7 @@ BOOL CSettingsDialog::OnInitDialog()
 void CSettingsDialog::SetUpControls()
 {
     const ControlPlace titlePlace{50, 30, 181, 30};
-    SetUpLabel(m_title, m_hWnd, IDC_SETTINGS_TITLE, {kBrandBlue, 14, FW_NORMAL}, L"IMPOSTAZIONI", &titlePlace);
+    SetUpLabel(m_title, m_hWnd, IDC_SETTINGS_TITLE, kTitleLook, L"IMPOSTAZIONI", &titlePlace);
     for (size_t i = 0; i < kHeadings.size(); ++i)
         SetUpLabel(m_headings[i], m_hWnd, kHeadings[i].id, kHeadingLook, kHeadings[i].text, &kHeadings[i].place);
     for (size_t i = 0; i < kOptions.size(); ++i) {

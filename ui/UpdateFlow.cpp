@@ -24,7 +24,6 @@ constexpr wchar_t kUpdateInstalled[] =
     L"Congratulazioni! L’aggiornamento alla versione piu recente di Velmora è avvenuto con successo. "
     L"Il programma sarà riavviato automaticamente. Cliccare OK per continuare.";
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 // The template's dialog units for the standard dialog font, in pixels, so that a system
 // whose dialog font has other metrics does not move the label off its caption.

@@ -10,6 +10,7 @@
 #include "controls/CheckBox.h"
 #include "controls/XColorStatic.h"
 #include "res/resource.h"
+#include "ui/Looks.h"
 
 #include <windows.h>
 
@@ -21,12 +22,6 @@ struct ControlPlace {
     int y;
     int width;
     int height;
-};
-
-struct LabelLook {
-    COLORREF color;
-    int points;
-    int weight;
 };
 
 // A skinned window's look: its skin bitmap, its client size, and the height the skin
