@@ -51,7 +51,7 @@ int Repair(CCorvaneEngine& engine, CMessageSink& sink, const ServiceOptions& opt
     const std::vector<bool> allStay(static_cast<std::size_t>(engine.ProblemList().GetSize()), true);
     if (!engine.SaveUnresolvedProblems(allStay))
         PrintError(L"the unresolved-problems file could not be written");
-    if (!engine.StartRepair(static_cast<std::int32_t>(engine.ProblemList().GetSize()))) {
+    if (!engine.StartRepair(engine.ProblemList())) {
         PrintError(L"the repair thread cannot be started");
         return kExitFailed;
     }

@@ -70,11 +70,11 @@ HANDLE CCorvaneEngine::ScanThreadHandle() const
     return m_scan.Current() ? m_scan.Current()->GetThreadHandle() : nullptr;
 }
 
-bool CCorvaneEngine::StartRepair(std::int32_t count)
+bool CCorvaneEngine::StartRepair(const CErrorListEx& problems)
 {
     StopScan();
     return m_repair.Start(std::make_unique<CRepairErrorsThread>(
-        m_problems, count, RepairTarget{&m_counters, &m_repairedItems, m_notify, BackupFolder(), true}));
+        problems, RepairTarget{&m_counters, &m_repairedItems, m_notify, BackupFolder(), true}));
 }
 
 void CCorvaneEngine::StopRepair() { m_repair.Stop(); }

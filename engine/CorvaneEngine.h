@@ -69,8 +69,9 @@ public:
     [[nodiscard]] HANDLE ScanThreadHandle() const;
 
     // Stops a running scan, replaces the previous repair worker and starts a repair of
-    // the first count problems of ProblemList. False when the thread cannot start.
-    [[nodiscard]] bool StartRepair(std::int32_t count);
+    // the problems (usually ProblemList, copied once the scan has stopped). False when
+    // the thread cannot start.
+    [[nodiscard]] bool StartRepair(const CErrorListEx& problems);
     // Stops the repair worker (it still saves and posts its finishing message), waits
     // for it and deletes it.
     void StopRepair();

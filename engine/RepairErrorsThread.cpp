@@ -11,7 +11,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 
 std::wstring RepairLocationText(const CError& problem)
 {
@@ -24,14 +23,11 @@ std::wstring RepairLocationText(const CError& problem)
     }
 }
 
-CRepairErrorsThread::CRepairErrorsThread(const CErrorListEx& problems, std::int32_t repairCount, RepairTarget target)
-    : m_repairCount(repairCount),
+CRepairErrorsThread::CRepairErrorsThread(const CErrorListEx& problems, RepairTarget target)
+    : m_problems(problems),
       m_target(std::move(target)),
       m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    const std::ptrdiff_t count = repairCount < 0 ? 0 : std::min<std::ptrdiff_t>(repairCount, problems.GetSize());
-    for (std::ptrdiff_t i = 0; i < count; ++i)
-        m_problems.Add(problems[i]);
 }
 
 bool CRepairErrorsThread::Start()
@@ -179,7 +175,7 @@ int CRepairErrorsThread::Run()
         m_backupPath = m_backup->Path();
     else
         m_backupFailed = true;
-    Post(WM_REPAIR_STARTED, static_cast<WPARAM>(m_repairCount < 0 ? 0 : m_repairCount));
+    Post(WM_REPAIR_STARTED, static_cast<WPARAM>(m_problems.GetSize()));
     {
         ComInitializer com;
         CProblemCheck check;

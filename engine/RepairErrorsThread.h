@@ -49,9 +49,9 @@ struct RepairTarget {
 
 class CRepairErrorsThread : public CWinThread {
 public:
-    // Copies the first repairCount problems (all when there are fewer) now, on the
-    // owner's thread, so the worker never reads the owner's list.
-    CRepairErrorsThread(const CErrorListEx& problems, std::int32_t repairCount, RepairTarget target);
+    // Copies the problems now, on the owner's thread, so the worker never reads the
+    // owner's list.
+    CRepairErrorsThread(const CErrorListEx& problems, RepairTarget target);
     ~CRepairErrorsThread() override = default;
 
     // Starts the thread; false when it cannot be created (running is cleared again).
@@ -87,7 +87,6 @@ private:
     void Post(UINT message, WPARAM wParam) const;
 
     CErrorListEx m_problems;
-    std::int32_t m_repairCount;
     RepairTarget m_target;
     std::atomic<bool> m_running{true};
     UniqueHandle m_stopEvent;  // manual reset: signalled by RequestStop, ends the pauses

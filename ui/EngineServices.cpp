@@ -25,8 +25,7 @@ bool CEngineServices::WriteScanReport(std::wstring& reportFolder, std::wstring& 
     return m_engine.WriteScanReport(reportFolder, reportFile);
 }
 
-int CEngineServices::ProblemCount() const { return static_cast<int>(m_engine.ProblemList().GetSize()); }
-bool CEngineServices::StartRepair(int count) { return m_engine.StartRepair(count); }
+bool CEngineServices::StartRepair() { return m_engine.StartRepair(m_engine.ProblemList()); }
 void CEngineServices::StopRepair() { m_engine.StopRepair(); }
 bool CEngineServices::RepairFailed() const { return m_engine.RepairFailed(); }
 bool CEngineServices::RepairLeftProblems() const { return m_engine.RepairLeftProblems(); }

@@ -31,8 +31,7 @@ public:
     bool SaveUnresolvedProblems(const std::vector<bool>& stays) override;
     bool WriteScanReport(std::wstring& reportFolder, std::wstring& reportFile) override;
 
-    int ProblemCount() const override;
-    bool StartRepair(int count) override;
+    bool StartRepair() override;
     void StopRepair() override;
     bool RepairFailed() const override;
     bool RepairLeftProblems() const override;

@@ -16,7 +16,7 @@ BOOL CRepairErrorsDialog::OnInitDialog()
     m_closing.Open();
     SetUpSkinnedPanel(*this, kSmallPanelSkin, L"Velmora - Riparazione");
     SetUpControls();
-    if (!m_repairs.StartRepair(m_repairs.ProblemCount())) {
+    if (!m_repairs.StartRepair()) {
         // Without a worker no message would ever close the window.
         m_closing.Close();
         ShowAppPrompt(m_hWnd, kRepairNotStarted, MB_OK | MB_ICONERROR);

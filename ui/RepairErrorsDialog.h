@@ -18,10 +18,9 @@
 class IRepairService {
 public:
     virtual ~IRepairService() = default;
-    // How many problems the repair would handle: the problem list's size.
-    [[nodiscard]] virtual int ProblemCount() const = 0;
-    // Starts the repair worker; false when it could not start (nothing was changed).
-    [[nodiscard]] virtual bool StartRepair(int count) = 0;
+    // Starts the repair worker on the whole problem list; false when it could not start
+    // (nothing was changed).
+    [[nodiscard]] virtual bool StartRepair() = 0;
     // Stops the repair worker, waiting for it; nothing when there is none.
     virtual void StopRepair() = 0;
     // After the worker's finishing message: true when the repair could not write its

@@ -98,7 +98,7 @@ TEST_F(EngineFacade, ScanStoresTheDateAndReplacesARunningScan)
     SetPacingEnabled(true);
     ASSERT_TRUE(engine.StartScan(CCorvaneEngine::Selection{1, 1, 1}));
     SetPacingEnabled(false);
-    ASSERT_TRUE(engine.StartRepair(0));
+    ASSERT_TRUE(engine.StartRepair(CErrorListEx{}));
     EXPECT_FALSE(engine.IsScanning());
     sink.PumpUntilEnded(engine.RepairThreadHandle());
     BackupCleaner cleaner;

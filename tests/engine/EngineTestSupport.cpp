@@ -106,9 +106,9 @@ void EngineTest::Scan(std::initializer_list<int> sections)
     sink.PumpUntilEnded(engine.ScanThreadHandle());
 }
 
-void EngineTest::Repair(std::int32_t count)
+void EngineTest::Repair()
 {
-    ASSERT_TRUE(engine.StartRepair(count));
+    ASSERT_TRUE(engine.StartRepair(engine.ProblemList()));
     sink.PumpUntilEnded(engine.RepairThreadHandle());
 }
 

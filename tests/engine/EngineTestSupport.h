@@ -63,8 +63,8 @@ protected:
 
     // Scans the sections to the end.
     void Scan(std::initializer_list<int> sections);
-    // Repairs the first count problems to the end.
-    void Repair(std::int32_t count);
+    // Repairs the whole problem list to the end.
+    void Repair();
     // Keeps only the problems whose key path, value name or subject contains the
     // marker (the others go to the unresolved store), so a test repairs what it planted.
     void KeepOnly(const std::wstring& marker);

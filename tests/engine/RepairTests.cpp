@@ -64,9 +64,9 @@ class Repair : public EngineTest {
 protected:
     BackupCleaner backups;
 
-    std::wstring RunRepair(std::int32_t count)
+    std::wstring RunRepair()
     {
-        EngineTest::Repair(count);
+        EngineTest::Repair();
         const std::wstring path = engine.LastBackupPath();
         backups.Add(path);
         return path;
@@ -89,7 +89,7 @@ TEST_F(Repair, RemovesWhatTheScanFoundRecordsItFirstAndTheRestoreBringsItBack)
     ASSERT_EQ(engine.ProblemList().GetSize(), 4);
     const CErrorListEx repaired = engine.ProblemList();
 
-    const std::wstring path = RunRepair(4);
+    const std::wstring path = RunRepair();
     EXPECT_FALSE(engine.RepairFailed());
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(path.rfind(engine.BackupFolder() + L"\\", 0), 0u);
@@ -152,7 +152,7 @@ TEST_F(Repair, ListOnlyProblemIsListedNotRemovedAndTheRestoreUnlistsIt)
     ASSERT_EQ(engine.ProblemList().GetSize(), 1);
     EXPECT_TRUE(engine.ProblemList()[0].ListOnly);
 
-    const std::wstring path = RunRepair(1);
+    const std::wstring path = RunRepair();
     EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kAppPaths + L"\\VelmoraR.exe", L""));
     EXPECT_EQ(ReadUtf16(CRepairedItems::FilePath()),
               L"HKEY_LOCAL_MACHINE::REG_SZ::" + kAppPaths + L"\\VelmoraR.exe::ValueName=::;;\r\n");
@@ -180,7 +180,7 @@ TEST_F(Repair, ListedEntryWhoseLineWouldReadBackCutGetsNoLine)
     KeepOnly(L"VelmoraR");
     ASSERT_EQ(engine.ProblemList().GetSize(), 1);
 
-    const std::wstring path = RunRepair(1);
+    const std::wstring path = RunRepair();
     EXPECT_EQ(ReadBytes(path), std::string());
     EXPECT_EQ(engine.RepairedItems().GetSize(), 1);
     ASSERT_EQ(engine.RestoreBackup(path), RestoreOutcome::Restored);
@@ -206,7 +206,7 @@ TEST_F(Repair, BrokenShortcutIsKeptInTheBackupThenDeletedAndTheRestoreBringsItBa
     Scan({11});
     KeepOnly(L"VelmoraRLinks");
     ASSERT_EQ(engine.ProblemList().GetSize(), 1);
-    const std::wstring path = RunRepair(1);
+    const std::wstring path = RunRepair();
     EXPECT_FALSE(Exists(broken));
     EXPECT_TRUE(Exists(folder.Path() + L"\\intact.lnk"));
     EXPECT_EQ(ReadBytes(path), std::string());  // the backup lines stay registry-only
@@ -286,7 +286,7 @@ TEST_F(Repair, WhatIsLeftAloneOrWillNotGoIsNotCountedAndIsKeptForTheUser)
     ASSERT_TRUE(::SetSecurityDescriptorDacl(&readOnly, TRUE, acl, FALSE));
     ASSERT_EQ(::RegSetKeySecurity(lockedKey.get(), DACL_SECURITY_INFORMATION, &readOnly), ERROR_SUCCESS);
 
-    const std::wstring path = RunRepair(static_cast<std::int32_t>(engine.ProblemList().GetSize()));
+    const std::wstring path = RunRepair();
 
     SECURITY_DESCRIPTOR open{};
     ASSERT_TRUE(::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
@@ -353,7 +353,7 @@ TEST_F(Repair, ProblemsThatNoLongerHoldOrLieOutsideTheirSectionAreLeftAlone)
     const std::int32_t count = static_cast<std::int32_t>(list.GetSize());
     const std::int64_t repairedBefore = CounterTotal(engine.SectionCounters(), &SectionCounter::Repaired);
 
-    const std::wstring path = RunRepair(count);
+    const std::wstring path = RunRepair();
     EXPECT_FALSE(engine.RepairFailed());
     EXPECT_EQ(ReadBytes(path), std::string());  // nothing removed, so nothing recorded
     for (const wchar_t* name : {L"VelmoraR_changed", L"VelmoraR_present", L"VelmoraR_type"})
@@ -379,7 +379,7 @@ TEST_F(Repair, EntryThatItsBackupLineCouldNotBringBackIsNotRemoved)
     KeepOnly(L"VelmoraR");
     ASSERT_EQ(engine.ProblemList().GetSize(), 2);
 
-    const std::wstring path = RunRepair(2);
+    const std::wstring path = RunRepair();
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kRun, L"VelmoraR_colon"),
               (RegValue{REG_SZ, L"C:\\Nowhere\\VelmoraR::x.exe"}));
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kRun, L"VelmoraR_plain"));
@@ -405,7 +405,7 @@ TEST_F(Repair, WithoutABackupNothingIsRemovedAndTheFailureIsExposed)
     SectionCounters counters;
     CRepairedItems repaired;
     // The backup folder would be below a plain file: it cannot be created.
-    CRepairErrorsThread thread(engine.ProblemList(), 3,
+    CRepairErrorsThread thread(engine.ProblemList(),
                                RepairTarget{&counters, &repaired, sink.Target(), notAFolder + L"\\backup"});
     ASSERT_TRUE(thread.Start());
     sink.PumpUntilEnded(thread.GetThreadHandle());
@@ -425,24 +425,23 @@ TEST_F(Repair, WithoutABackupNothingIsRemovedAndTheFailureIsExposed)
     EXPECT_EQ(sink.Only(WM_REPAIR_PROGRESS).size(), 3u);
 }
 
-TEST_F(Repair, EmptyRunAndCountsBeyondTheList)
+TEST_F(Repair, EmptyRunAndAnUnknownKind)
 {
     // Nothing to repair: an empty backup, start and finish only, the list still saved.
-    std::wstring path = RunRepair(0);
+    std::wstring path = RunRepair();
     EXPECT_EQ(ReadBytes(path), std::string());
     EXPECT_EQ(RepairMessages(sink), (std::vector<ReceivedMessage>{Msg(WM_REPAIR_STARTED, 0), Msg(WM_REPAIR_FINISHED)}));
     EXPECT_TRUE(Exists(CRepairedItems::FilePath()));
 
-    // A count larger than the list: the loop ends with the list. An unknown kind is
-    // announced with an empty location and only counted.
+    // An unknown kind is announced with an empty location and only counted.
     sink.messages.clear();
     CError unknown;
     unknown.ErrorType = 9;
     unknown.Section = 3;
     engine.ProblemList().Add(unknown);
     const std::int32_t before = engine.SectionCounters()[3].Repaired.load();
-    path = RunRepair(5);
-    EXPECT_EQ(RepairMessages(sink), (std::vector<ReceivedMessage>{Msg(WM_REPAIR_STARTED, 5), Msg(WM_REPAIR_ITEM, 0, L""),
+    path = RunRepair();
+    EXPECT_EQ(RepairMessages(sink), (std::vector<ReceivedMessage>{Msg(WM_REPAIR_STARTED, 1), Msg(WM_REPAIR_ITEM, 0, L""),
                                                          Msg(WM_REPAIR_PROGRESS, 1), Msg(WM_REPAIR_FINISHED)}));
     EXPECT_EQ(engine.SectionCounters()[3].Repaired.load() - before, 1);
     EXPECT_EQ(engine.ProblemList().GetSize(), 1);  // the repair works on its own copy
@@ -474,9 +473,12 @@ TEST_F(Repair, TwoRepairsInOneMinuteKeepBothBackups)
     Scan({4});
     KeepOnly(L"VelmoraR");
     ASSERT_EQ(engine.ProblemList().GetSize(), 2);
-    const std::wstring pathOne = RunRepair(1);
-    engine.ProblemList().RemoveAt(0);
-    const std::wstring pathTwo = RunRepair(1);
+    const CError second = engine.ProblemList()[1];
+    engine.ProblemList().RemoveAt(1);
+    const std::wstring pathOne = RunRepair();
+    engine.ProblemList().SetSize(0);
+    engine.ProblemList().Add(second);
+    const std::wstring pathTwo = RunRepair();
     ASSERT_NE(pathOne, pathTwo);
     EXPECT_NE(ReadUtf16(pathOne).find(L"VelmoraR_one"), std::wstring::npos);
     EXPECT_NE(ReadUtf16(pathTwo).find(L"VelmoraR_two"), std::wstring::npos);

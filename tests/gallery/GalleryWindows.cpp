@@ -182,8 +182,7 @@ void PhotographResults(IWindowCamera& camera)
 
 class GalleryRepairService final : public IRepairService {
 public:
-    int ProblemCount() const override { return 3; }
-    bool StartRepair(int) override { return true; }
+    bool StartRepair() override { return true; }
     void StopRepair() override {}
     bool RepairFailed() const override { return false; }
     bool RepairLeftProblems() const override { return false; }
