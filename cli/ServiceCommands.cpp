@@ -77,7 +77,7 @@ int Repair(CCorvaneEngine& engine, CMessageSink& sink, const ServiceOptions& opt
 
 int Backups(CCorvaneEngine& engine, CMessageSink& sink)
 {
-    (void)engine.ListBackups();
+    engine.ListBackups();
     sink.Drain();
     for (const ReceivedMessage& found : sink.Only(WM_BACKUP_FOUND))
         PrintLine(found.text);

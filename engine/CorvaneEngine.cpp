@@ -126,13 +126,12 @@ bool CCorvaneEngine::LoadIgnoredProblems()
 
 std::wstring CCorvaneEngine::BackupFolder() const { return GetModuleFolder() + L"\\backup"; }
 
-std::vector<std::wstring> CCorvaneEngine::ListBackups()
+void CCorvaneEngine::ListBackups()
 {
-    std::vector<std::wstring> paths = FindBackupFiles(BackupFolder());
-    if (m_notify)
-        for (const std::wstring& path : paths)
-            (void)PostText(m_notify, WM_BACKUP_FOUND, path);
-    return paths;
+    if (!m_notify)
+        return;
+    for (const std::wstring& path : FindBackupFiles(BackupFolder()))
+        (void)PostText(m_notify, WM_BACKUP_FOUND, path);
 }
 
 RestoreOutcome CCorvaneEngine::RestoreBackup(const std::wstring& backupPath)

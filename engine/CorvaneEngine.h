@@ -100,8 +100,8 @@ public:
     // The folder "backup" beside the program.
     [[nodiscard]] std::wstring BackupFolder() const;
     // Posts one WM_BACKUP_FOUND per backup file to the notify window, newest first,
-    // before it returns; returns the paths in the same order.
-    std::vector<std::wstring> ListBackups();
+    // before it returns.
+    void ListBackups();
     // Writes one backup back (see RestoreBackupFile). The backup file itself is left for
     // the caller, who may delete it only after RestoreOutcome::Restored.
     [[nodiscard]] RestoreOutcome RestoreBackup(const std::wstring& backupPath);

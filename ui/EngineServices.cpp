@@ -30,5 +30,5 @@ void CEngineServices::StopRepair() { m_engine.StopRepair(); }
 bool CEngineServices::RepairFailed() const { return m_engine.RepairFailed(); }
 bool CEngineServices::RepairLeftProblems() const { return m_engine.RepairLeftProblems(); }
 
-void CEngineServices::ListBackups() { static_cast<void>(m_engine.ListBackups()); }
+void CEngineServices::ListBackups() { m_engine.ListBackups(); }
 RestoreOutcome CEngineServices::RestoreBackup(const std::wstring& path) { return m_engine.RestoreBackup(path); }
