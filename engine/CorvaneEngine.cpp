@@ -8,19 +8,13 @@
 #include "engine/LocalTime.h"
 #include "engine/ReportWriter.h"
 #include "engine/Settings.h"
+#include "engine/UserAccount.h"
 #include "engine/VersionInfo.h"
 #include "framework/Handles.h"
 
 namespace {
 
 constexpr wchar_t kNoScanYet[] = L"Non ancora effettuata";
-
-std::wstring UserName()
-{
-    wchar_t name[1024] = {};
-    DWORD chars = 1024;
-    return ::GetUserNameW(name, &chars) ? std::wstring(name) : std::wstring();
-}
 
 }  // namespace
 
@@ -30,7 +24,7 @@ CCorvaneEngine::CCorvaneEngine()
     const CVersionInfo version(program);
     m_productVersion = version.GetString(L"ProductVersion");
     m_releaseDate = version.GetString(L"ReleaseDate");
-    m_scanSchedule = ScanScheduleTask{L"Velmora", UserName(), program, L"-scan"};
+    m_scanSchedule = ScanScheduleTask{L"Velmora", LoggedOnUserName(), program, L"-scan"};
     m_lastScanDate = ReadSetting(SettingName(Setting::LastScanDate));
     if (m_lastScanDate.empty())
         m_lastScanDate = kNoScanYet;

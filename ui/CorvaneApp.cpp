@@ -2,6 +2,7 @@
 
 #include "engine/CorvaneEngine.h"
 #include "engine/FileSystem.h"
+#include "engine/UserAccount.h"
 #include "online/LogSubmission.h"
 #include "online/UpdateWorkers.h"
 #include "ui/ManageStartupDialog.h"
@@ -27,18 +28,12 @@ constexpr wchar_t kScanArgument[] = L"-scan";
 constexpr int kInstanceLooks = 100;
 constexpr DWORD kInstanceLookMs = 100;
 
-std::wstring LoggedOnUserName()
-{
-    wchar_t name[80] = {};
-    DWORD chars = 80;
-    return ::GetUserNameW(name, &chars) ? std::wstring(name) : std::wstring();
-}
-
-DWORD WindowsMajorVersion()
+// What GetVersionExW reports; all zero when it fails.
+OSVERSIONINFOW WindowsVersion()
 {
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof(version);
-    return ::GetVersionExW(&version) ? version.dwMajorVersion : 0;
+    return ::GetVersionExW(&version) ? version : OSVERSIONINFOW{};
 }
 
 // The helper beside the program asks this process to end, waits for it, then starts the
@@ -128,7 +123,7 @@ public:
 
     bool AnotherInstanceRuns() override
     {
-        const std::wstring name = SingleInstanceMutexName(WindowsMajorVersion(), LoggedOnUserName());
+        const std::wstring name = SingleInstanceMutexName(WindowsVersion().dwMajorVersion, LoggedOnUserName());
         m_instanceMutex.reset(::CreateMutexW(nullptr, TRUE, name.c_str()));
         // Without a mutex there is nothing to tell; the program then runs as the first.
         return m_instanceMutex && !WaitForOtherInstanceToEnd(0);
@@ -234,9 +229,8 @@ bool CCorvaneApp::InitInstance()
 
 bool CCorvaneApp::IsVistaOrLater()
 {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    return ::GetVersionExW(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 5;
+    const OSVERSIONINFOW version = WindowsVersion();
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 5;
 }
 
 bool CCorvaneApp::IsProcessElevated()
