@@ -12,14 +12,6 @@ namespace {
 // Inside the face's rounded border.
 constexpr int kFocusMarkInset = 3;
 
-UniqueGdiObject<HFONT> CreateArial(int points, int weight, bool underline, CDpiScale scale)
-{
-    return UniqueGdiObject<HFONT>(::CreateFontW(scale.FontHeight(points), 0, 0, 0, weight, FALSE,
-                                                underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                                                L"Arial"));
-}
-
 UniqueGdiObject<HBITMAP> LoadBitmapResource(UINT id)
 {
     return UniqueGdiObject<HBITMAP>(static_cast<HBITMAP>(

@@ -52,6 +52,14 @@ UniqueGdiObject<HFONT> RescaleFont(HFONT font, int fromDpi, int toDpi)
     return UniqueGdiObject<HFONT>(::CreateFontIndirectW(&description));
 }
 
+UniqueGdiObject<HFONT> CreateArial(int points, int weight, bool underline, CDpiScale scale)
+{
+    return UniqueGdiObject<HFONT>(::CreateFontW(scale.FontHeight(points), 0, 0, 0, weight, FALSE,
+                                                underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                                L"Arial"));
+}
+
 UniqueGdiObject<HBITMAP> LoadScaledBitmap(UINT id, CDpiScale scale)
 {
     UniqueGdiObject<HBITMAP> original(static_cast<HBITMAP>(

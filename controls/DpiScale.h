@@ -44,6 +44,8 @@ private:
 
 // A copy of `font` grown or shrunk from `fromDpi` to `toDpi`; null when it cannot be made.
 [[nodiscard]] UniqueGdiObject<HFONT> RescaleFont(HFONT font, int fromDpi, int toDpi);
+// The skin's text face: Arial of `points` at `scale`, smoothed; null when it cannot be made.
+[[nodiscard]] UniqueGdiObject<HFONT> CreateArial(int points, int weight, bool underline, CDpiScale scale);
 
 // Bitmap resource `id` at `scale`, resampled with a smoothing filter from its 96-DPI
 // pixels (the bitmap itself at 96 DPI); null when it does not load.

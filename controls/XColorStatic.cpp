@@ -33,9 +33,7 @@ void CXColorStatic::OnAttached()
 void CXColorStatic::SetTextFont(int points, int weight)
 {
     const CDpiScale scale = CDpiScale::OfWindow(m_hWnd);
-    UniqueGdiObject<HFONT> font(::CreateFontW(scale.FontHeight(points), 0, 0, 0, weight, FALSE, FALSE, FALSE,
-                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                              CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    UniqueGdiObject<HFONT> font = CreateArial(points, weight, false, scale);
     if (font) {
         m_font = std::move(font);
         m_fontDpi = scale.Dpi();
