@@ -473,11 +473,11 @@ TEST_F(Repair, TwoRepairsInOneMinuteKeepBothBackups)
     Scan({4});
     KeepOnly(L"VelmoraR");
     ASSERT_EQ(engine.ProblemList().GetSize(), 2);
-    const CError second = engine.ProblemList()[1];
+    const CError two = engine.ProblemList()[1];
     engine.ProblemList().RemoveAt(1);
     const std::wstring pathOne = RunRepair();
     engine.ProblemList().SetSize(0);
-    engine.ProblemList().Add(second);
+    engine.ProblemList().Add(two);
     const std::wstring pathTwo = RunRepair();
     ASSERT_NE(pathOne, pathTwo);
     EXPECT_NE(ReadUtf16(pathOne).find(L"VelmoraR_one"), std::wstring::npos);
